@@ -1,0 +1,71 @@
+# Cross build of the program folder: console, libraries, stand-in services,
+# firewall helper and the tests, all side by side in bin/ so that the program
+# runs from there and the tests find it.
+set(PROGRAM_DIR ${CMAKE_BINARY_DIR}/bin)
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${PROGRAM_DIR})
+set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${PROGRAM_DIR})
+set(CMAKE_ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib)
+
+add_compile_options(-Wall -Wextra -Wno-cast-function-type)
+add_compile_definitions(WINVER=0x0601 _WIN32_WINNT=0x0601 _WIN32_IE=0x0600)
+# No MinGW runtime DLL next to the program.
+add_link_options(-static -static-libgcc -static-libstdc++)
+
+function(program_name target name)
+  set_target_properties(${target} PROPERTIES OUTPUT_NAME ${name} PREFIX "" SUFFIX "")
+endfunction()
+
+add_library(portable_core STATIC ${PORTABLE_CORE_SOURCES})
+target_include_directories(portable_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
+
+add_library(win_common STATIC src/common/file_util.cpp)
+target_link_libraries(win_common PUBLIC portable_core)
+
+# Our import-linked core libraries.
+add_library(gwcore SHARED libs/gwcore/directories.cpp libs/gwcore/ini_registration.cpp)
+target_compile_definitions(gwcore PRIVATE GWCORE_BUILD)
+target_link_libraries(gwcore PRIVATE win_common shell32 advapi32)
+program_name(gwcore GWCORE.DLL)
+
+add_library(mmsacct SHARED libs/mmsacct/mmsacct.cpp)
+target_include_directories(mmsacct PRIVATE ${CMAKE_SOURCE_DIR}/src)
+program_name(mmsacct MMSACCT.DLL)
+
+# Everything of the console but its entry point, so tests link the same code.
+add_library(console_lib STATIC
+  src/app/console.cpp
+  src/app/main_sheet.cpp
+  src/app/page_protocol.cpp
+  src/common/ui_util.cpp
+  src/config/config_files.cpp
+  src/config/link_libraries.cpp
+  src/services/rights.cpp
+  src/services/service_control.cpp
+  src/services/status_block.cpp
+)
+target_link_libraries(console_lib PUBLIC win_common gwcore mmsacct
+  comctl32 comdlg32 shell32 advapi32 user32 gdi32 ws2_32 wsock32)
+
+set(CONSOLE_RESOURCES ${CMAKE_SOURCE_DIR}/src/resources/console.rc)
+set_source_files_properties(${CONSOLE_RESOURCES} PROPERTIES
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/src/resources/pages.rc;${CMAKE_SOURCE_DIR}/src/resources/page_ids.h;${CMAKE_SOURCE_DIR}/src/resources/smsgw.ico;${CMAKE_SOURCE_DIR}/src/resources/console.manifest")
+
+add_executable(console WIN32 src/app/main.cpp ${CONSOLE_RESOURCES})
+target_link_libraries(console PRIVATE console_lib)
+program_name(console SMSGWCFG.EXE)
+
+# Test and demo equipment.
+add_library(stand_in_service STATIC tools/gatewaysim/stand_in_service.cpp)
+target_link_libraries(stand_in_service PUBLIC win_common gwcore ws2_32 advapi32)
+add_executable(smsgwsvc tools/gatewaysim/smsgwsvc.cpp)
+target_link_libraries(smsgwsvc PRIVATE stand_in_service)
+program_name(smsgwsvc SMSGWSVC.EXE)
+add_executable(mmscsvc tools/gatewaysim/mmscsvc.cpp)
+target_link_libraries(mmscsvc PRIVATE stand_in_service)
+program_name(mmscsvc MMSCSVC.EXE)
+
+add_executable(fwrule tools/fwrule/fwrule.cpp)
+target_link_libraries(fwrule PRIVATE win_common gwcore)
+program_name(fwrule FWRULE.EXE)
+
+include(cmake/windows_tests.cmake)

@@ -1,0 +1,64 @@
+# GoogleTest built with the cross compiler; the tests run under Wine through
+# the toolchain's emulator, one CTest entry per executable with its results
+# written as XML for the total that test.sh prints.
+set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+add_library(test_support STATIC
+  tests/support/message_box_answerer.cpp
+  tests/support/test_env.cpp
+  tests/support/test_main.cpp
+  tests/support/window_driver.cpp
+)
+target_include_directories(test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/src)
+target_link_libraries(test_support PUBLIC GTest::gtest win_common console_lib)
+
+# Libraries standing in for GPRSLINK.DLL and GWTLS.DLL, complete and with an
+# entry point missing, to test the run-time binding.
+foreach(variant full no_required no_optional)
+  add_library(fake_gprslink_${variant} SHARED tests/support/fake_link_libraries.cpp)
+  string(TOUPPER ${variant} upper)
+  target_compile_definitions(fake_gprslink_${variant} PRIVATE FAKE_GPRSLINK FAKE_${upper})
+  program_name(fake_gprslink_${variant} FAKE_GPRSLINK_${upper}.DLL)
+endforeach()
+foreach(variant full no_required)
+  add_library(fake_gwtls_${variant} SHARED tests/support/fake_link_libraries.cpp)
+  string(TOUPPER ${variant} upper)
+  target_compile_definitions(fake_gwtls_${variant} PRIVATE FAKE_GWTLS FAKE_${upper})
+  program_name(fake_gwtls_${variant} FAKE_GWTLS_${upper}.DLL)
+endforeach()
+
+function(wine_test name)
+  cmake_parse_arguments(ARG "SERIAL" "" "SOURCES;DEPENDS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES} ${CONSOLE_RESOURCES})
+  target_link_libraries(${name} PRIVATE test_support)
+  program_name(${name} ${name}.exe)
+  if(ARG_DEPENDS)
+    add_dependencies(${name} ${ARG_DEPENDS})
+  endif()
+  add_test(NAME ${name} COMMAND ${name} --gtest_output=xml:${CMAKE_BINARY_DIR}/results/${name}.xml
+           WORKING_DIRECTORY ${PROGRAM_DIR})
+  set_tests_properties(${name} PROPERTIES TIMEOUT 1200)
+  if(ARG_SERIAL)
+    # The service manager, the services and their ports are machine-wide.
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK service_manager)
+  endif()
+endfunction()
+
+wine_test(core_tests
+  SOURCES
+    tests/common/file_util_test.cpp
+    tests/config/config_files_test.cpp
+    tests/config/link_libraries_test.cpp
+    tests/support/message_box_answerer_test.cpp
+  DEPENDS fake_gprslink_full fake_gprslink_no_required fake_gprslink_no_optional
+          fake_gwtls_full fake_gwtls_no_required)
+
+if(FALSE)
+wine_test(console_tests SERIAL
+  SOURCES
+    tests/services/service_control_test.cpp
+    tests/app/console_test.cpp
+    tests/app/main_sheet_test.cpp
+  DEPENDS console smsgwsvc mmscsvc fwrule)
+endif()

@@ -1,0 +1,57 @@
+#include "common/ui_util.h"
+
+#include <shellapi.h>
+
+#include <cstring>
+
+#include "app/app_state.h"
+#include "common/text_util.h"
+
+int ShowMessage(HWND owner, const char* text, UINT flags, const char* caption) {
+  return MessageBoxA(owner, text, caption ? caption : kProductCaption, flags);
+}
+
+HCURSOR BeginBusyCursor() {
+  HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+  ShowCursor(TRUE);
+  return previous;
+}
+
+void EndBusyCursor(HCURSOR previous) {
+  ShowCursor(FALSE);
+  SetCursor(previous);
+}
+
+bool SetDlgItemTextIfChanged(HWND dialog, int controlId, const char* text) {
+  constexpr size_t kCompared = 500;
+  char current[kCompared + 1];
+  GetDlgItemTextA(dialog, controlId, current, sizeof current);
+  char wanted[kCompared + 1];
+  CopyText(wanted, sizeof wanted, text);
+  if (EqualsNoCase(current, wanted)) return false;
+  SetDlgItemTextA(dialog, controlId, text);
+  return true;
+}
+
+void OpenHelpDocument() {
+  char folder[MAX_PATH];
+  CopyText(folder, sizeof folder, g_console.helpDocumentPath);
+  char* lastSeparator = strrchr(folder, '\\');
+  if (lastSeparator) *lastSeparator = '\0';
+  ShellExecuteA(nullptr, "open", g_console.helpDocumentPath, nullptr, folder, SW_SHOWNORMAL);
+}
+
+static INT_PTR CALLBACK WaitDialogProc(HWND dialog, UINT message, WPARAM, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG:
+      return TRUE;
+    case WM_CLOSE:
+      DestroyWindow(dialog);
+      return TRUE;
+  }
+  return FALSE;
+}
+
+HWND WaitDialog(HWND owner) {
+  return CreateDialogA(GetModuleHandleA(nullptr), "WAITDLG", owner, WaitDialogProc);
+}

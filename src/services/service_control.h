@@ -1,0 +1,30 @@
+// Installing and controlling the two gateway services. Every operation works on
+// both services; only an interactive call may offer to re-launch elevated.
+#pragma once
+
+struct GatewayService {
+  const char* name;
+  const char* displayName;
+  const char* executable;        // registered with the service manager
+  const char* firewallProgram;   // given a firewall exception
+};
+extern const GatewayService kSmsService;
+extern const GatewayService kMmsService;
+
+bool IsSmsServiceInstalled();
+bool IsMmsServiceInstalled();
+// Running, start pending or stop pending; any failure counts as not running.
+bool IsSmsServiceRunning();
+bool IsMmsServiceRunning();
+
+bool InstallServices(bool interactive);
+bool RemoveServices(bool interactive);
+void StopServices(bool interactive);
+void StartServices(bool interactive);
+void RestartServices(bool interactive);
+
+// Folder of the running console's executable, ending in a backslash.
+void ConsoleDirectory(char* buffer);
+// The executable path as registered: the short form when the system has one,
+// quoted when it still holds a space.
+void ServiceBinaryPath(const char* executable, char* buffer);

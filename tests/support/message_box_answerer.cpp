@@ -1,0 +1,151 @@
+#include "support/message_box_answerer.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+thread_local MessageBoxAnswerer* t_threadAnswerer = nullptr;
+constexpr int kMessageBoxTextId = 0xFFFF;
+
+UINT IconOf(HWND box) {
+  struct Known {
+    LPCSTR id;
+    UINT flag;
+  };
+  static const Known kIcons[] = {{IDI_HAND, MB_ICONERROR},
+                                 {IDI_QUESTION, MB_ICONQUESTION},
+                                 {IDI_EXCLAMATION, MB_ICONWARNING},
+                                 {IDI_ASTERISK, MB_ICONINFORMATION}};
+  for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    char className[32];
+    GetClassNameA(child, className, sizeof className);
+    if (lstrcmpiA(className, "Static") != 0) continue;
+    if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) continue;
+    HICON shown = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
+    for (const Known& known : kIcons)
+      if (shown && shown == LoadIconA(nullptr, known.id)) return known.flag;
+    return shown ? 0xFFFFFFFFu : 0;
+  }
+  return 0;
+}
+
+std::string WindowText(HWND window) {
+  char text[4096];
+  text[0] = '\0';
+  GetWindowTextA(window, text, sizeof text);
+  return text;
+}
+
+}  // namespace
+
+bool ReadMessageBox(HWND window, MessageBoxRecord* record) {
+  char className[32];
+  GetClassNameA(window, className, sizeof className);
+  if (lstrcmpA(className, "#32770") != 0) return false;
+  HWND text = GetDlgItem(window, kMessageBoxTextId);
+  if (!text) return false;
+  record->caption = WindowText(window);
+  record->text = WindowText(text);
+  record->icon = IconOf(window);
+  record->buttons.clear();
+  for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    GetClassNameA(child, className, sizeof className);
+    // The box itself is not shown yet when activated: read the style bit.
+    if (lstrcmpiA(className, "Button") == 0 && (GetWindowLongA(child, GWL_STYLE) & WS_VISIBLE))
+      record->buttons.push_back(GetDlgCtrlID(child));
+  }
+  std::sort(record->buttons.begin(), record->buttons.end());
+  return true;
+}
+
+MessageBoxAnswerer::MessageBoxAnswerer(Scope scope) {
+  if (scope == kThisThread) {
+    t_threadAnswerer = this;
+    hook_ = SetWindowsHookExA(WH_CBT, CbtProc, nullptr, GetCurrentThreadId());
+  } else {
+    stopWatching_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    watcher_ = CreateThread(nullptr, 0, WatchProc, this, 0, nullptr);
+  }
+}
+
+MessageBoxAnswerer::~MessageBoxAnswerer() {
+  if (hook_) {
+    UnhookWindowsHookEx(hook_);
+    t_threadAnswerer = nullptr;
+  }
+  if (watcher_) {
+    SetEvent(stopWatching_);
+    WaitForSingleObject(watcher_, 5000);
+    CloseHandle(watcher_);
+    CloseHandle(stopWatching_);
+  }
+}
+
+void MessageBoxAnswerer::Answer(int buttonId) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  script_.push_back(buttonId);
+}
+
+std::vector<MessageBoxRecord> MessageBoxAnswerer::Boxes() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return boxes_;
+}
+
+size_t MessageBoxAnswerer::Pending() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return script_.size();
+}
+
+void MessageBoxAnswerer::ExpectAllAnswered() {
+  EXPECT_EQ(Pending(), 0u) << "scripted message boxes never appeared";
+}
+
+void MessageBoxAnswerer::Handle(HWND box) {
+  MessageBoxRecord record;
+  if (!ReadMessageBox(box, &record)) return;
+  int button = IDCANCEL;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    // Window handles are reused once a box is gone.
+    handled_.erase(std::remove_if(handled_.begin(), handled_.end(), [](HWND h) { return !IsWindow(h); }),
+                   handled_.end());
+    if (std::find(handled_.begin(), handled_.end(), box) != handled_.end()) return;
+    handled_.push_back(box);
+    if (script_.empty()) {
+      ADD_FAILURE() << "unexpected message box: [" << record.caption << "] " << record.text;
+    } else {
+      button = script_.front();
+      script_.pop_front();
+      if (std::find(record.buttons.begin(), record.buttons.end(), button) == record.buttons.end()) {
+        ADD_FAILURE() << "button " << button << " is not on the box: " << record.text;
+        button = IDCANCEL;
+      }
+    }
+    record.pressed = button;
+    boxes_.push_back(record);
+  }
+  PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
+}
+
+LRESULT CALLBACK MessageBoxAnswerer::CbtProc(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_ACTIVATE && t_threadAnswerer) t_threadAnswerer->Handle(reinterpret_cast<HWND>(wParam));
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+static BOOL CALLBACK AnswerOtherProcessWindow(HWND window, LPARAM context) {
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner != GetCurrentProcessId() && IsWindowVisible(window))
+    reinterpret_cast<MessageBoxAnswerer*>(context)->Handle(window);
+  return TRUE;
+}
+
+DWORD WINAPI MessageBoxAnswerer::WatchProc(void* param) {
+  auto* self = static_cast<MessageBoxAnswerer*>(param);
+  while (WaitForSingleObject(self->stopWatching_, 20) == WAIT_TIMEOUT)
+    EnumWindows(AnswerOtherProcessWindow, reinterpret_cast<LPARAM>(self));
+  return 0;
+}

@@ -1,0 +1,54 @@
+// Answers the real message boxes a test provokes. On the test's own thread a
+// WH_CBT hook sees each box as it is activated; for child processes a watcher
+// thread finds the boxes of every process but the test's own. Each box is recorded (caption, text,
+// icon, buttons) and the next scripted button is pressed. A box with no script
+// left fails the test and is cancelled, so no test can hang on one.
+#pragma once
+#include <windows.h>
+
+#include <deque>
+#include <mutex>
+#include <string>
+#include <vector>
+
+struct MessageBoxRecord {
+  std::string caption;
+  std::string text;
+  UINT icon = 0;  // MB_ICONERROR, MB_ICONQUESTION, MB_ICONWARNING, MB_ICONINFORMATION or 0
+  std::vector<int> buttons;  // control ids: IDOK, IDYES, ...
+  int pressed = 0;
+};
+
+class MessageBoxAnswerer {
+ public:
+  enum Scope { kThisThread, kOtherProcesses };
+  explicit MessageBoxAnswerer(Scope scope = kThisThread);
+  ~MessageBoxAnswerer();
+  MessageBoxAnswerer(const MessageBoxAnswerer&) = delete;
+  MessageBoxAnswerer& operator=(const MessageBoxAnswerer&) = delete;
+
+  // Scripts the button for the next box that appears.
+  void Answer(int buttonId);
+  std::vector<MessageBoxRecord> Boxes();
+  size_t Pending();
+  // Fails the test when scripted answers were never used.
+  void ExpectAllAnswered();
+
+  // Handles a box window once: record it and press. Used by both modes.
+  void Handle(HWND box);
+
+ private:
+  static LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam);
+  static DWORD WINAPI WatchProc(void* self);
+
+  std::mutex mutex_;
+  std::deque<int> script_;
+  std::vector<MessageBoxRecord> boxes_;
+  std::vector<HWND> handled_;
+  HHOOK hook_ = nullptr;
+  HANDLE watcher_ = nullptr;
+  HANDLE stopWatching_ = nullptr;
+};
+
+// Reads a message box window; false when the window is not one.
+bool ReadMessageBox(HWND window, MessageBoxRecord* record);

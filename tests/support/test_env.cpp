@@ -1,0 +1,110 @@
+#include "support/test_env.h"
+
+#include <gtest/gtest.h>
+
+#include "common/file_util.h"
+
+namespace {
+const char kRegistryKey[] = "SOFTWARE\\ZedSMS Lite";
+
+void SetRegistryValue(const char* name, const std::string& value) {
+  HKEY key;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kRegistryKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                            &key, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                 static_cast<DWORD>(value.size() + 1));
+  RegCloseKey(key);
+}
+
+void DeleteRegistryValue(const char* name) {
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRegistryKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+  RegDeleteValueA(key, name);
+  RegCloseKey(key);
+}
+}  // namespace
+
+TempDataDirectory::TempDataDirectory(const char* tag) {
+  static int counter = 0;
+  char temp[MAX_PATH];
+  GetTempPathA(sizeof temp, temp);
+  char path[MAX_PATH];
+  wsprintfA(path, "%szed-%s-%lu-%d\\", temp, tag, GetCurrentProcessId(), ++counter);
+  path_ = path;
+  DeleteDirectoryTree(path_.c_str());
+  CreateDirectoryPath(path_.c_str());
+  SetRegistryValue("ProgramDataDirectory", path_);
+  SetRegistryValue("PrivateDataDirectory", path_);
+}
+
+TempDataDirectory::~TempDataDirectory() {
+  DeleteRegistryValue("ProgramDataDirectory");
+  DeleteRegistryValue("PrivateDataDirectory");
+  DeleteDirectoryTree(path_.c_str());
+}
+
+void TempDataDirectory::SetPrivateDirectory(const std::string& path) {
+  SetRegistryValue("PrivateDataDirectory", path);
+}
+
+std::string ProgramFolder() {
+  char path[MAX_PATH];
+  GetModuleFileNameA(nullptr, path, sizeof path);
+  std::string folder = path;
+  return folder.substr(0, folder.rfind('\\') + 1);
+}
+
+int RunProgram(const std::string& executable, const std::string& arguments, DWORD timeoutMs) {
+  std::string commandLine = "\"" + executable + "\" " + arguments;
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessA(executable.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
+    ADD_FAILURE() << "cannot start " << executable << ": " << GetLastError();
+    return -1001;
+  }
+  CloseHandle(process.hThread);
+  DWORD exitCode = static_cast<DWORD>(-1000);
+  if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0) {
+    GetExitCodeProcess(process.hProcess, &exitCode);
+  } else {
+    ADD_FAILURE() << executable << " " << arguments << " did not end in time";
+    TerminateProcess(process.hProcess, static_cast<UINT>(-1000));
+  }
+  CloseHandle(process.hProcess);
+  return static_cast<int>(exitCode);
+}
+
+int RunConsoleProcess(const std::string& arguments, DWORD timeoutMs) {
+  return RunProgram(ProgramFolder() + "SMSGWCFG.EXE", arguments, timeoutMs);
+}
+
+std::string ReadIni(const std::string& file, const char* section, const char* key, const char* fallback) {
+  char value[4096];
+  GetPrivateProfileStringA(section, key, fallback, value, sizeof value, file.c_str());
+  return value;
+}
+
+bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+void WriteFileText(const std::string& path, const std::string& text) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+  DWORD written = 0;
+  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
+std::string ReadFileText(const std::string& path) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "";
+  std::string text;
+  char buffer[4096];
+  DWORD n = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &n, nullptr) && n > 0) text.append(buffer, n);
+  CloseHandle(file);
+  return text;
+}

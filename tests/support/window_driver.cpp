@@ -1,0 +1,85 @@
+#include "support/window_driver.h"
+
+#include <commctrl.h>
+#include <prsht.h>
+#include <gtest/gtest.h>
+
+namespace {
+constexpr DWORD kAppearTimeoutMs = 30000;
+constexpr DWORD kCloseTimeoutMs = 20000;
+
+struct Search {
+  const std::string* caption;
+  HWND found;
+};
+}  // namespace
+
+static BOOL CALLBACK MatchOwnWindow(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<Search*>(context);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner != GetCurrentProcessId() || !IsWindowVisible(window)) return TRUE;
+  char text[512];
+  GetWindowTextA(window, text, sizeof text);
+  if (*search->caption != text) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+HWND FindOwnWindow(const std::string& caption) {
+  Search search = {&caption, nullptr};
+  EnumWindows(MatchOwnWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  while (!condition()) {
+    if (GetTickCount() - start > timeoutMs) return false;
+    Sleep(20);
+  }
+  return true;
+}
+
+std::vector<std::string> SheetTabTitles(HWND sheet) {
+  std::vector<std::string> titles;
+  HWND tabs = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0));
+  int count = static_cast<int>(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    char text[128] = "";
+    TCITEMA item = {};
+    item.mask = TCIF_TEXT;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(tabs, TCM_GETITEMA, i, reinterpret_cast<LPARAM>(&item));
+    titles.push_back(text);
+  }
+  return titles;
+}
+
+WindowDriver::WindowDriver(std::string caption, std::function<void(HWND)> action)
+    : caption_(std::move(caption)), action_(std::move(action)) {
+  thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
+}
+
+WindowDriver::~WindowDriver() {
+  WaitForSingleObject(thread_, INFINITE);
+  CloseHandle(thread_);
+}
+
+DWORD WINAPI WindowDriver::Run(void* param) {
+  auto* self = static_cast<WindowDriver*>(param);
+  HWND window = nullptr;
+  if (!WaitUntil([&] { return (window = FindOwnWindow(self->caption_)) != nullptr; }, kAppearTimeoutMs)) {
+    ADD_FAILURE() << "window \"" << self->caption_ << "\" never appeared";
+    return 0;
+  }
+  self->appeared_ = true;
+  self->action_(window);
+  // Never leave the test thread stuck in a modal loop.
+  if (!WaitUntil([&] { return !IsWindow(window); }, kCloseTimeoutMs)) {
+    ADD_FAILURE() << "window \"" << self->caption_ << "\" was left open";
+    PostMessageA(window, WM_CLOSE, 0, 0);
+  }
+  return 0;
+}

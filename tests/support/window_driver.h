@@ -1,0 +1,35 @@
+// Drives a modal window the code under test shows on the test's thread: a
+// helper thread waits for the window to appear and then acts on it (through
+// messages, which the modal loop serves).
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class WindowDriver {
+ public:
+  // Acts once a visible top-level window of this process with the caption appears.
+  WindowDriver(std::string caption, std::function<void(HWND)> action);
+  // Waits for the action to finish.
+  ~WindowDriver();
+  WindowDriver(const WindowDriver&) = delete;
+  WindowDriver& operator=(const WindowDriver&) = delete;
+
+  bool Appeared() const { return appeared_; }
+
+ private:
+  static DWORD WINAPI Run(void* self);
+  std::string caption_;
+  std::function<void(HWND)> action_;
+  HANDLE thread_ = nullptr;
+  volatile bool appeared_ = false;
+};
+
+// Polls until the condition holds or the time is up.
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
+// The visible top-level window of this process with the caption, or null.
+HWND FindOwnWindow(const std::string& caption);
+// Texts of the tabs of a property sheet, in order.
+std::vector<std::string> SheetTabTitles(HWND sheet);
