@@ -9,6 +9,7 @@ add_library(test_support STATIC
   tests/support/test_env.cpp
   tests/support/test_main.cpp
   tests/support/window_driver.cpp
+  tests/support/service_fixture.cpp
 )
 target_include_directories(test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/src)
 target_link_libraries(test_support PUBLIC GTest::gtest win_common console_lib)
@@ -54,11 +55,9 @@ wine_test(core_tests
   DEPENDS fake_gprslink_full fake_gprslink_no_required fake_gprslink_no_optional
           fake_gwtls_full fake_gwtls_no_required)
 
-if(FALSE)
 wine_test(console_tests SERIAL
   SOURCES
     tests/services/service_control_test.cpp
     tests/app/console_test.cpp
     tests/app/main_sheet_test.cpp
   DEPENDS console smsgwsvc mmscsvc fwrule)
-endif()

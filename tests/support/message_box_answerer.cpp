@@ -26,7 +26,7 @@ UINT IconOf(HWND box) {
     HICON shown = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
     for (const Known& known : kIcons)
       if (shown && shown == LoadIconA(nullptr, known.id)) return known.flag;
-    return shown ? 0xFFFFFFFFu : 0;
+    return shown ? kIconUnknown : 0;
   }
   return 0;
 }
@@ -130,8 +130,22 @@ void MessageBoxAnswerer::Handle(HWND box) {
                reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
 }
 
+// A box may be activated before it has its text and icon (a task-modal box
+// is), so it is read a moment later, from the modal loop's timer.
+void CALLBACK MessageBoxAnswerer::HandleActivated(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  if (!t_threadAnswerer) return;
+  std::vector<HWND> activated;
+  activated.swap(t_threadAnswerer->activated_);
+  for (HWND box : activated)
+    if (IsWindow(box)) t_threadAnswerer->Handle(box);
+}
+
 LRESULT CALLBACK MessageBoxAnswerer::CbtProc(int code, WPARAM wParam, LPARAM lParam) {
-  if (code == HCBT_ACTIVATE && t_threadAnswerer) t_threadAnswerer->Handle(reinterpret_cast<HWND>(wParam));
+  if (code == HCBT_ACTIVATE && t_threadAnswerer) {
+    t_threadAnswerer->activated_.push_back(reinterpret_cast<HWND>(wParam));
+    SetTimer(nullptr, 0, 10, HandleActivated);
+  }
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 

@@ -11,10 +11,13 @@
 #include <string>
 #include <vector>
 
+// An icon of another process's box cannot be compared with the system's.
+constexpr UINT kIconUnknown = 0xFFFFFFFFu;
+
 struct MessageBoxRecord {
   std::string caption;
   std::string text;
-  UINT icon = 0;  // MB_ICONERROR, MB_ICONQUESTION, MB_ICONWARNING, MB_ICONINFORMATION or 0
+  UINT icon = 0;  // MB_ICONERROR, MB_ICONQUESTION, MB_ICONWARNING, MB_ICONINFORMATION, 0 or kIconUnknown
   std::vector<int> buttons;  // control ids: IDOK, IDYES, ...
   int pressed = 0;
 };
@@ -39,12 +42,14 @@ class MessageBoxAnswerer {
 
  private:
   static LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam);
+  static void CALLBACK HandleActivated(HWND, UINT, UINT_PTR timer, DWORD);
   static DWORD WINAPI WatchProc(void* self);
 
   std::mutex mutex_;
   std::deque<int> script_;
   std::vector<MessageBoxRecord> boxes_;
   std::vector<HWND> handled_;
+  std::vector<HWND> activated_;  // hook thread only
   HHOOK hook_ = nullptr;
   HANDLE watcher_ = nullptr;
   HANDLE stopWatching_ = nullptr;

@@ -1,0 +1,79 @@
+#include "support/service_fixture.h"
+
+#include "config/config_files.h"
+#include "services/rights.h"
+#include "services/service_control.h"
+#include "support/window_driver.h"
+
+void RemoveServiceDirectly(const char* name) {
+  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+  if (!manager) return;
+  SC_HANDLE service = OpenServiceA(manager, name, SERVICE_ALL_ACCESS);
+  if (service) {
+    SERVICE_STATUS status;
+    ControlService(service, SERVICE_CONTROL_STOP, &status);
+    WaitUntil(
+        [&] { return QueryServiceStatus(service, &status) && status.dwCurrentState == SERVICE_STOPPED; },
+        10000);
+    DeleteService(service);
+    CloseServiceHandle(service);
+  }
+  CloseServiceHandle(manager);
+}
+
+bool CreateServiceDirectly(const char* name, const char* displayName, const std::string& binaryPath) {
+  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+  if (!manager) return false;
+  SC_HANDLE service = CreateServiceA(manager, name, displayName, SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
+                                     SERVICE_DEMAND_START, SERVICE_ERROR_IGNORE, binaryPath.c_str(), nullptr,
+                                     nullptr, nullptr, nullptr, nullptr);
+  if (service) CloseServiceHandle(service);
+  CloseServiceHandle(manager);
+  return service != nullptr;
+}
+
+bool QueryServiceConfigDirectly(const char* name, ServiceConfig* config) {
+  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, GENERIC_READ);
+  if (!manager) return false;
+  SC_HANDLE service = OpenServiceA(manager, name, SERVICE_QUERY_CONFIG);
+  bool ok = false;
+  if (service) {
+    alignas(QUERY_SERVICE_CONFIGA) char buffer[8192];
+    auto* qsc = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer);
+    DWORD needed = 0;
+    if (QueryServiceConfigA(service, qsc, sizeof buffer, &needed)) {
+      config->binaryPath = qsc->lpBinaryPathName ? qsc->lpBinaryPathName : "";
+      config->displayName = qsc->lpDisplayName ? qsc->lpDisplayName : "";
+      config->loadOrderGroup = qsc->lpLoadOrderGroup ? qsc->lpLoadOrderGroup : "";
+      config->account = qsc->lpServiceStartName ? qsc->lpServiceStartName : "";
+      config->startType = qsc->dwStartType;
+      config->serviceType = qsc->dwServiceType;
+      config->errorControl = qsc->dwErrorControl;
+      ok = true;
+    }
+    CloseServiceHandle(service);
+  }
+  CloseServiceHandle(manager);
+  return ok;
+}
+
+SC_HANDLE DenyFullAccess(DWORD access) {
+  if (access == SC_MANAGER_ALL_ACCESS) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return nullptr;
+  }
+  return OpenSCManagerA(nullptr, nullptr, access);
+}
+
+void ServiceTest::SetUp() {
+  RemoveServiceDirectly(kSmsService.name);
+  RemoveServiceDirectly(kMmsService.name);
+  PrepareConfigFiles();
+}
+
+void ServiceTest::TearDown() {
+  Rights() = SystemRights();
+  RemoveServiceDirectly(kSmsService.name);
+  RemoveServiceDirectly(kMmsService.name);
+  boxes_.ExpectAllAnswered();
+}
