@@ -16,7 +16,8 @@ trap teardown_wine EXIT
 start_display
 make_prefix "$WINE_BUILD_DIR/wineprefix"
 
-(cd build/native && ctest --output-on-failure)
-(cd build/windows && ctest --output-on-failure)
+crashed=0
+(cd build/native && ctest --output-on-failure) || crashed=$((crashed + 1))
+(cd build/windows && ctest --output-on-failure) || crashed=$((crashed + 1))
 
-python3 scripts/test-summary.py build/native/results build/windows/results
+python3 scripts/test-summary.py --ctest-failures "$crashed" build/native/results build/windows/results

@@ -37,7 +37,8 @@ function(wine_test name)
   if(ARG_DEPENDS)
     add_dependencies(${name} ${ARG_DEPENDS})
   endif()
-  add_test(NAME ${name} COMMAND ${name} --gtest_output=xml:${CMAKE_BINARY_DIR}/results/${name}.xml
+  # Relative: Wine takes a path without a drive letter as one on the current drive.
+  add_test(NAME ${name} COMMAND ${name} --gtest_output=xml:../results/${name}.xml
            WORKING_DIRECTORY ${PROGRAM_DIR})
   set_tests_properties(${name} PROPERTIES TIMEOUT 1200)
   if(ARG_SERIAL)

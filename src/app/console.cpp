@@ -15,6 +15,7 @@
 #include "config/gwcore_api.h"
 #include "services/rights.h"
 #include "services/service_control.h"
+#include "resources/resource.h"
 
 const char kProductCaption[] = "Zed SMS/MMS Gateway Lite Edition (v2012.05.01)";
 ConsoleState g_console;
@@ -123,6 +124,21 @@ int RunWithWinsock(const char* commandLine) {
 }
 
 }  // namespace
+
+void StopServicesForWizard() {
+  if (!IsSmsServiceRunning() && !IsMmsServiceRunning()) return;
+  HCURSOR previous = BeginBusyCursor();
+  HWND wait = WaitDialog(nullptr);
+  if (wait) {
+    SetForegroundWindow(wait);
+    SetWindowTextA(wait, "Please wait...");
+    SetDlgItemTextA(wait, IDC_WAIT_TEXT, "Stopping Services...");
+  }
+  // No messages are dispatched while the services stop.
+  StopServices(true);
+  if (wait && IsWindow(wait)) DestroyWindow(wait);
+  EndBusyCursor(previous);
+}
 
 int ConsoleMain(const char* commandLine) {
   WSADATA winsock;

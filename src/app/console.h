@@ -4,3 +4,6 @@
 // Runs the console for a command line (without the program name); the
 // process's exit status.
 int ConsoleMain(const char* commandLine);
+
+// Before the setup wizard: stops running services behind the wait dialog.
+void StopServicesForWizard();

@@ -1,6 +1,8 @@
 // Start-up and the command-line switches, in process and as the real program.
 #include "app/console.h"
 
+#include <thread>
+
 #include "app/app_state.h"
 #include "common/file_util.h"
 #include "services/rights.h"
@@ -198,6 +200,26 @@ TEST_F(ConsoleTest, CurrentModemNameIsTheConfiguredModemCutAt250) {
   WindowDriver driver(kCaption, [](HWND sheet) { PostMessageA(sheet, WM_COMMAND, IDCANCEL, 0); });
   ConsoleMain("");
   EXPECT_EQ(std::string(g_console.currentModemName), std::string(250, 'm'));
+}
+
+TEST_F(ConsoleTest, ServicesAreStoppedBehindTheWaitDialogBeforeTheWizard) {
+  StopServicesForWizard();  // nothing runs: no dialog, nothing to do
+  // The SMS stand-in stops only through its status block, which takes a poll.
+  WritePrivateProfileStringA("ZedSMS", "IgnoreStopControl", "Yes", dir_.File("GATEWAYSIM.INI").c_str());
+  ASSERT_TRUE(InstallServices(false));
+  ASSERT_TRUE(WaitUntil(IsSmsServiceRunning, 5000));
+  std::string shownText;
+  std::thread watcher([&shownText] {
+    HWND wait = nullptr;
+    if (WaitUntil([&] { return (wait = FindOwnWindow("Please wait...")) != nullptr; }, 10000))
+      shownText = InternalText(GetDlgItem(wait, 1444));
+  });
+  StopServicesForWizard();
+  watcher.join();
+  EXPECT_EQ(shownText, "Stopping Services...");
+  EXPECT_FALSE(IsSmsServiceRunning());
+  EXPECT_FALSE(IsMmsServiceRunning());
+  EXPECT_EQ(FindOwnWindow("Please wait..."), nullptr) << "the dialog is gone";
 }
 
 }  // namespace

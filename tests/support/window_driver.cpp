@@ -14,14 +14,21 @@ struct Search {
 };
 }  // namespace
 
+std::string InternalText(HWND window) {
+  wchar_t wide[1024];
+  int n = InternalGetWindowText(window, wide, sizeof wide / sizeof wide[0]);
+  char text[2048];
+  n = WideCharToMultiByte(CP_ACP, 0, wide, n, text, sizeof text - 1, nullptr, nullptr);
+  text[n > 0 ? n : 0] = '\0';
+  return text;
+}
+
 static BOOL CALLBACK MatchOwnWindow(HWND window, LPARAM context) {
   auto* search = reinterpret_cast<Search*>(context);
   DWORD owner = 0;
   GetWindowThreadProcessId(window, &owner);
   if (owner != GetCurrentProcessId() || !IsWindowVisible(window)) return TRUE;
-  char text[512];
-  GetWindowTextA(window, text, sizeof text);
-  if (*search->caption != text) return TRUE;
+  if (*search->caption != InternalText(window)) return TRUE;
   search->found = window;
   return FALSE;
 }

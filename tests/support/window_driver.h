@@ -29,6 +29,9 @@ class WindowDriver {
 
 // Polls until the condition holds or the time is up.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
+// A window's text read without sending it a message, so it works while the
+// window's thread is busy.
+std::string InternalText(HWND window);
 // The visible top-level window of this process with the caption, or null.
 HWND FindOwnWindow(const std::string& caption);
 // Texts of the tabs of a property sheet, in order.

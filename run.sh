@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Builds the console and starts it on a self-contained demo setup: its own Wine
+# prefix and data directory inside the build folder, with the stand-in gateway
+# services installed and running. On an X display the window is shown; without
+# one it runs on Xvfb and a screenshot is written to build/windows/screenshot.png.
+set -euo pipefail
+cd "$(dirname "$0")"
+./scripts/install-deps.sh
+
+root="$PWD"
+cmake --preset windows >/dev/null
+cmake --build --preset windows
+
+WINE_BUILD_DIR="$root/build/windows"
+source scripts/wine-env.sh
+trap teardown_wine EXIT
+had_display="${DISPLAY:-}"
+start_display
+
+prefix="$WINE_BUILD_DIR/demo-prefix"
+if [ ! -f "$prefix/system.reg" ]; then
+  make_prefix "$prefix"
+else
+  export WINEPREFIX="$prefix"
+fi
+
+# The demo's data directory, where the console and the services both find it.
+data="$WINE_BUILD_DIR/demo-data"
+mkdir -p "$data"
+wine reg add 'HKLM\SOFTWARE\ZedSMS Lite' /v ProgramDataDirectory /d "Z:${data//\//\\}\\" /f >/dev/null 2>&1
+if [ ! -s "$data/SMSGW.INI" ]; then
+  printf '[SMSGW]\r\nModem1=Demo GSM Modem\r\nWebPort=8800\r\n' > "$data/SMSGW.INI"
+fi
+
+bin="$WINE_BUILD_DIR/bin"
+wine "$bin/SMSGWCFG.EXE" -QUIET -INSTALLSERVICE </dev/null >/dev/null 2>&1
+
+if [ -n "$had_display" ]; then
+  wine "$bin/SMSGWCFG.EXE" </dev/null
+else
+  wine "$bin/SMSGWCFG.EXE" </dev/null >/dev/null 2>&1 &
+  sleep 6
+  import -window root "$WINE_BUILD_DIR/screenshot.png"
+  echo "screenshot: $WINE_BUILD_DIR/screenshot.png"
+fi
