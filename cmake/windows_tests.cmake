@@ -30,8 +30,11 @@ foreach(variant full no_required)
 endforeach()
 
 function(wine_test name)
-  cmake_parse_arguments(ARG "SERIAL" "" "SOURCES;DEPENDS" ${ARGN})
-  add_executable(${name} ${ARG_SOURCES} ${CONSOLE_RESOURCES})
+  cmake_parse_arguments(ARG "SERIAL" "RESOURCES" "SOURCES;DEPENDS" ${ARGN})
+  if(NOT ARG_RESOURCES)
+    set(ARG_RESOURCES ${CONSOLE_RESOURCES})
+  endif()
+  add_executable(${name} ${ARG_SOURCES} ${ARG_RESOURCES})
   target_link_libraries(${name} PRIVATE test_support)
   program_name(${name} ${name}.exe)
   if(ARG_DEPENDS)
@@ -62,3 +65,10 @@ wine_test(console_tests SERIAL
     tests/app/console_test.cpp
     tests/app/main_sheet_test.cpp
   DEPENDS console smsgwsvc mmscsvc fwrule)
+
+set(NO_ICON_RESOURCES ${CMAKE_SOURCE_DIR}/tests/app/no_icon.rc)
+set_source_files_properties(${NO_ICON_RESOURCES} PROPERTIES
+  INCLUDE_DIRECTORIES ${CMAKE_SOURCE_DIR}/src/resources)
+wine_test(missing_icon_tests
+  RESOURCES ${NO_ICON_RESOURCES}
+  SOURCES tests/app/missing_icon_test.cpp)
