@@ -57,6 +57,28 @@ TEST_F(ConsoleTest, TheRealProgramEndsWithStatusZeroAfterASwitch) {
   EXPECT_EQ(boxes[0].text, "Service successfully installed!");
 }
 
+TEST_F(ConsoleTest, AProgramFolderWithSpacesCannotLetAnotherProgramRunInstead) {
+  std::string folder = dir_.File("Zed Gateway Test\\");
+  ASSERT_TRUE(CreateDirectoryPath(folder.c_str()));
+  for (const char* file : {"SMSGWCFG.EXE", "GWCORE.DLL", "MMSACCT.DLL", "SMSGWSVC.EXE", "MMSCSVC.EXE", "FWRULE.EXE"})
+    ASSERT_TRUE(CopyFileA((ProgramFolder() + file).c_str(), (folder + file).c_str(), FALSE)) << file;
+  EXPECT_EQ(RunProgram(folder + "SMSGWCFG.EXE", "-QUIET -INSTALLSERVICE", 60000), 0);
+  EXPECT_TRUE(WaitUntil(IsSmsServiceRunning, 10000));
+  ServiceConfig sms;
+  ASSERT_TRUE(QueryServiceConfigDirectly("ZedSMS", &sms));
+  // The short form has no space; a long one would have to be quoted.
+  bool quoted = sms.binaryPath.front() == '"' && sms.binaryPath.back() == '"';
+  EXPECT_TRUE(sms.binaryPath.find(' ') == std::string::npos || quoted) << sms.binaryPath;
+  EXPECT_NE(sms.binaryPath.find("SMSGWSVC.EXE"), std::string::npos) << sms.binaryPath;
+  // The firewall helper started from the spaced folder and got both arguments whole.
+  WaitUntil([&] { return ReadFileText(dir_.File("FWRULE.LOG")).size() > 100; }, 5000);
+  EXPECT_EQ(ReadFileText(dir_.File("FWRULE.LOG")),
+            "program=" + folder + "SMSGWSRV.EXE|name=Zed SMS Gateway Lite Edition\r\n" + "program=" + folder +
+                "MMSCSRV.EXE|name=Zed MMS Gateway Lite Edition\r\n");
+  RemoveServiceDirectly("ZedSMS");
+  RemoveServiceDirectly("ZedMMSC");
+}
+
 TEST_F(ConsoleTest, QuietInstallAndRemoveShowNothing) {
   MessageBoxAnswerer child(MessageBoxAnswerer::kOtherProcesses);
   EXPECT_EQ(RunConsoleProcess("-QUIET -INSTALLSERVICE"), 0);
