@@ -15,6 +15,7 @@ source scripts/wine-env.sh
 trap teardown_wine EXIT
 start_display
 make_prefix "$WINE_BUILD_DIR/wineprefix"
+start_modem_cables "$root/build/native/ptyrelay"
 
 crashed=0
 (cd build/native && ctest --output-on-failure) || crashed=$((crashed + 1))

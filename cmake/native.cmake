@@ -5,6 +5,10 @@ add_link_options(-fsanitize=address,undefined)
 add_library(portable_core STATIC ${PORTABLE_CORE_SOURCES})
 target_include_directories(portable_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
 
+# The serial cables of the simulated modems (pseudo-terminal pairs).
+add_executable(ptyrelay ${CMAKE_SOURCE_DIR}/tools/ptyrelay/ptyrelay.c)
+target_link_libraries(ptyrelay PRIVATE util)
+
 set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 

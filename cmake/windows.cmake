@@ -39,6 +39,7 @@ add_library(console_lib STATIC
   src/common/ui_util.cpp
   src/config/config_files.cpp
   src/config/link_libraries.cpp
+  src/modem/at_channel.cpp
   src/services/rights.cpp
   src/services/service_control.cpp
   src/services/status_block.cpp
@@ -63,6 +64,11 @@ program_name(smsgwsvc SMSGWSVC.EXE)
 add_executable(mmscsvc tools/gatewaysim/mmscsvc.cpp)
 target_link_libraries(mmscsvc PRIVATE stand_in_service)
 program_name(mmscsvc MMSCSVC.EXE)
+
+add_library(modem_simulator STATIC tools/modemsim/modem_simulator.cpp)
+add_executable(modemsim tools/modemsim/modemsim_main.cpp)
+target_link_libraries(modemsim PRIVATE modem_simulator)
+program_name(modemsim MODEMSIM.EXE)
 
 add_executable(fwrule tools/fwrule/fwrule.cpp)
 target_link_libraries(fwrule PRIVATE win_common gwcore)

@@ -10,9 +10,11 @@ add_library(test_support STATIC
   tests/support/test_main.cpp
   tests/support/window_driver.cpp
   tests/support/service_fixture.cpp
+  tests/support/modem_cable.cpp
 )
 target_include_directories(test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/src)
-target_link_libraries(test_support PUBLIC GTest::gtest win_common console_lib)
+target_link_libraries(test_support PUBLIC GTest::gtest win_common console_lib modem_simulator)
+target_include_directories(test_support PUBLIC ${CMAKE_SOURCE_DIR}/tools)
 
 # Libraries standing in for GPRSLINK.DLL and GWTLS.DLL, complete and with an
 # entry point missing, to test the run-time binding.
@@ -65,6 +67,10 @@ wine_test(console_tests SERIAL
     tests/app/console_test.cpp
     tests/app/main_sheet_test.cpp
   DEPENDS console smsgwsvc mmscsvc fwrule)
+
+wine_test(modem_tests
+  SOURCES
+    tests/modem/at_channel_test.cpp)
 
 set(NO_ICON_RESOURCES ${CMAKE_SOURCE_DIR}/tests/app/no_icon.rc)
 set_source_files_properties(${NO_ICON_RESOURCES} PROPERTIES

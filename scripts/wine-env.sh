@@ -32,7 +32,25 @@ make_prefix() {
   wineserver -w
 }
 
+# Four serial cables for the simulated modems: the console's ends are COM5..COM8,
+# the modems' ends COM21..COM24.
+RELAY_PID=""
+start_modem_cables() {
+  local relay="$1" dir="$WINE_BUILD_DIR/cables"
+  rm -rf "$dir"; mkdir -p "$dir"
+  "$relay" "$dir" 4 >/dev/null 2>&1 &
+  RELAY_PID=$!
+  for _ in $(seq 50); do [ -e "$dir/modem4" ] && break; sleep 0.1; done
+  local k
+  for k in 1 2 3 4; do
+    ln -sfn "$dir/console$k" "$WINEPREFIX/dosdevices/com$((4 + k))"
+    ln -sfn "$dir/modem$k" "$WINEPREFIX/dosdevices/com$((20 + k))"
+  done
+  export ZED_MODEM_CABLES="$dir"
+}
+
 teardown_wine() {
+  if [ -n "$RELAY_PID" ]; then kill "$RELAY_PID" 2>/dev/null || true; fi
   [ -n "${WINEPREFIX:-}" ] && wineserver -k >/dev/null 2>&1 || true
   if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null || true; wait "$XVFB_PID" 2>/dev/null || true; fi
 }
