@@ -40,6 +40,8 @@ add_library(console_lib STATIC
   src/config/config_files.cpp
   src/config/link_libraries.cpp
   src/modem/at_channel.cpp
+  src/modem/modem_port.cpp
+  src/modem/telephony.cpp
   src/services/rights.cpp
   src/services/service_control.cpp
   src/services/status_block.cpp

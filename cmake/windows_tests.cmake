@@ -11,6 +11,8 @@ add_library(test_support STATIC
   tests/support/window_driver.cpp
   tests/support/service_fixture.cpp
   tests/support/modem_cable.cpp
+  tests/support/fake_telephony.cpp
+  tests/support/modem_registry.cpp
 )
 target_include_directories(test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/src)
 target_link_libraries(test_support PUBLIC GTest::gtest win_common console_lib modem_simulator)
@@ -70,7 +72,8 @@ wine_test(console_tests SERIAL
 
 wine_test(modem_tests
   SOURCES
-    tests/modem/at_channel_test.cpp)
+    tests/modem/at_channel_test.cpp
+    tests/modem/modem_port_test.cpp)
 
 set(NO_ICON_RESOURCES ${CMAKE_SOURCE_DIR}/tests/app/no_icon.rc)
 set_source_files_properties(${NO_ICON_RESOURCES} PROPERTIES

@@ -33,7 +33,9 @@ make_prefix() {
 }
 
 # Four serial cables for the simulated modems: the console's ends are COM5..COM8,
-# the modems' ends COM21..COM24.
+# the modems' ends COM21..COM24. COM9 refuses every open with access denied (it
+# is a folder), standing in for a port another program holds: the test system
+# does not refuse a second open of a serial port.
 RELAY_PID=""
 start_modem_cables() {
   local relay="$1" dir="$WINE_BUILD_DIR/cables"
@@ -46,6 +48,8 @@ start_modem_cables() {
     ln -sfn "$dir/console$k" "$WINEPREFIX/dosdevices/com$((4 + k))"
     ln -sfn "$dir/modem$k" "$WINEPREFIX/dosdevices/com$((20 + k))"
   done
+  mkdir -p "$dir/refusing"
+  ln -sfn "$dir/refusing" "$WINEPREFIX/dosdevices/com9"
   export ZED_MODEM_CABLES="$dir"
 }
 
