@@ -41,6 +41,7 @@ add_library(console_lib STATIC
   src/config/link_libraries.cpp
   src/modem/at_channel.cpp
   src/modem/modem_port.cpp
+  src/modem/modem_test.cpp
   src/modem/telephony.cpp
   src/services/rights.cpp
   src/services/service_control.cpp

@@ -17,6 +17,7 @@ struct FakeLine {
   int getIdFailures = 0;     // lineGetID of the call fails this many times first
   LONG getIdError = LINEERR_OPERATIONFAILED;
   DWORD capsNeeded = 0;      // capabilities larger than the first buffer
+  bool readOnlyHandle = false;  // a comm handle that refuses every write
 };
 
 struct FakeTelephony {

@@ -167,6 +167,11 @@ std::string ModemSimulator::Answer(const std::string& original) {
   std::string command = Upper(original);
   if (command == "AT") return kOk;
   if (command.compare(0, 3, "ATE") == 0) {
+    if (!profile_.ate0Answers.empty()) {
+      bool accepted = profile_.ate0Answers.front();
+      profile_.ate0Answers.erase(profile_.ate0Answers.begin());
+      if (!accepted) return kError;
+    }
     if (command.find("E0") != std::string::npos) profile_.echo = false;
     return kOk;
   }

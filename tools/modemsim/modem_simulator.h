@@ -25,6 +25,7 @@ struct ModemProfile {
   CmgfSupport cmgf = CmgfSupport::PduAndText;
   bool cmgsPrompt = true;           // shows "> " for AT+CMGS, else "+CMS ERROR"
   bool cfunResetParameter = false;  // "AT+CFUN=1,1" resets
+  std::vector<bool> ate0Answers;    // OK or ERROR for each "ATE0V1" in turn, then OK
   bool e2Reset = false;             // "AT*E2RESET" resets
   bool bangReset = false;           // "AT!RESET" resets
 };
