@@ -42,6 +42,7 @@ add_library(console_lib STATIC
   src/modem/at_channel.cpp
   src/modem/modem_port.cpp
   src/modem/modem_test.cpp
+  src/modem/modem_selection.cpp
   src/modem/telephony.cpp
   src/services/rights.cpp
   src/services/service_control.cpp
@@ -52,7 +53,7 @@ target_link_libraries(console_lib PUBLIC win_common gwcore mmsacct
 
 set(CONSOLE_RESOURCES ${CMAKE_SOURCE_DIR}/src/resources/console.rc)
 set_source_files_properties(${CONSOLE_RESOURCES} PROPERTIES
-  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/src/resources/pages.rc;${CMAKE_SOURCE_DIR}/src/resources/page_ids.h;${CMAKE_SOURCE_DIR}/src/resources/smsgw.ico;${CMAKE_SOURCE_DIR}/src/resources/console.manifest")
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/src/resources/pages.rc;${CMAKE_SOURCE_DIR}/src/resources/modem_dialogs.rc;${CMAKE_SOURCE_DIR}/src/resources/page_ids.h;${CMAKE_SOURCE_DIR}/src/resources/smsgw.ico;${CMAKE_SOURCE_DIR}/src/resources/console.manifest")
 
 add_executable(console WIN32 src/app/main.cpp ${CONSOLE_RESOURCES})
 target_link_libraries(console PRIVATE console_lib)

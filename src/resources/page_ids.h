@@ -154,3 +154,13 @@
 
 // WAITDLG
 #define IDC_WAIT_TEXT                       1444
+
+// DIALOG_ADDMODEM and DIALOG_WIZADDMODEM (the same ids on both)
+#define IDC_ADDMODEM_LIST_LABEL             101
+#define IDC_ADDMODEM_LIST                   102
+#define IDC_ADDMODEM_PIN_LABEL              103
+#define IDC_ADDMODEM_PIN                    104
+#define IDC_ADDMODEM_PIN_HINT               105
+#define IDC_ADDMODEM_TEST                   106
+#define IDC_ADDMODEM_NOT_LISTED             107
+#define IDC_ADDMODEM_WIZARD_TEXT            108
