@@ -3,6 +3,7 @@
 # prefix and data directory inside the build folder, with the stand-in gateway
 # services installed and running. On an X display the window is shown; without
 # one it runs on Xvfb and a screenshot is written to build/windows/screenshot.png.
+# A simulated modem answers on COM5.
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/install-deps.sh
@@ -24,12 +25,17 @@ else
   export WINEPREFIX="$prefix"
 fi
 
+# A simulated modem on COM5 (its cable's far end is COM21).
+cmake --preset native >/dev/null && cmake --build --preset native >/dev/null
+start_modem_cables "$root/build/native/ptyrelay"
+wine "$WINE_BUILD_DIR/bin/MODEMSIM.EXE" 1 </dev/null >/dev/null 2>&1 &
+
 # The demo's data directory, where the console and the services both find it.
 data="$WINE_BUILD_DIR/demo-data"
 mkdir -p "$data"
 wine reg add 'HKLM\SOFTWARE\ZedSMS Lite' /v ProgramDataDirectory /d "Z:${data//\//\\}\\" /f >/dev/null 2>&1
 if [ ! -s "$data/SMSGW.INI" ]; then
-  printf '[SMSGW]\r\nModem1=Demo GSM Modem\r\nWebPort=8800\r\n' > "$data/SMSGW.INI"
+  printf '[SMSGW]\r\nModem1=COM5:\r\nWebPort=8800\r\n' > "$data/SMSGW.INI"
 fi
 
 bin="$WINE_BUILD_DIR/bin"

@@ -83,3 +83,8 @@ set_source_files_properties(${NO_ICON_RESOURCES} PROPERTIES
 wine_test(missing_icon_tests
   RESOURCES ${NO_ICON_RESOURCES}
   SOURCES tests/app/missing_icon_test.cpp)
+
+# Benchmarks: built with the tests, run only by bench.sh.
+add_executable(modem_bench bench/modem_bench.cpp ${CONSOLE_RESOURCES})
+target_link_libraries(modem_bench PRIVATE test_support)
+program_name(modem_bench modem_bench.exe)
