@@ -2,7 +2,6 @@
 // without them. Each is loaded once per process; a missing required entry
 // point unloads the library and it counts as absent.
 #pragma once
-#include <winsock2.h>
 #include <windows.h>
 
 #include <cstddef>
@@ -21,8 +20,9 @@ typedef void(__cdecl* WSPRasGetErrorStringFn)(DWORD error, char* buffer, DWORD r
 typedef DWORD_PTR TlsSession;
 typedef BOOL(__cdecl* sslInitLibFn)();
 typedef void(__cdecl* sslTermLibFn)();
-typedef TlsSession(__cdecl* sslInitSessionFn)(SOCKET socket, char* errorText);
-typedef TlsSession(__cdecl* sslAcceptSessionFn)(SOCKET socket, char* errorText);
+// Sockets are passed as their handle value, so this header does not need winsock.
+typedef TlsSession(__cdecl* sslInitSessionFn)(UINT_PTR socket, char* errorText);
+typedef TlsSession(__cdecl* sslAcceptSessionFn)(UINT_PTR socket, char* errorText);
 typedef void(__cdecl* sslFreeSessionFn)(TlsSession session);
 typedef int(__cdecl* sslSendFn)(TlsSession session, const char* data, int length);
 typedef int(__cdecl* sslRecvFn)(TlsSession session, char* buffer, int capacity);

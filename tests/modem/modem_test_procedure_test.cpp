@@ -45,8 +45,9 @@ class TestModemTest : public testing::Test {
   void TearDown() override {
     boxes_.ExpectAllAnswered();
     // Shut down at the end, with the handle as it is (0 for a COM port).
-    if (!telephony_.fake.calls.empty())
+    if (!telephony_.fake.calls.empty()) {
       EXPECT_EQ(telephony_.fake.calls.back().rfind("lineShutdown", 0), 0u) << telephony_.fake.calls.back();
+    }
   }
 
   FakeTelephonyScope telephony_;
