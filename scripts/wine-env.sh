@@ -30,8 +30,6 @@ make_prefix() {
   wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
   wineserver -w
-  # One server for the whole run, its output kept out of the run's.
-  wineserver -p >/dev/null 2>&1 </dev/null
 }
 
 # Four serial cables for the simulated modems: the console's ends are COM5..COM8,
