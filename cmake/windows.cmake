@@ -6,7 +6,7 @@ set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${PROGRAM_DIR})
 set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${PROGRAM_DIR})
 set(CMAKE_ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib)
 
-add_compile_options(-Wall -Wextra -Wno-cast-function-type)
+add_compile_options(-Wall -Wextra -Wno-cast-function-type -Wno-missing-field-initializers)
 add_compile_definitions(WINVER=0x0601 _WIN32_WINNT=0x0601 _WIN32_IE=0x0600)
 # No MinGW runtime DLL next to the program.
 add_link_options(-static -static-libgcc -static-libstdc++)
@@ -22,7 +22,8 @@ add_library(win_common STATIC src/common/file_util.cpp)
 target_link_libraries(win_common PUBLIC portable_core)
 
 # Our import-linked core libraries.
-add_library(gwcore SHARED libs/gwcore/directories.cpp libs/gwcore/ini_registration.cpp)
+add_library(gwcore SHARED libs/gwcore/directories.cpp libs/gwcore/ini_registration.cpp
+  libs/gwcore/gsm7_export.cpp)
 target_compile_definitions(gwcore PRIVATE GWCORE_BUILD)
 target_link_libraries(gwcore PRIVATE win_common shell32 advapi32)
 program_name(gwcore GWCORE.DLL)
@@ -44,6 +45,14 @@ add_library(console_lib STATIC
   src/modem/modem_test.cpp
   src/modem/modem_selection.cpp
   src/modem/telephony.cpp
+  src/queues/mms_details_dialog.cpp
+  src/common/notepad.cpp
+  src/queues/queue_scanners.cpp
+  src/queues/queue_viewer.cpp
+  src/queues/request_files.cpp
+  src/queues/store_walker.cpp
+  src/settings/debug_log_page.cpp
+  src/settings/server_page.cpp
   src/services/rights.cpp
   src/services/service_control.cpp
   src/services/status_block.cpp
@@ -53,7 +62,7 @@ target_link_libraries(console_lib PUBLIC win_common gwcore mmsacct
 
 set(CONSOLE_RESOURCES ${CMAKE_SOURCE_DIR}/src/resources/console.rc)
 set_source_files_properties(${CONSOLE_RESOURCES} PROPERTIES
-  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/src/resources/pages.rc;${CMAKE_SOURCE_DIR}/src/resources/modem_dialogs.rc;${CMAKE_SOURCE_DIR}/src/resources/page_ids.h;${CMAKE_SOURCE_DIR}/src/resources/smsgw.ico;${CMAKE_SOURCE_DIR}/src/resources/console.manifest")
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/src/resources/pages.rc;${CMAKE_SOURCE_DIR}/src/resources/modem_dialogs.rc;${CMAKE_SOURCE_DIR}/src/resources/queue_dialogs.rc;${CMAKE_SOURCE_DIR}/src/resources/page_ids.h;${CMAKE_SOURCE_DIR}/src/resources/smsgw.ico;${CMAKE_SOURCE_DIR}/src/resources/console.manifest")
 
 add_executable(console WIN32 src/app/main.cpp ${CONSOLE_RESOURCES})
 target_link_libraries(console PRIVATE console_lib)

@@ -68,6 +68,8 @@ wine_test(console_tests SERIAL
     tests/services/service_control_test.cpp
     tests/app/console_test.cpp
     tests/app/main_sheet_test.cpp
+    tests/settings/debug_log_page_test.cpp
+    tests/settings/server_page_test.cpp
   DEPENDS console smsgwsvc mmscsvc fwrule)
 
 wine_test(modem_tests
@@ -88,3 +90,19 @@ wine_test(missing_icon_tests
 add_executable(modem_bench bench/modem_bench.cpp ${CONSOLE_RESOURCES})
 target_link_libraries(modem_bench PRIVATE test_support)
 program_name(modem_bench modem_bench.exe)
+
+# The message stores: scanners, viewers and the details dialog.
+wine_test(queue_tests
+  SOURCES
+    tests/queues/gsm7_export_test.cpp
+    tests/queues/store_walker_test.cpp
+    tests/queues/queue_scanners_test.cpp
+    tests/queues/request_files_test.cpp
+    tests/queues/queue_viewer_test.cpp
+    tests/queues/mms_details_dialog_test.cpp
+    tests/queues/queue_store.cpp
+    tests/queues/viewer_driver.cpp)
+
+add_executable(queue_bench bench/queue_bench.cpp tests/queues/queue_store.cpp ${CONSOLE_RESOURCES})
+target_link_libraries(queue_bench PRIVATE test_support)
+program_name(queue_bench queue_bench.exe)

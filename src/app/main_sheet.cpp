@@ -4,6 +4,8 @@
 #include <prsht.h>
 
 #include "app/app_state.h"
+#include "settings/debug_log_page.h"
+#include "settings/server_page.h"
 
 namespace {
 
@@ -26,11 +28,11 @@ int CALLBACK MainSheetCallback(HWND sheet, UINT message, LPARAM) {
 const SheetPage kMainSheetPages[7] = {
     {"DIALOG_STATUS", "Status", ProtocolPageProc, &kAsksWithSiblings},
     {"DIALOG_MODEM", "Modem", ProtocolPageProc, &kAsksWhenDirty},
-    {"DIALOG_SERVER", "Server", ProtocolPageProc, &kAsksWhenDirty},
+    {"DIALOG_SERVER", "Server", ServerPageProc, nullptr},
     {"DIALOG_SMSUSERS", "Users", ProtocolPageProc, &kAsksWhenDirty},
     {"DIALOG_RECV", "2-Way", ProtocolPageProc, &kAsksWhenDirty},
     {"DIALOG_TESTMSG", "Test Message", ProtocolPageProc, &kLetsCancel},
-    {"DIALOG_DEBUGLOG", "Debug Logs", ProtocolPageProc, &kAsksWithSiblings},
+    {"DIALOG_DEBUGLOG", "Debug Logs", DebugLogPageProc, nullptr},
 };
 
 INT_PTR CALLBACK ProtocolPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {

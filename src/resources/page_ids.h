@@ -164,3 +164,18 @@
 #define IDC_ADDMODEM_TEST                   106
 #define IDC_ADDMODEM_NOT_LISTED             107
 #define IDC_ADDMODEM_WIZARD_TEXT            108
+
+// DIALOG_SMSQ (the four queue viewers)
+#define IDC_SMSQ_LIST                       101
+#define IDC_SMSQ_STATUS                     102
+// Commands of the viewers: the list sends them on Enter or a double-click
+// and on the Delete key.
+#define IDC_SMSQ_OPEN                       102
+#define IDC_SMSQ_DELETE                     103
+
+// DIALOG_MMSVIEW
+#define IDC_MMSVIEW_HEADER_LABEL            101
+#define IDC_MMSVIEW_HEADER                  102
+#define IDC_MMSVIEW_OBJECTS                 103
+#define IDC_MMSVIEW_OBJECTS_LABEL           104
+#define IDC_MMSVIEW_VIEW                    105

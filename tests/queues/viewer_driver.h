@@ -1,0 +1,34 @@
+// Reading and driving the queue viewer and details dialogs from a test's
+// helper thread, and finding the Notepad windows they start.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+int ItemCount(HWND list);
+std::string CellText(HWND list, int item, int column);
+std::vector<std::string> ColumnTexts(HWND list, int column);
+std::vector<std::string> HeaderTexts(HWND list);
+int ColumnWidth(HWND list, int column);
+std::vector<int> SelectedItems(HWND list);
+int FocusedItem(HWND list);
+// Clears the selection and selects these items (the first one focused).
+void SelectItems(HWND list, const std::vector<int>& items);
+// A click on the column's header button, as the mouse makes it.
+void ClickColumn(HWND list, int column);
+// A double-click on the item, as the mouse makes it.
+void DoubleClickItem(HWND list, int item);
+// Items from the top one to the last one fully shown.
+bool ItemShown(HWND list, int item);
+int TopIndex(HWND list);
+std::string DialogItemText(HWND dialog, int id);
+
+// A Notepad window (of another process) whose title names the file; null
+// when none shows within the time.
+HWND WaitForNotepad(const std::string& fileName, DWORD timeoutMs);
+std::string WindowTitle(HWND window);
+// Closes it and waits until it is gone.
+bool CloseNotepad(HWND window);
+// Closes every Notepad window still open (a failed test must not leave one).
+void CloseAllNotepads();
