@@ -46,7 +46,7 @@ add_library(console_lib STATIC
   src/modem/modem_selection.cpp
   src/modem/telephony.cpp
   src/queues/mms_details_dialog.cpp
-  src/common/notepad.cpp
+  src/common/file_viewer.cpp
   src/queues/queue_scanners.cpp
   src/queues/queue_viewer.cpp
   src/queues/request_files.cpp

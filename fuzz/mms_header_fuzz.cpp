@@ -4,13 +4,7 @@
 
 #include "queues/mms_header.h"
 #include "queues/queue_rows.h"
-
-// A broken invariant stops the run like a sanitizer report, so libFuzzer
-// keeps the input.
-#define FUZZ_CHECK(condition) \
-  do {                        \
-    if (!(condition)) __builtin_trap(); \
-  } while (0)
+#include "fuzz_checks.h"
 
 namespace {
 

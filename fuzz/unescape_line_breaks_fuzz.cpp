@@ -5,13 +5,7 @@
 #include <cstring>
 
 #include "queues/sms_text.h"
-
-// A broken invariant stops the run like a sanitizer report, so libFuzzer
-// keeps the input.
-#define FUZZ_CHECK(condition) \
-  do {                        \
-    if (!(condition)) __builtin_trap(); \
-  } while (0)
+#include "fuzz_checks.h"
 
 namespace {
 

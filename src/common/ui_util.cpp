@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "app/app_state.h"
+#include "common/file_viewer.h"
 #include "common/text_util.h"
 
 int ShowMessage(HWND owner, const char* text, UINT flags, const char* caption) {
@@ -33,13 +34,7 @@ bool SetDlgItemTextIfChanged(HWND dialog, int controlId, const char* text) {
   return true;
 }
 
-void OpenHelpDocument() {
-  char folder[MAX_PATH];
-  CopyText(folder, sizeof folder, g_console.helpDocumentPath);
-  char* lastSeparator = strrchr(folder, '\\');
-  if (lastSeparator) *lastSeparator = '\0';
-  ShellExecuteA(nullptr, "open", g_console.helpDocumentPath, nullptr, folder, SW_SHOWNORMAL);
-}
+void OpenHelpDocument() { OpenWithShell(nullptr, g_console.helpDocumentPath); }
 
 static INT_PTR CALLBACK WaitDialogProc(HWND dialog, UINT message, WPARAM, LPARAM) {
   switch (message) {

@@ -7,7 +7,7 @@
 #include "common/text_util.h"
 #include "config/config_files.h"
 #include "queues/mms_header.h"
-#include "common/notepad.h"
+#include "common/file_viewer.h"
 #include "queues/text_lines.h"
 #include "resources/page_ids.h"
 
@@ -86,11 +86,7 @@ void ViewContentObject(HWND dialog) {
     OpenInNotepad(path);
     return;
   }
-  char folder[MAX_PATH];
-  CopyText(folder, sizeof folder, path);
-  char* lastSeparator = strrchr(folder, '\\');
-  if (lastSeparator) *lastSeparator = '\0';
-  ShellExecuteA(dialog, "open", path, nullptr, folder, SW_SHOWNORMAL);
+  OpenWithShell(dialog, path);
 }
 
 INT_PTR OnCommand(HWND dialog, int id, int code) {

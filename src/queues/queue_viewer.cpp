@@ -10,7 +10,7 @@
 #include "common/ui_util.h"
 #include "config/config_files.h"
 #include "queues/mms_details_dialog.h"
-#include "common/notepad.h"
+#include "common/file_viewer.h"
 #include "queues/queue_rows.h"
 #include "queues/queue_scanners.h"
 #include "queues/recipients.h"

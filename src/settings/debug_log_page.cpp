@@ -6,7 +6,7 @@
 #include "app/app_state.h"
 #include "app/page_protocol.h"
 #include "common/file_util.h"
-#include "common/notepad.h"
+#include "common/file_viewer.h"
 #include "config/config_files.h"
 #include "resources/page_ids.h"
 

@@ -1,6 +1,7 @@
-#include "common/notepad.h"
+#include "common/file_viewer.h"
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstring>
 
@@ -20,4 +21,12 @@ bool OpenInNotepad(const char* path) {
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   return true;
+}
+
+void OpenWithShell(HWND owner, const char* path) {
+  char folder[MAX_PATH];
+  CopyText(folder, sizeof folder, path);
+  char* lastSeparator = strrchr(folder, '\\');
+  if (lastSeparator) *lastSeparator = '\0';
+  ShellExecuteA(owner, "open", path, nullptr, folder, SW_SHOWNORMAL);
 }
