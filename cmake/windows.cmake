@@ -41,6 +41,8 @@ add_library(console_lib STATIC
   src/config/config_files.cpp
   src/config/link_libraries.cpp
   src/modem/at_channel.cpp
+  src/monitor/clock.cpp
+  src/monitor/stat_files.cpp
   src/modem/modem_port.cpp
   src/modem/modem_test.cpp
   src/modem/modem_selection.cpp

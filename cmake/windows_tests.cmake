@@ -59,6 +59,7 @@ wine_test(core_tests
     tests/common/file_util_test.cpp
     tests/config/config_files_test.cpp
     tests/config/link_libraries_test.cpp
+    tests/monitor/stat_files_test.cpp
     tests/support/message_box_answerer_test.cpp
   DEPENDS fake_gprslink_full fake_gprslink_no_required fake_gprslink_no_optional
           fake_gwtls_full fake_gwtls_no_required)
