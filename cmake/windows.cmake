@@ -43,6 +43,7 @@ add_library(console_lib STATIC
   src/modem/at_channel.cpp
   src/monitor/clock.cpp
   src/monitor/stat_files.cpp
+  src/monitor/status_page.cpp
   src/modem/modem_port.cpp
   src/modem/modem_test.cpp
   src/modem/modem_selection.cpp

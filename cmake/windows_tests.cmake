@@ -71,6 +71,7 @@ wine_test(console_tests SERIAL
     tests/app/main_sheet_test.cpp
     tests/settings/debug_log_page_test.cpp
     tests/settings/server_page_test.cpp
+    tests/monitor/status_page_test.cpp
   DEPENDS console smsgwsvc mmscsvc fwrule)
 
 wine_test(modem_tests

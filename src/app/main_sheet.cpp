@@ -4,12 +4,12 @@
 #include <prsht.h>
 
 #include "app/app_state.h"
+#include "monitor/status_page.h"
 #include "settings/debug_log_page.h"
 #include "settings/server_page.h"
 
 namespace {
 
-const PageProtocol kAsksWithSiblings = {CancelRule::AskWhenDirtyOrSiblingsChanged, true};
 const PageProtocol kAsksWhenDirty = {CancelRule::AskWhenDirty, false};
 const PageProtocol kLetsCancel = {CancelRule::LetCancel, false};
 
@@ -26,7 +26,7 @@ int CALLBACK MainSheetCallback(HWND sheet, UINT message, LPARAM) {
 }  // namespace
 
 const SheetPage kMainSheetPages[7] = {
-    {"DIALOG_STATUS", "Status", ProtocolPageProc, &kAsksWithSiblings},
+    {"DIALOG_STATUS", "Status", StatusPageProc, nullptr},
     {"DIALOG_MODEM", "Modem", ProtocolPageProc, &kAsksWhenDirty},
     {"DIALOG_SERVER", "Server", ServerPageProc, nullptr},
     {"DIALOG_SMSUSERS", "Users", ProtocolPageProc, &kAsksWhenDirty},

@@ -1,0 +1,298 @@
+#include "monitor/status_page.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+#include <prsht.h>
+
+#include <ctime>
+
+#include "app/app_state.h"
+#include "app/page_protocol.h"
+#include "common/file_viewer.h"
+#include "common/text_util.h"
+#include "common/ui_util.h"
+#include "config/config_files.h"
+#include "config/gwcore_api.h"
+#include "monitor/stat_files.h"
+#include "queues/queue_scanners.h"
+#include "queues/queue_viewer.h"
+#include "resources/page_ids.h"
+#include "services/service_control.h"
+#include "services/status_block.h"
+
+namespace {
+
+constexpr UINT_PTR kRefreshTimer = 1;
+constexpr UINT kRefreshMs = 1000;
+constexpr time_t kQueueCountSeconds = 10;
+constexpr unsigned kAlwaysReadModems = 201;
+constexpr size_t kInfoChars = 1024;
+const PageProtocol kStatusProtocol = {CancelRule::AskWhenDirtyOrSiblingsChanged, true};
+const char kActive[] = "Service is Active";
+
+// Queues are counted at most every 10 seconds, across every instance of the page.
+time_t g_lastQueueCount = 0;
+
+struct StatusPageState {
+  bool smsQueueAlert;
+  bool mmsQueueAlert;
+  bool infoAlert;
+  bool statusAlert;
+  bool serviceActionInProgress;
+};
+
+struct CounterRow {
+  const char* counter;
+  const char* addedCounter;  // summed column by column, or null
+  int today, last7, last30;
+};
+
+const CounterRow kCounterRows[] = {
+    {"SMSSUBMIT", nullptr, IDC_STATUS_SMS_SUBMITTED_TODAY, IDC_STATUS_SMS_SUBMITTED_LAST7, IDC_STATUS_SMS_SUBMITTED_LAST30},
+    {"SMSSENT", nullptr, IDC_STATUS_SMS_SENT_TODAY, IDC_STATUS_SMS_SENT_LAST7, IDC_STATUS_SMS_SENT_LAST30},
+    {"SMSRECEIVED", nullptr, IDC_STATUS_SMS_RECEIVED_TODAY, IDC_STATUS_SMS_RECEIVED_LAST7,
+     IDC_STATUS_SMS_RECEIVED_LAST30},
+    {"SMSFAILED", nullptr, IDC_STATUS_SMS_FAILED_TODAY, IDC_STATUS_SMS_FAILED_LAST7, IDC_STATUS_SMS_FAILED_LAST30},
+    {"SMSRETRY", nullptr, IDC_STATUS_SMS_RETRIED_TODAY, IDC_STATUS_SMS_RETRIED_LAST7, IDC_STATUS_SMS_RETRIED_LAST30},
+    {"MMSIN-VASP", "MMSIN-USER", IDC_STATUS_MMS_PROCESSED_TODAY, IDC_STATUS_MMS_PROCESSED_LAST7,
+     IDC_STATUS_MMS_PROCESSED_LAST30},
+    {"MMSOUT-VASP", "MMSOUT-MMSC", IDC_STATUS_MMS_SENT_TODAY, IDC_STATUS_MMS_SENT_LAST7, IDC_STATUS_MMS_SENT_LAST30},
+    {"MMSIN-MODEM", nullptr, IDC_STATUS_MMS_RECEIVED_TODAY, IDC_STATUS_MMS_RECEIVED_LAST7,
+     IDC_STATUS_MMS_RECEIVED_LAST30},
+};
+
+StatusPageState* State(HWND page) { return reinterpret_cast<StatusPageState*>(GetWindowLongPtrA(page, DWLP_USER)); }
+
+void ShowNumber(HWND page, int control, unsigned value, const char* zeroText) {
+  char text[16];
+  if (value == 0)
+    CopyText(text, sizeof text, zeroText);
+  else
+    FormatText(text, sizeof text, "%u", value);
+  SetDlgItemTextIfChanged(page, control, text);
+}
+
+// Shows a queue's size; the label is repainted when the text changed so its colour follows.
+void ShowQueue(HWND page, unsigned count, unsigned alertSize, int countControl, int labelControl, bool* alert) {
+  *alert = alertSize != 0 && alertSize < count;
+  char text[16];
+  if (count == 0)
+    CopyText(text, sizeof text, "Empty");
+  else
+    FormatText(text, sizeof text, "%u", count);
+  if (SetDlgItemTextIfChanged(page, countControl, text)) InvalidateRect(GetDlgItem(page, labelControl), nullptr, TRUE);
+}
+
+void RefreshQueues(HWND page, StatusPageState* state) {
+  time_t now = time(nullptr);
+  if (now - g_lastQueueCount < kQueueCountSeconds) return;
+  unsigned alertSize = ReadIniNumber(g_configFiles.smsIni, "SMSGW", "AlertEMailQueueSize", "100");
+  ShowQueue(page, CountOutboundSmsQueue(), alertSize, IDC_STATUS_SMS_QUEUE_COUNT, IDC_STATUS_SMS_QUEUE_LABEL,
+            &state->smsQueueAlert);
+  ShowQueue(page, CountOutboundMmsQueue(), alertSize, IDC_STATUS_MMS_QUEUE_COUNT, IDC_STATUS_MMS_QUEUE_LABEL,
+            &state->mmsQueueAlert);
+  g_lastQueueCount = now;
+}
+
+// The last error of every configured modem connection.
+void RefreshInfo(HWND page, StatusPageState* state) {
+  if (!IsSmsServiceInstalled() || !IsSmsServiceRunning()) {
+    state->infoAlert = true;
+    SetDlgItemTextIfChanged(page, IDC_STATUS_INFO_TEXT, "Service is NOT active");
+    return;
+  }
+  char info[kInfoChars + 1] = "";
+  bool previousHadValue = true;
+  for (unsigned i = 1; i <= kAlwaysReadModems || previousHadValue; ++i) {
+    char key[16];
+    FormatText(key, sizeof key, "Modem%u", i);
+    char modem[261];
+    previousHadValue = ReadIniText(g_configFiles.smsIni, "SMSGW", key, "", modem, sizeof modem) > 0;
+    if (!previousHadValue) continue;
+    char error[kErrorTextBytes + 1];
+    ReadConnectionError(modem, error);
+    if (!error[0]) continue;
+    AppendText(info, sizeof info, modem);
+    AppendText(info, sizeof info, " : ");
+    AppendText(info, sizeof info, error);
+    AppendText(info, sizeof info, "\r\n");
+  }
+  state->infoAlert = info[0] != '\0';
+  SetDlgItemTextIfChanged(page, IDC_STATUS_INFO_TEXT, info);
+}
+
+// One service's status text; port flags are read from its status block while it runs.
+const char* ServiceStatus(bool installed, bool running, bool (*open)(StatusBlock*), void (*close)(StatusBlock*),
+                          size_t firstFlag, const char* firstText, const char* secondText) {
+  if (!installed) return "Service is NOT Installed";
+  if (!running) return "Service is NOT Active";
+  StatusBlock block;
+  const char* text = kActive;
+  if (open(&block)) {
+    if (block.view[firstFlag])
+      text = firstText;
+    else if (block.view[kSmppPortInUseByte])
+      text = secondText;
+    close(&block);
+  }
+  return text;
+}
+
+void RefreshStatusText(HWND page, StatusPageState* state) {
+  const char* text = ServiceStatus(IsSmsServiceInstalled(), IsSmsServiceRunning(), OpenSmsStatusBlock,
+                                   CloseSmsStatusBlock, kWebPortInUseByte, "ERROR:  Web Port already in use",
+                                   "ERROR:  SMPP Server Port already in use");
+  if (text == kActive)
+    text = ServiceStatus(IsMmsServiceInstalled(), IsMmsServiceRunning(), OpenMmsStatusBlock, CloseMmsStatusBlock,
+                         kMm7PortInUseByte, "ERROR:  MM7 Port already in use", "ERROR:  SMPP Port already in use");
+  state->statusAlert = text != kActive;
+  SetDlgItemTextIfChanged(page, IDC_STATUS_SERVICE_TEXT, text);
+}
+
+void RefreshCounters(HWND page) {
+  for (const CounterRow& row : kCounterRows) {
+    CounterTotals totals = ReadStatCounters(row.counter);
+    if (row.addedCounter) {
+      CounterTotals added = ReadStatCounters(row.addedCounter);
+      totals.today += added.today;
+      totals.last7 += added.last7;
+      totals.last30 += added.last30;
+    }
+    ShowNumber(page, row.today, totals.today, "");
+    ShowNumber(page, row.last7, totals.last7, "");
+    ShowNumber(page, row.last30, totals.last30, "");
+  }
+}
+
+void RefreshServiceButtons(HWND page, const StatusPageState* state) {
+  bool installed = IsSmsServiceInstalled() && IsMmsServiceInstalled();
+  bool bothRunning = IsSmsServiceRunning() && IsMmsServiceRunning();
+  if (!state->serviceActionInProgress && (IsDlgButtonChecked(page, IDC_STATUS_RUN_AS_SERVICE) == BST_CHECKED) != installed)
+    CheckDlgButton(page, IDC_STATUS_RUN_AS_SERVICE, installed ? BST_CHECKED : BST_UNCHECKED);
+  EnableWindow(GetDlgItem(page, IDC_STATUS_STOP), installed && bothRunning);
+  EnableWindow(GetDlgItem(page, IDC_STATUS_START), installed && !bothRunning);
+}
+
+void Refresh(HWND page) {
+  StatusPageState* state = State(page);
+  RefreshQueues(page, state);
+  RefreshInfo(page, state);
+  RefreshStatusText(page, state);
+  RefreshCounters(page);
+  RefreshServiceButtons(page, state);
+}
+
+// Offers to save unsaved edits first; false when saving was asked for and failed.
+bool SaveBeforeService(HWND page) {
+  if (!SiblingsReportChanges(page)) return true;
+  if (ShowMessage(page, "Save configuration changes?", MB_YESNOCANCEL | MB_ICONQUESTION) != IDYES) return true;
+  return PropSheet_Apply(GetParent(page)) != FALSE;
+}
+
+template <typename Operation>
+void UnderBusyCursor(Operation operation) {
+  HCURSOR previous = BeginBusyCursor();
+  operation(true);
+  EndBusyCursor(previous);
+}
+
+void OnRunAsService(HWND page) {
+  StatusPageState* state = State(page);
+  state->serviceActionInProgress = true;
+  if (IsDlgButtonChecked(page, IDC_STATUS_RUN_AS_SERVICE) == BST_CHECKED) {
+    if (SaveBeforeService(page)) UnderBusyCursor(InstallServices);
+  } else if (ShowMessage(page, "Are you sure?", MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2, "Remove Service") ==
+             IDYES) {
+    UnderBusyCursor(RemoveServices);
+  }
+  state->serviceActionInProgress = false;
+}
+
+void OnStart(HWND page) {
+  if (IsDlgButtonChecked(page, IDC_STATUS_RUN_AS_SERVICE) != BST_CHECKED) return;
+  if (SaveBeforeService(page)) UnderBusyCursor(StartServices);
+}
+
+void OnStop(HWND page) {
+  if (IsDlgButtonChecked(page, IDC_STATUS_RUN_AS_SERVICE) == BST_CHECKED) UnderBusyCursor(StopServices);
+}
+
+void OnViewLogFiles(HWND page) {
+  char folder[MAX_PATH];
+  ReadIniText(g_configFiles.smsIni, "SMSGW", "LogDirectory", "", folder, sizeof folder);
+  if (!folder[0]) GetProgramDataDirectory(folder);
+  char file[261] = "";
+  OPENFILENAMEA open = {};
+  open.lStructSize = sizeof open;
+  open.hwndOwner = page;
+  open.lpstrFilter =
+      "ZedSMS Log Files\0*.log\0SMS Out Log Files\0smsout*.log\0SMS In Files\0smsin*.log\0"
+      "SMS Submit Log Files\0smsweb*.log\0MMSC Log Files\0mmsc*.log\0All Files\0*.*\0";
+  open.nFilterIndex = 1;
+  open.lpstrFile = file;
+  open.nMaxFile = sizeof file;
+  open.lpstrInitialDir = folder;
+  open.Flags = OFN_FILEMUSTEXIST;
+  if (GetOpenFileNameA(&open)) OpenInNotepad(file);
+}
+
+bool OnCommand(HWND page, int control) {
+  switch (control) {
+    case IDC_STATUS_RUN_AS_SERVICE: OnRunAsService(page); return true;
+    case IDC_STATUS_START: OnStart(page); return true;
+    case IDC_STATUS_STOP: OnStop(page); return true;
+    case IDC_STATUS_SMS_QUEUE_VIEW: ShowOutboundSmsQueue(page); return true;
+    case IDC_STATUS_MMS_QUEUE_VIEW: ShowOutboundMmsQueue(page); return true;
+    case IDC_STATUS_SMS_RECEIVED_VIEW: ShowReceivedSms(page); return true;
+    case IDC_STATUS_MMS_RECEIVED_VIEW: ShowReceivedMms(page); return true;
+    case IDC_STATUS_VIEW_LOGS: OnViewLogFiles(page); return true;
+  }
+  return false;
+}
+
+bool AlertOn(const StatusPageState* state, int control) {
+  switch (control) {
+    case IDC_STATUS_SMS_QUEUE_LABEL:
+    case IDC_STATUS_SMS_QUEUE_COUNT: return state->smsQueueAlert;
+    case IDC_STATUS_MMS_QUEUE_LABEL:
+    case IDC_STATUS_MMS_QUEUE_COUNT: return state->mmsQueueAlert;
+    case IDC_STATUS_INFO_TEXT: return state->infoAlert;
+    case IDC_STATUS_SERVICE_TEXT: return state->statusAlert;
+  }
+  return false;
+}
+
+// Alert fields in pure red on the button face; everything else draws as usual.
+INT_PTR OnStaticColour(HWND page, HDC dc, HWND control) {
+  const StatusPageState* state = State(page);
+  if (!state || !AlertOn(state, GetDlgCtrlID(control))) return FALSE;
+  SetTextColor(dc, RGB(255, 0, 0));
+  SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+  return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
+}
+
+}  // namespace
+
+INT_PTR CALLBACK StatusPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      SetWindowLongPtrA(page, DWLP_USER, reinterpret_cast<LONG_PTR>(new StatusPageState{}));
+      SetTimer(page, kRefreshTimer, kRefreshMs, nullptr);
+      Refresh(page);
+      return TRUE;
+    case WM_DESTROY:
+      KillTimer(page, kRefreshTimer);
+      delete State(page);
+      SetWindowLongPtrA(page, DWLP_USER, 0);
+      return FALSE;
+    case WM_TIMER:
+      if (wParam == kRefreshTimer && State(page)) Refresh(page);
+      return TRUE;
+    case WM_CTLCOLORSTATIC:
+      return OnStaticColour(page, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_COMMAND:
+      if (HIWORD(wParam) == BN_CLICKED && State(page) && OnCommand(page, LOWORD(wParam))) return TRUE;
+      break;
+  }
+  return HandlePageProtocol(page, message, wParam, lParam, kStatusProtocol);
+}
