@@ -42,6 +42,8 @@ add_library(console_lib STATIC
   src/config/link_libraries.cpp
   src/modem/at_channel.cpp
   src/monitor/clock.cpp
+  src/monitor/event_log.cpp
+  src/monitor/event_log_dialog.cpp
   src/monitor/stat_files.cpp
   src/monitor/status_page.cpp
   src/modem/modem_port.cpp
@@ -65,7 +67,7 @@ target_link_libraries(console_lib PUBLIC win_common gwcore mmsacct
 
 set(CONSOLE_RESOURCES ${CMAKE_SOURCE_DIR}/src/resources/console.rc)
 set_source_files_properties(${CONSOLE_RESOURCES} PROPERTIES
-  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/src/resources/pages.rc;${CMAKE_SOURCE_DIR}/src/resources/modem_dialogs.rc;${CMAKE_SOURCE_DIR}/src/resources/queue_dialogs.rc;${CMAKE_SOURCE_DIR}/src/resources/page_ids.h;${CMAKE_SOURCE_DIR}/src/resources/smsgw.ico;${CMAKE_SOURCE_DIR}/src/resources/console.manifest")
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/src/resources/pages.rc;${CMAKE_SOURCE_DIR}/src/resources/modem_dialogs.rc;${CMAKE_SOURCE_DIR}/src/resources/monitor_dialogs.rc;${CMAKE_SOURCE_DIR}/src/resources/messages.bin;${CMAKE_SOURCE_DIR}/src/resources/queue_dialogs.rc;${CMAKE_SOURCE_DIR}/src/resources/page_ids.h;${CMAKE_SOURCE_DIR}/src/resources/smsgw.ico;${CMAKE_SOURCE_DIR}/src/resources/console.manifest")
 
 add_executable(console WIN32 src/app/main.cpp ${CONSOLE_RESOURCES})
 target_link_libraries(console PRIVATE console_lib)

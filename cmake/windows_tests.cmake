@@ -13,6 +13,7 @@ add_library(test_support STATIC
   tests/support/modem_cable.cpp
   tests/support/fake_telephony.cpp
   tests/support/modem_registry.cpp
+  tests/support/fake_event_log.cpp
 )
 target_include_directories(test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/src)
 target_link_libraries(test_support PUBLIC GTest::gtest win_common console_lib modem_simulator)
@@ -60,6 +61,7 @@ wine_test(core_tests
     tests/config/config_files_test.cpp
     tests/config/link_libraries_test.cpp
     tests/monitor/stat_files_test.cpp
+    tests/monitor/event_log_dialog_test.cpp
     tests/support/message_box_answerer_test.cpp
   DEPENDS fake_gprslink_full fake_gprslink_no_required fake_gprslink_no_optional
           fake_gwtls_full fake_gwtls_no_required)

@@ -13,6 +13,7 @@
 #include "common/ui_util.h"
 #include "config/config_files.h"
 #include "config/gwcore_api.h"
+#include "monitor/event_log_dialog.h"
 #include "monitor/stat_files.h"
 #include "queues/queue_scanners.h"
 #include "queues/queue_viewer.h"
@@ -246,6 +247,7 @@ bool OnCommand(HWND page, int control) {
     case IDC_STATUS_SMS_RECEIVED_VIEW: ShowReceivedSms(page); return true;
     case IDC_STATUS_MMS_RECEIVED_VIEW: ShowReceivedMms(page); return true;
     case IDC_STATUS_VIEW_LOGS: OnViewLogFiles(page); return true;
+    case IDC_STATUS_EVENT_LOG: ShowEventLogViewer(page); return true;
   }
   return false;
 }

@@ -179,3 +179,7 @@
 #define IDC_MMSVIEW_OBJECTS                 103
 #define IDC_MMSVIEW_OBJECTS_LABEL           104
 #define IDC_MMSVIEW_VIEW                    105
+
+// DIALOG_EVENT
+#define IDC_EVENT_LIST                      101
+#define IDC_EVENT_CLEAR                     102

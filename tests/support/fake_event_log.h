@@ -1,0 +1,22 @@
+// An Application event log for tests, served from real EVENTLOGRECORD bytes.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+struct FakeEvent {
+  std::string source;
+  WORD type;
+  std::vector<std::string> strings;
+  DWORD timeGenerated = 1336000000;  // seconds since 1970
+};
+
+class FakeEventLogScope {
+ public:
+  FakeEventLogScope();
+  ~FakeEventLogScope();
+  void Add(const FakeEvent& event);
+  bool failOpen = false;
+  int clears = 0;
+};
