@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/app_state.h"
 #include "common/text_util.h"
 #include "common/ui_util.h"
 #include "modem/at_channel.h"
@@ -19,7 +20,6 @@ constexpr DWORD kNotificationWaitMs = 60000;
 constexpr DWORD kResetPauseMs = 15000;
 const unsigned kProbeRates[] = {115200, 57600, 38400, 19200, 9600};
 const unsigned kDirectRates[] = {115200, 57600, 38400, 19200, 9600, 2400};
-const char kAppTitle[] = "Zed SMS/MMS Gateway Lite Edition (v2012.05.01)";
 
 void CALLBACK IgnoreTelephonyEvent(DWORD, DWORD, DWORD_PTR, DWORD_PTR, DWORD_PTR, DWORD_PTR) {}
 
@@ -194,7 +194,7 @@ HANDLE OpenByTelephony(const char* name, ModemPortHandles* handles, OpenState* s
   params.dwOptions = LINEINITIALIZEEXOPTION_USEEVENT;
   DWORD devices = 0;
   DWORD version = kApiVersion;
-  LONG result = Telephony().lineInitializeExA(&handles->application, GetModuleHandleA(nullptr), nullptr, kAppTitle,
+  LONG result = Telephony().lineInitializeExA(&handles->application, GetModuleHandleA(nullptr), nullptr, kProductCaption,
                                               &devices, &version, &params);
   if (result != 0) {
     handles->application = 0;
@@ -231,7 +231,7 @@ void ListModems(HWND dialog, int comboId) {
   DWORD version = kApiVersion;
   LINEINITIALIZEEXPARAMS params = {};
   params.dwTotalSize = sizeof params;
-  LONG result = Telephony().lineInitializeExA(&app, GetModuleHandleA(nullptr), IgnoreTelephonyEvent, kAppTitle,
+  LONG result = Telephony().lineInitializeExA(&app, GetModuleHandleA(nullptr), IgnoreTelephonyEvent, kProductCaption,
                                               &devices, &version, &params);
   if (result != 0) {
     ShowTapiInitError(result, 0);
