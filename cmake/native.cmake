@@ -3,7 +3,7 @@ add_compile_options(-Wall -Wextra -fsanitize=address,undefined -fno-omit-frame-p
 add_link_options(-fsanitize=address,undefined)
 
 add_library(portable_core STATIC ${PORTABLE_CORE_SOURCES})
-target_include_directories(portable_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_include_directories(portable_core PUBLIC ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/libs)
 
 # The serial cables of the simulated modems (pseudo-terminal pairs).
 add_executable(ptyrelay ${CMAKE_SOURCE_DIR}/tools/ptyrelay/ptyrelay.c)

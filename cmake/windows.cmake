@@ -16,7 +16,7 @@ function(program_name target name)
 endfunction()
 
 add_library(portable_core STATIC ${PORTABLE_CORE_SOURCES})
-target_include_directories(portable_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_include_directories(portable_core PUBLIC ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/libs)
 
 add_library(win_common STATIC src/common/file_util.cpp)
 target_link_libraries(win_common PUBLIC portable_core)
@@ -46,6 +46,7 @@ add_library(console_lib STATIC
   src/monitor/event_log_dialog.cpp
   src/monitor/stat_files.cpp
   src/monitor/status_page.cpp
+  src/monitor/test_message_page.cpp
   src/modem/modem_port.cpp
   src/modem/modem_test.cpp
   src/modem/modem_selection.cpp
@@ -73,9 +74,16 @@ add_executable(console WIN32 src/app/main.cpp ${CONSOLE_RESOURCES})
 target_link_libraries(console PRIVATE console_lib)
 program_name(console SMSGWCFG.EXE)
 
+# The message the Test Message page sends.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+add_custom_command(OUTPUT ${PROGRAM_DIR}/MMSTEST.MMS
+  COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tools/mmstest/make_mmstest.py ${PROGRAM_DIR}/MMSTEST.MMS
+  DEPENDS ${CMAKE_SOURCE_DIR}/tools/mmstest/make_mmstest.py)
+add_custom_target(mmstest ALL DEPENDS ${PROGRAM_DIR}/MMSTEST.MMS)
+
 # Test and demo equipment.
-add_library(stand_in_service STATIC tools/gatewaysim/stand_in_service.cpp)
-target_link_libraries(stand_in_service PUBLIC win_common gwcore ws2_32 advapi32)
+add_library(stand_in_service STATIC tools/gatewaysim/stand_in_service.cpp tools/gatewaysim/queue_worker.cpp)
+target_link_libraries(stand_in_service PUBLIC console_lib ws2_32 advapi32)
 add_executable(smsgwsvc tools/gatewaysim/smsgwsvc.cpp)
 target_link_libraries(smsgwsvc PRIVATE stand_in_service)
 program_name(smsgwsvc SMSGWSVC.EXE)
@@ -93,3 +101,6 @@ target_link_libraries(fwrule PRIVATE win_common gwcore)
 program_name(fwrule FWRULE.EXE)
 
 include(cmake/windows_tests.cmake)
+include(cmake/gwtls.cmake OPTIONAL)
+include(cmake/accounts.cmake OPTIONAL)
+include(cmake/gprslink.cmake OPTIONAL)

@@ -34,6 +34,10 @@ foreach(variant full no_required)
   program_name(fake_gwtls_${variant} FAKE_GWTLS_${upper}.DLL)
 endforeach()
 
+# Records what the console hands to the shell (the browser's command).
+add_executable(record_args tests/support/record_args.cpp)
+program_name(record_args RECORDARGS.EXE)
+
 function(wine_test name)
   cmake_parse_arguments(ARG "SERIAL" "RESOURCES" "SOURCES;DEPENDS" ${ARGN})
   if(NOT ARG_RESOURCES)
@@ -63,7 +67,7 @@ wine_test(core_tests
     tests/monitor/stat_files_test.cpp
     tests/monitor/event_log_dialog_test.cpp
     tests/support/message_box_answerer_test.cpp
-  DEPENDS fake_gprslink_full fake_gprslink_no_required fake_gprslink_no_optional
+  DEPENDS gprslink gwtls fake_gprslink_full fake_gprslink_no_required fake_gprslink_no_optional
           fake_gwtls_full fake_gwtls_no_required)
 
 wine_test(console_tests SERIAL
@@ -74,7 +78,8 @@ wine_test(console_tests SERIAL
     tests/settings/debug_log_page_test.cpp
     tests/settings/server_page_test.cpp
     tests/monitor/status_page_test.cpp
-  DEPENDS console smsgwsvc mmscsvc fwrule)
+    tests/monitor/test_message_page_test.cpp
+  DEPENDS console smsgwsvc mmscsvc fwrule mmstest record_args)
 
 wine_test(modem_tests
   SOURCES
@@ -110,3 +115,7 @@ wine_test(queue_tests
 add_executable(queue_bench bench/queue_bench.cpp tests/queues/queue_store.cpp ${CONSOLE_RESOURCES})
 target_link_libraries(queue_bench PRIVATE test_support)
 program_name(queue_bench queue_bench.exe)
+
+add_executable(status_bench bench/status_bench.cpp tests/queues/queue_store.cpp ${CONSOLE_RESOURCES})
+target_link_libraries(status_bench PRIVATE test_support)
+program_name(status_bench status_bench.exe)

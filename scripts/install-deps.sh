@@ -10,7 +10,7 @@ packages=(
   xvfb xauth x11-utils socat
   googletest
   clang libclang-rt-14-dev
-  imagemagick openssl
+  imagemagick openssl python3
 )
 
 missing=()

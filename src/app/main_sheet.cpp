@@ -5,13 +5,14 @@
 
 #include "app/app_state.h"
 #include "monitor/status_page.h"
+#include "monitor/test_message_page.h"
 #include "settings/debug_log_page.h"
 #include "settings/server_page.h"
+#include "settings/users_page.h"
 
 namespace {
 
 const PageProtocol kAsksWhenDirty = {CancelRule::AskWhenDirty, false};
-const PageProtocol kLetsCancel = {CancelRule::LetCancel, false};
 
 // Gives the sheet the minimise button and menu item a property sheet lacks.
 int CALLBACK MainSheetCallback(HWND sheet, UINT message, LPARAM) {
@@ -29,9 +30,9 @@ const SheetPage kMainSheetPages[7] = {
     {"DIALOG_STATUS", "Status", StatusPageProc, nullptr},
     {"DIALOG_MODEM", "Modem", ProtocolPageProc, &kAsksWhenDirty},
     {"DIALOG_SERVER", "Server", ServerPageProc, nullptr},
-    {"DIALOG_SMSUSERS", "Users", ProtocolPageProc, &kAsksWhenDirty},
+    {"DIALOG_SMSUSERS", "Users", UsersPageProc, nullptr},
     {"DIALOG_RECV", "2-Way", ProtocolPageProc, &kAsksWhenDirty},
-    {"DIALOG_TESTMSG", "Test Message", ProtocolPageProc, &kLetsCancel},
+    {"DIALOG_TESTMSG", "Test Message", TestMessagePageProc, nullptr},
     {"DIALOG_DEBUGLOG", "Debug Logs", DebugLogPageProc, nullptr},
 };
 

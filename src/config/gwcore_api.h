@@ -25,6 +25,7 @@ GWCORE_API BOOL GetRealProgramDirectory(char* buffer);
 GWCORE_API void SMSIniSetFilename(const char* path);
 GWCORE_API void MMSCIniSetFilename(const char* path);
 
+// access: GENERIC_READ, or GENERIC_READ | GENERIC_WRITE to add and delete users.
 GWCORE_API BOOL SMSOpenUserFile(HANDLE* handle, DWORD access);
 GWCORE_API void SMSCloseUserFile(HANDLE handle);
 GWCORE_API int SMSGetRecordCount(HANDLE handle);

@@ -37,7 +37,10 @@ TEST_F(FileUtilTest, DeleteDirectoryTreeLeavesDotFoldersAndReadOnlyFiles) {
   EXPECT_TRUE(FileExists(root + "\\.keep\\inside.txt"));
   EXPECT_TRUE(FileExists(root + "\\locked.txt"));
   EXPECT_FALSE(FileExists(root + "\\plain.txt"));
+  // What the tree deletion leaves must not outlive the test.
   SetFileAttributesA((root + "\\locked.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileA((root + "\\.keep\\inside.txt").c_str());
+  RemoveDirectoryA((root + "\\.keep").c_str());
 }
 
 TEST_F(FileUtilTest, WriteTextReportsBytesWritten) {

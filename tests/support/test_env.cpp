@@ -30,7 +30,8 @@ TempDataDirectory::TempDataDirectory(const char* tag) {
   char temp[MAX_PATH];
   GetTempPathA(sizeof temp, temp);
   char path[MAX_PATH];
-  wsprintfA(path, "%szed-%s-%lu-%d\\", temp, tag, GetCurrentProcessId(), ++counter);
+  // Process ids come round again, so the start time keeps folders of earlier runs apart.
+  wsprintfA(path, "%szed-%s-%lu-%lu-%d\\", temp, tag, GetCurrentProcessId(), GetTickCount(), ++counter);
   path_ = path;
   DeleteDirectoryTree(path_.c_str());
   CreateDirectoryPath(path_.c_str());

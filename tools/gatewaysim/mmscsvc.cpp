@@ -5,6 +5,7 @@ int main() {
   static const StandInService kService = {
       "ZedMMSC",
       "Global\\ZED_MMSC_ShMem",
-      {{"MMSC.INI", "MMSC", "WebPort", 0, 2}, {"MMSC.INI", "MMSC", "SMPPPort", 0, 4}}};
+      {{"MMSC.INI", "MMSC", "WebPort", 0, 2}, {"MMSC.INI", "MMSC", "SMPPPort", 0, 4}},
+      &kMmsQueueWorker};
   return RunStandInService(kService);
 }

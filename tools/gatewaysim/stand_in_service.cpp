@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "common/text_util.h"
+#include "config/config_files.h"
 #include "config/gwcore_api.h"
 #include "config/value_rules.h"
 
@@ -11,6 +12,7 @@ namespace {
 
 constexpr DWORD kBlockSize = 4096;
 constexpr DWORD kPollMs = 100;
+constexpr DWORD kDefaultCycleMs = 500;
 
 struct ServiceState {
   const StandInService* service;
@@ -82,6 +84,13 @@ void CheckPorts(volatile unsigned char* block) {
   }
 }
 
+void RunWorkerWhenDue(DWORD* lastCycle) {
+  DWORD cycleMs = GetPrivateProfileIntA(g_state.service->serviceName, "CycleMs", kDefaultCycleMs, g_state.simIni);
+  if (GetTickCount() - *lastCycle < cycleMs) return;
+  g_state.service->worker->cycle(g_state.simIni, g_state.service->serviceName);
+  *lastCycle = GetTickCount();
+}
+
 void WINAPI ServiceMain(DWORD, char**) {
   g_state.statusHandle = RegisterServiceCtrlHandlerExA(g_state.service->serviceName, ControlHandler, nullptr);
   if (!g_state.statusHandle) return;
@@ -95,16 +104,20 @@ void WINAPI ServiceMain(DWORD, char**) {
   WSADATA winsock;
   WSAStartup(MAKEWORD(2, 2), &winsock);
   if (block) CheckPorts(block);
+  PrepareConfigFiles();
   ReportStatus(SERVICE_RUNNING);
 
+  DWORD lastCycle = GetTickCount();
   while (WaitForSingleObject(g_state.stopEvent, kPollMs) == WAIT_TIMEOUT) {
     if (block && block[0]) {
       WritePrivateProfileStringA(g_state.service->serviceName, "LastStop", "StopRequest", g_state.simIni);
       break;
     }
+    RunWorkerWhenDue(&lastCycle);
   }
 
   ReportStatus(SERVICE_STOP_PENDING);
+  g_state.service->worker->stop();
   for (SOCKET listener : g_state.listeners)
     if (listener != INVALID_SOCKET) closesocket(listener);
   WSACleanup();

@@ -4,7 +4,10 @@
 // program data directory, section named after the service:
 //   IgnoreStopControl=Yes   stop only through StopRequest
 // and it records how it stopped there as LastStop (StopControl or StopRequest).
+// While it runs it works its outbound queue (queue_worker.h).
 #pragma once
+
+#include "queue_worker.h"
 
 struct PortCheck {
   const char* iniFile;    // "SMSGW.INI" or "MMSC.INI" in the program data directory
@@ -18,6 +21,7 @@ struct StandInService {
   const char* serviceName;
   const char* blockName;
   PortCheck ports[2];
+  const QueueWorker* worker;
 };
 
 int RunStandInService(const StandInService& service);

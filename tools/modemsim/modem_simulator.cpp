@@ -228,10 +228,47 @@ std::string ModemSimulator::Answer(const std::string& original) {
   }
   if (command == "AT+CMGF=0") return profile_.cmgf == CmgfSupport::PduAndText ? kOk : kError;
   if (command == "AT+CMGF=1") return profile_.cmgf != CmgfSupport::Neither ? kOk : kError;
+  if (command.compare(0, 10, "AT+CGDCONT") == 0) return ContextAnswer(command, original);
   if (command.compare(0, 8, "AT+CMGS=") == 0) {
     if (!profile_.cmgsPrompt) return "\r\n+CMS ERROR: 500\r\n";
     inMessageBody_ = true;
     return "\r\n> ";
   }
   return kError;
+}
+
+// "AT+CGDCONT?" lists, "AT+CGDCONT=?" gives the id range, "AT+CGDCONT=<id>,
+// "<type>","<apn>"" defines and "AT+CGDCONT=<id>" removes a context.
+std::string ModemSimulator::ContextAnswer(const std::string& command, const std::string& original) {
+  if (command == "AT+CGDCONT?") {
+    std::vector<std::pair<int, std::string>> sorted = profile_.contexts;
+    std::sort(sorted.begin(), sorted.end());
+    std::string answer;
+    for (const auto& context : sorted)
+      answer += "\r\n+CGDCONT: " + std::to_string(context.first) + ",\"IP\",\"" + context.second + "\",\"0.0.0.0\",0,0";
+    return answer + (answer.empty() ? "" : "\r\n") + kOk;
+  }
+  if (command == "AT+CGDCONT=?")
+    return "\r\n+CGDCONT: (1-" + std::to_string(profile_.maxContextId) + "),\"IP\",,,(0-2),(0-4)\r\n" + kOk;
+  if (command.compare(0, 11, "AT+CGDCONT=") != 0) return kError;
+  std::string arguments = original.substr(11);
+  char* end = nullptr;
+  long cid = strtol(arguments.c_str(), &end, 10);
+  if (end == arguments.c_str() || cid < 1 || cid > profile_.maxContextId) return kError;
+  auto& contexts = profile_.contexts;
+  auto existing = std::find_if(contexts.begin(), contexts.end(), [&](const auto& c) { return c.first == cid; });
+  if (*end == '\0') {
+    if (existing != contexts.end()) contexts.erase(existing);
+    return kOk;
+  }
+  // <id>,"<type>","<apn>": the APN is the text between the third and fourth quote.
+  size_t quote = 0;
+  for (int i = 0; i < 3 && quote != std::string::npos; ++i) quote = arguments.find('"', i ? quote + 1 : 0);
+  size_t close = quote == std::string::npos ? quote : arguments.find('"', quote + 1);
+  if (*end != ',' || close == std::string::npos) return kError;
+  if (!profile_.keepsContexts) return kOk;
+  std::string apn = arguments.substr(quote + 1, close - quote - 1);
+  if (existing != contexts.end()) existing->second = apn;
+  else contexts.emplace_back(static_cast<int>(cid), apn);
+  return kOk;
 }

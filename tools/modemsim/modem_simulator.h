@@ -5,6 +5,7 @@
 
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 enum class CsmsSupport { Accepts, Refuses, AcceptsOnceRegistered };
@@ -28,6 +29,10 @@ struct ModemProfile {
   std::vector<bool> ate0Answers;    // OK or ERROR for each "ATE0V1" in turn, then OK
   bool e2Reset = false;             // "AT*E2RESET" resets
   bool bangReset = false;           // "AT!RESET" resets
+  // Packet data contexts (id, APN) listed by "AT+CGDCONT?", ids 1 to maxContextId.
+  std::vector<std::pair<int, std::string>> contexts;
+  int maxContextId = 16;
+  bool keepsContexts = true;        // "AT+CGDCONT=" definitions kept (else accepted and forgotten)
 };
 
 class ModemSimulator {
@@ -52,6 +57,7 @@ class ModemSimulator {
   void HandleCommand(const std::string& command);
   std::string Answer(const std::string& command);
   bool Registered() const;
+  std::string ContextAnswer(const std::string& command, const std::string& original);
   void Send(const std::string& text);
   void Reset();
 

@@ -1,0 +1,28 @@
+// How the Test Message page judges a phone number and reads the services'
+// daily logs to learn what became of a test. No windows.h.
+#pragma once
+#include <cstddef>
+
+// An optional leading "+" and then one or more decimal digits, nothing else.
+bool IsValidPhoneNumber(const char* number);
+
+constexpr size_t kMostLogLineBytes = 4096;
+
+// Splits the next line off a chunk of a log file, read from the current
+// position with at most size - 1 bytes (size at most kMostLogLineBytes).
+// Returns the number of bytes the line used up, its end included; the line
+// goes to line (size bytes). CR LF and a lone CR or LF end a line; CR CR
+// becomes a space and ends it. A chunk holding no line end that fills the
+// buffer is cut after its last space so that a long line continues on the
+// next call; leading Ctrl-Z bytes are dropped.
+size_t TakeLogLine(const char* chunk, size_t length, size_t size, char* line);
+
+enum class TestOutcome { NotFound, Sent, Failed };
+
+// A line of SMSOUT-YYYYMMDD.LOG about the request named testName ("TEST1A2B"):
+// the request name in field 2, the result in field 5. On Failed, detail holds
+// the result field.
+TestOutcome MatchSmsLogLine(const char* line, const char* testName, char* detail, size_t cap);
+// A line of MMSC-YYYYMMDD.LOG: result in field 6, message name in field 7. On
+// Failed, detail holds fields 6 and 7 with the comma between them.
+TestOutcome MatchMmsLogLine(const char* line, const char* testName, char* detail, size_t cap);

@@ -1,0 +1,207 @@
+// FAKERAS.DLL: a dial-up API for tests, named to GPRSLINK.DLL through its RAS
+// library override (the test system's own dial-up API is a stub). It keeps
+// its phonebook and its behaviour in FAKERAS.INI in the program data
+// directory, so that a second process (the console's elevated test copy)
+// dials the same way, and it writes down what it was asked to do there:
+//   [FakeRas]  DialResult=<0, or the RAS error RasDial returns, e.g. 619>
+//              StatusError=<error RasGetConnectStatus reports after a dial, 0 for connected>
+//   [Entry <name>]  DeviceType, DeviceName, PhoneNumber, User, Password
+//   [Log]      Dials, LastEntry, LastPhoneNumber, LastDevice, LastUser, LastPassword,
+//              HangUps, Connected (Yes/No)
+#include <windows.h>
+#include <ras.h>
+#include <raserror.h>
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "config/gwcore_api.h"
+
+#define FAKE_RAS_API extern "C" __declspec(dllexport)
+
+namespace {
+
+const char kEntryPrefix[] = "Entry ";
+
+struct Connection {
+  HRASCONN handle;
+  std::string entry;
+  DWORD error;  // what RasGetConnectStatus reports; 0: connected
+};
+
+std::mutex g_mutex;
+std::vector<Connection> g_connections;
+UINT_PTR g_nextHandle = 0x4000;
+
+std::string IniPath() {
+  char directory[MAX_PATH] = "";
+  GetProgramDataDirectory(directory);
+  return std::string(directory) + "FAKERAS.INI";
+}
+
+std::string Read(const std::string& section, const char* key, const char* fallback = "") {
+  char value[512] = "";
+  GetPrivateProfileStringA(section.c_str(), key, fallback, value, sizeof value, IniPath().c_str());
+  return value;
+}
+
+void Write(const std::string& section, const char* key, const std::string& value) {
+  WritePrivateProfileStringA(section.c_str(), key, value.c_str(), IniPath().c_str());
+}
+
+void Count(const char* key) {
+  Write("Log", key, std::to_string(GetPrivateProfileIntA("Log", key, 0, IniPath().c_str()) + 1));
+}
+
+bool EntryExists(const std::string& name) {
+  char keys[64] = "";
+  return GetPrivateProfileSectionA((kEntryPrefix + name).c_str(), keys, sizeof keys, IniPath().c_str()) > 0;
+}
+
+std::vector<std::string> EntryNames() {
+  std::vector<char> names(32768);
+  DWORD n = GetPrivateProfileSectionNamesA(names.data(), static_cast<DWORD>(names.size()), IniPath().c_str());
+  std::vector<std::string> entries;
+  for (const char* p = names.data(); p < names.data() + n && *p; p += strlen(p) + 1)
+    if (strncmp(p, kEntryPrefix, sizeof kEntryPrefix - 1) == 0) entries.push_back(p + sizeof kEntryPrefix - 1);
+  return entries;
+}
+
+template <size_t N>
+void Copy(char (&to)[N], const std::string& from) {
+  lstrcpynA(to, from.c_str(), N);
+}
+
+}  // namespace
+
+FAKE_RAS_API DWORD WINAPI RasEnumEntriesA(LPCSTR, LPCSTR, LPRASENTRYNAMEA entries, LPDWORD bytes, LPDWORD count) {
+  if (!bytes || !count || (entries && entries->dwSize != sizeof(RASENTRYNAMEA))) return ERROR_INVALID_SIZE;
+  std::vector<std::string> names = EntryNames();
+  DWORD needed = static_cast<DWORD>(names.size() * sizeof(RASENTRYNAMEA));
+  *count = static_cast<DWORD>(names.size());
+  if (!entries || *bytes < needed) {
+    *bytes = needed;
+    return ERROR_BUFFER_TOO_SMALL;
+  }
+  for (size_t i = 0; i < names.size(); ++i) {
+    entries[i].dwSize = sizeof(RASENTRYNAMEA);
+    Copy(entries[i].szEntryName, names[i]);
+  }
+  *bytes = needed;
+  return 0;
+}
+
+FAKE_RAS_API DWORD WINAPI RasSetEntryPropertiesA(LPCSTR, LPCSTR name, LPRASENTRYA entry, DWORD size, LPBYTE, DWORD) {
+  if (!name || !entry || size != sizeof(RASENTRYA) || entry->dwSize != sizeof(RASENTRYA)) return ERROR_INVALID_SIZE;
+  std::string section = kEntryPrefix + std::string(name);
+  Write(section, "DeviceType", entry->szDeviceType);
+  Write(section, "DeviceName", entry->szDeviceName);
+  Write(section, "PhoneNumber", entry->szLocalPhoneNumber);
+  return 0;
+}
+
+FAKE_RAS_API DWORD WINAPI RasGetEntryPropertiesA(LPCSTR, LPCSTR name, LPRASENTRYA entry, LPDWORD size, LPBYTE,
+                                                 LPDWORD) {
+  if (!name || !EntryExists(name)) return ERROR_CANNOT_FIND_PHONEBOOK_ENTRY;
+  if (!entry || !size || *size < sizeof(RASENTRYA) || entry->dwSize != sizeof(RASENTRYA)) return ERROR_INVALID_SIZE;
+  std::string section = kEntryPrefix + std::string(name);
+  Copy(entry->szDeviceType, Read(section, "DeviceType"));
+  Copy(entry->szDeviceName, Read(section, "DeviceName"));
+  Copy(entry->szLocalPhoneNumber, Read(section, "PhoneNumber"));
+  return 0;
+}
+
+FAKE_RAS_API DWORD WINAPI RasDeleteEntryA(LPCSTR, LPCSTR name) {
+  if (!name || !EntryExists(name)) return ERROR_CANNOT_FIND_PHONEBOOK_ENTRY;
+  WritePrivateProfileStringA((kEntryPrefix + std::string(name)).c_str(), nullptr, nullptr, IniPath().c_str());
+  return 0;
+}
+
+FAKE_RAS_API DWORD WINAPI RasGetEntryDialParamsA(LPCSTR, LPRASDIALPARAMSA params, LPBOOL hasPassword) {
+  if (!params || params->dwSize != sizeof(RASDIALPARAMSA)) return ERROR_INVALID_SIZE;
+  if (!EntryExists(params->szEntryName)) return ERROR_CANNOT_FIND_PHONEBOOK_ENTRY;
+  std::string section = kEntryPrefix + std::string(params->szEntryName);
+  Copy(params->szUserName, Read(section, "User"));
+  Copy(params->szPassword, Read(section, "Password"));
+  if (hasPassword) *hasPassword = params->szPassword[0] != '\0';
+  return 0;
+}
+
+// Synchronous dialling only, as GPRSLINK.DLL dials.
+FAKE_RAS_API DWORD WINAPI RasDialA(LPRASDIALEXTENSIONS, LPCSTR, LPRASDIALPARAMSA params, DWORD, LPVOID notifier,
+                                   LPHRASCONN handle) {
+  if (!params || !handle || params->dwSize != sizeof(RASDIALPARAMSA) || notifier) return ERROR_INVALID_PARAMETER;
+  *handle = nullptr;
+  std::string entry = params->szEntryName;
+  if (!EntryExists(entry)) return ERROR_CANNOT_FIND_PHONEBOOK_ENTRY;
+  std::string section = kEntryPrefix + entry;
+  Count("Dials");
+  Write("Log", "LastEntry", entry);
+  Write("Log", "LastPhoneNumber", params->szPhoneNumber[0] ? params->szPhoneNumber : Read(section, "PhoneNumber"));
+  Write("Log", "LastDevice", Read(section, "DeviceName"));
+  Write("Log", "LastUser", params->szUserName);
+  Write("Log", "LastPassword", params->szPassword);
+  DWORD result = GetPrivateProfileIntA("FakeRas", "DialResult", 0, IniPath().c_str());
+  DWORD statusError = result ? result : GetPrivateProfileIntA("FakeRas", "StatusError", 0, IniPath().c_str());
+  std::lock_guard<std::mutex> lock(g_mutex);
+  // As the real API does, a failed dial still hands out a handle to hang up.
+  *handle = reinterpret_cast<HRASCONN>(g_nextHandle++);
+  g_connections.push_back({*handle, entry, statusError});
+  Write("Log", "Connected", statusError ? "No" : "Yes");
+  return result;
+}
+
+FAKE_RAS_API DWORD WINAPI RasGetConnectStatusA(HRASCONN handle, LPRASCONNSTATUSA status) {
+  if (!status || status->dwSize != sizeof(RASCONNSTATUSA)) return ERROR_INVALID_SIZE;
+  std::lock_guard<std::mutex> lock(g_mutex);
+  for (const Connection& connection : g_connections) {
+    if (connection.handle != handle) continue;
+    status->rasconnstate = connection.error ? RASCS_Disconnected : RASCS_Connected;
+    status->dwError = connection.error;
+    return 0;
+  }
+  return ERROR_INVALID_HANDLE;
+}
+
+FAKE_RAS_API DWORD WINAPI RasEnumConnectionsA(LPRASCONNA connections, LPDWORD bytes, LPDWORD count) {
+  if (!bytes || !count || !connections || connections->dwSize != sizeof(RASCONNA)) return ERROR_INVALID_SIZE;
+  std::lock_guard<std::mutex> lock(g_mutex);
+  std::vector<const Connection*> live;
+  for (const Connection& connection : g_connections)
+    if (!connection.error) live.push_back(&connection);
+  DWORD needed = static_cast<DWORD>(live.size() * sizeof(RASCONNA));
+  *count = static_cast<DWORD>(live.size());
+  if (*bytes < needed) {
+    *bytes = needed;
+    return ERROR_BUFFER_TOO_SMALL;
+  }
+  for (size_t i = 0; i < live.size(); ++i) {
+    ZeroMemory(&connections[i], sizeof(RASCONNA));
+    connections[i].dwSize = sizeof(RASCONNA);
+    connections[i].hrasconn = live[i]->handle;
+    Copy(connections[i].szEntryName, live[i]->entry);
+  }
+  *bytes = needed;
+  return 0;
+}
+
+FAKE_RAS_API DWORD WINAPI RasHangUpA(HRASCONN handle) {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  for (auto it = g_connections.begin(); it != g_connections.end(); ++it) {
+    if (it->handle != handle) continue;
+    g_connections.erase(it);
+    Count("HangUps");
+    Write("Log", "Connected", "No");
+    return 0;
+  }
+  return ERROR_INVALID_HANDLE;
+}
+
+FAKE_RAS_API DWORD WINAPI RasGetErrorStringA(UINT error, LPSTR buffer, DWORD size) {
+  if (!buffer || size == 0) return ERROR_INVALID_PARAMETER;
+  if (error < RASBASE || error > RASBASEEND) return ERROR_INVALID_PARAMETER;
+  std::string text = "Fake dial-up error " + std::to_string(error) + ".";
+  lstrcpynA(buffer, text.c_str(), static_cast<int>(size));
+  return 0;
+}
