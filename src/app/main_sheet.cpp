@@ -8,6 +8,7 @@
 #include "monitor/test_message_page.h"
 #include "settings/debug_log_page.h"
 #include "settings/server_page.h"
+#include "settings/two_way_page.h"
 #include "settings/users_page.h"
 
 namespace {
@@ -31,7 +32,7 @@ const SheetPage kMainSheetPages[7] = {
     {"DIALOG_MODEM", "Modem", ProtocolPageProc, &kAsksWhenDirty},
     {"DIALOG_SERVER", "Server", ServerPageProc, nullptr},
     {"DIALOG_SMSUSERS", "Users", UsersPageProc, nullptr},
-    {"DIALOG_RECV", "2-Way", ProtocolPageProc, &kAsksWhenDirty},
+    {"DIALOG_RECV", "2-Way", TwoWayPageProc, nullptr},
     {"DIALOG_TESTMSG", "Test Message", TestMessagePageProc, nullptr},
     {"DIALOG_DEBUGLOG", "Debug Logs", DebugLogPageProc, nullptr},
 };

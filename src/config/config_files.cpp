@@ -30,6 +30,12 @@ size_t ReadIniText(const char* file, const char* section, const char* key, const
   return GetPrivateProfileStringA(section, key, fallback, buffer, static_cast<DWORD>(cap), file);
 }
 
+bool ReadIniSection(const char* file, const char* section, char* buffer, size_t cap, size_t* length) {
+  *length = GetPrivateProfileSectionA(section, buffer, static_cast<DWORD>(cap), file);
+  // The profile API reports a section that did not fit as the buffer size less two.
+  return cap > 2 && *length + 2 < cap;
+}
+
 unsigned ReadIniNumber(const char* file, const char* section, const char* key, const char* fallback) {
   char value[500];
   ReadIniText(file, section, key, fallback, value, sizeof value);

@@ -20,6 +20,9 @@ void ProgramDataPath(const char* name, char* buffer, size_t cap);
 // Text value cut at cap - 1 characters; returns its length.
 size_t ReadIniText(const char* file, const char* section, const char* key, const char* fallback,
                    char* buffer, size_t cap);
+// A whole section ("key=value" strings, each NUL-terminated) and its length;
+// false when it does not fit the buffer.
+bool ReadIniSection(const char* file, const char* section, char* buffer, size_t cap, size_t* length);
 unsigned ReadIniNumber(const char* file, const char* section, const char* key, const char* fallback);
 bool ReadIniSwitch(const char* file, const char* section, const char* key, const char* fallback);
 // An empty text is stored as the key's removal so the services use their default.

@@ -14,3 +14,9 @@ void NameToFileName(char* name);
 // Appends a backslash unless the text already ends in one (or is empty).
 // False when there was no room for it.
 bool EnsureTrailingBackslash(char* path, size_t cap);
+
+// The value of key in a profile section as the profile API returns it whole:
+// "key=value" strings, each NUL-terminated, within length bytes. Keys compare
+// without regard to case; blanks around key and value are dropped. The value
+// is cut at the capacity; false (and an empty value) when the key is absent.
+bool FindSectionValue(const char* section, size_t length, const char* key, char* value, size_t cap);

@@ -13,6 +13,7 @@
 #include "common/ui_util.h"
 #include "config/config_files.h"
 #include "config/gwcore_api.h"
+#include "config/value_rules.h"
 #include "monitor/event_log_dialog.h"
 #include "monitor/stat_files.h"
 #include "queues/queue_scanners.h"
@@ -28,6 +29,7 @@ constexpr UINT kRefreshMs = 1000;
 constexpr time_t kQueueCountSeconds = 10;
 constexpr unsigned kAlwaysReadModems = 201;
 constexpr size_t kInfoChars = 1024;
+constexpr size_t kSectionChars = 32768;
 const PageProtocol kStatusProtocol = {CancelRule::AskWhenDirtyOrSiblingsChanged, true};
 const char kActive[] = "Service is Active";
 
@@ -95,20 +97,35 @@ void RefreshQueues(HWND page, StatusPageState* state) {
   g_lastQueueCount = now;
 }
 
+// The connection names of [SMSGW]: read once per refresh, as a refresh goes
+// through more than 200 keys.
+struct ModemNames {
+  char section[kSectionChars];
+  size_t length;
+  bool whole;
+};
+
+bool ReadModemName(const ModemNames& names, const char* key, char* modem, size_t cap) {
+  if (names.whole) return FindSectionValue(names.section, names.length, key, modem, cap) && modem[0];
+  return ReadIniText(g_configFiles.smsIni, "SMSGW", key, "", modem, cap) > 0;
+}
+
 // The last error of every configured modem connection.
-void RefreshInfo(HWND page, StatusPageState* state) {
-  if (!IsSmsServiceInstalled() || !IsSmsServiceRunning()) {
+void RefreshInfo(HWND page, StatusPageState* state, const ServiceState& sms) {
+  if (!sms.installed || !sms.running) {
     state->infoAlert = true;
     SetDlgItemTextIfChanged(page, IDC_STATUS_INFO_TEXT, "Service is NOT active");
     return;
   }
+  static ModemNames names;
+  names.whole = ReadIniSection(g_configFiles.smsIni, "SMSGW", names.section, sizeof names.section, &names.length);
   char info[kInfoChars + 1] = "";
   bool previousHadValue = true;
   for (unsigned i = 1; i <= kAlwaysReadModems || previousHadValue; ++i) {
     char key[16];
     FormatText(key, sizeof key, "Modem%u", i);
     char modem[261];
-    previousHadValue = ReadIniText(g_configFiles.smsIni, "SMSGW", key, "", modem, sizeof modem) > 0;
+    previousHadValue = ReadModemName(names, key, modem, sizeof modem);
     if (!previousHadValue) continue;
     char error[kErrorTextBytes + 1];
     ReadConnectionError(modem, error);
@@ -123,10 +140,10 @@ void RefreshInfo(HWND page, StatusPageState* state) {
 }
 
 // One service's status text; port flags are read from its status block while it runs.
-const char* ServiceStatus(bool installed, bool running, bool (*open)(StatusBlock*), void (*close)(StatusBlock*),
+const char* ServiceStatus(const ServiceState& service, bool (*open)(StatusBlock*), void (*close)(StatusBlock*),
                           size_t firstFlag, const char* firstText, const char* secondText) {
-  if (!installed) return "Service is NOT Installed";
-  if (!running) return "Service is NOT Active";
+  if (!service.installed) return "Service is NOT Installed";
+  if (!service.running) return "Service is NOT Active";
   StatusBlock block;
   const char* text = kActive;
   if (open(&block)) {
@@ -139,12 +156,12 @@ const char* ServiceStatus(bool installed, bool running, bool (*open)(StatusBlock
   return text;
 }
 
-void RefreshStatusText(HWND page, StatusPageState* state) {
-  const char* text = ServiceStatus(IsSmsServiceInstalled(), IsSmsServiceRunning(), OpenSmsStatusBlock,
+void RefreshStatusText(HWND page, StatusPageState* state, const ServiceState& sms, const ServiceState& mms) {
+  const char* text = ServiceStatus(sms, OpenSmsStatusBlock,
                                    CloseSmsStatusBlock, kWebPortInUseByte, "ERROR:  Web Port already in use",
                                    "ERROR:  SMPP Server Port already in use");
   if (text == kActive)
-    text = ServiceStatus(IsMmsServiceInstalled(), IsMmsServiceRunning(), OpenMmsStatusBlock, CloseMmsStatusBlock,
+    text = ServiceStatus(mms, OpenMmsStatusBlock, CloseMmsStatusBlock,
                          kMm7PortInUseByte, "ERROR:  MM7 Port already in use", "ERROR:  SMPP Port already in use");
   state->statusAlert = text != kActive;
   SetDlgItemTextIfChanged(page, IDC_STATUS_SERVICE_TEXT, text);
@@ -165,9 +182,10 @@ void RefreshCounters(HWND page) {
   }
 }
 
-void RefreshServiceButtons(HWND page, const StatusPageState* state) {
-  bool installed = IsSmsServiceInstalled() && IsMmsServiceInstalled();
-  bool bothRunning = IsSmsServiceRunning() && IsMmsServiceRunning();
+void RefreshServiceButtons(HWND page, const StatusPageState* state, const ServiceState& sms,
+                           const ServiceState& mms) {
+  bool installed = sms.installed && mms.installed;
+  bool bothRunning = sms.running && mms.running;
   if (!state->serviceActionInProgress && (IsDlgButtonChecked(page, IDC_STATUS_RUN_AS_SERVICE) == BST_CHECKED) != installed)
     CheckDlgButton(page, IDC_STATUS_RUN_AS_SERVICE, installed ? BST_CHECKED : BST_UNCHECKED);
   EnableWindow(GetDlgItem(page, IDC_STATUS_STOP), installed && bothRunning);
@@ -176,11 +194,13 @@ void RefreshServiceButtons(HWND page, const StatusPageState* state) {
 
 void Refresh(HWND page) {
   StatusPageState* state = State(page);
+  ServiceState sms, mms;
+  QueryGatewayServices(&sms, &mms);
   RefreshQueues(page, state);
-  RefreshInfo(page, state);
-  RefreshStatusText(page, state);
+  RefreshInfo(page, state, sms);
+  RefreshStatusText(page, state, sms, mms);
   RefreshCounters(page);
-  RefreshServiceButtons(page, state);
+  RefreshServiceButtons(page, state, sms, mms);
 }
 
 // Offers to save unsaved edits first; false when saving was asked for and failed.

@@ -33,8 +33,7 @@ const char kModemRoute[] = "zedsmslite";
 
 bool Exists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
 
-bool SmsServiceActive() { return IsSmsServiceInstalled() && IsSmsServiceRunning(); }
-bool MmsServiceActive() { return IsMmsServiceInstalled() && IsMmsServiceRunning(); }
+bool Active(const ServiceState& service) { return service.installed && service.running; }
 
 void MakeServiceActive(bool (*installed)(), bool (*running)()) {
   if (!installed()) InstallServices(true);
@@ -189,13 +188,15 @@ void RequestWizardButtons(HWND page) {
 }
 
 void UpdateControls(HWND page) {
-  bool smsReady = SmsServiceActive();
+  ServiceState sms, mms;
+  QueryGatewayServices(&sms, &mms);
+  bool smsReady = Active(sms);
   EnableWindow(GetDlgItem(page, IDC_TESTMSG_WEB_TEST), smsReady);
   EnableWindow(GetDlgItem(page, IDC_TESTMSG_PHONE), smsReady && !g_testMessages.smsPending);
   char number[kPhoneChars];
   bool valid = smsReady && ReadPhoneNumber(page, number);
   EnableWindow(GetDlgItem(page, IDC_TESTMSG_SEND_SMS), valid && !g_testMessages.smsPending);
-  EnableWindow(GetDlgItem(page, IDC_TESTMSG_SEND_MMS), valid && !g_testMessages.mmsPending && MmsServiceActive());
+  EnableWindow(GetDlgItem(page, IDC_TESTMSG_SEND_MMS), valid && !g_testMessages.mmsPending && Active(mms));
   ShowCancelButton(page);
 }
 

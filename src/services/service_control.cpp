@@ -37,11 +37,24 @@ bool QueryServiceOpens(const GatewayService& service, SERVICE_STATUS* status) {
 
 bool IsInstalled(const GatewayService& service) { return QueryServiceOpens(service, nullptr); }
 
+bool CountsAsRunning(DWORD state) {
+  return state == SERVICE_RUNNING || state == SERVICE_START_PENDING || state == SERVICE_STOP_PENDING;
+}
+
 bool IsRunning(const GatewayService& service) {
   SERVICE_STATUS status = {};
-  if (!QueryServiceOpens(service, &status)) return false;
-  return status.dwCurrentState == SERVICE_RUNNING || status.dwCurrentState == SERVICE_START_PENDING ||
-         status.dwCurrentState == SERVICE_STOP_PENDING;
+  return QueryServiceOpens(service, &status) && CountsAsRunning(status.dwCurrentState);
+}
+
+ServiceState QueryState(SC_HANDLE manager, const GatewayService& service) {
+  ServiceState state = {};
+  SC_HANDLE handle = OpenServiceA(manager, service.name, SERVICE_QUERY_STATUS);
+  if (!handle) return state;
+  SERVICE_STATUS status = {};
+  state.installed = QueryServiceStatus(handle, &status) != 0;
+  state.running = state.installed && CountsAsRunning(status.dwCurrentState);
+  CloseServiceHandle(handle);
+  return state;
 }
 
 void SendStop(SC_HANDLE service) {
@@ -168,6 +181,16 @@ void ServiceBinaryPath(const char* executable, char* buffer) {
   char shortPath[MAX_PATH];
   DWORD n = GetShortPathNameA(longPath, shortPath, sizeof shortPath);
   QuoteIfSpaced(n > 0 && n < sizeof shortPath ? shortPath : longPath, buffer, MAX_PATH + 2);
+}
+
+void QueryGatewayServices(ServiceState* sms, ServiceState* mms) {
+  *sms = ServiceState{};
+  *mms = ServiceState{};
+  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, GENERIC_READ);
+  if (!manager) return;
+  *sms = QueryState(manager, kSmsService);
+  *mms = QueryState(manager, kMmsService);
+  CloseServiceHandle(manager);
 }
 
 bool IsSmsServiceInstalled() { return IsInstalled(kSmsService); }

@@ -17,6 +17,14 @@ bool IsMmsServiceInstalled();
 bool IsSmsServiceRunning();
 bool IsMmsServiceRunning();
 
+struct ServiceState {
+  bool installed;
+  bool running;  // as IsSmsServiceRunning counts it
+};
+// Both answers for both services from one look at the service manager, for
+// callers that poll.
+void QueryGatewayServices(ServiceState* sms, ServiceState* mms);
+
 bool InstallServices(bool interactive);
 bool RemoveServices(bool interactive);
 void StopServices(bool interactive);

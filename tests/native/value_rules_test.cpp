@@ -39,3 +39,29 @@ TEST(EnsureTrailingBackslash, AppendsOnlyWhenMissingAndWhenThereIsRoom) {
   EXPECT_FALSE(EnsureTrailingBackslash(full, sizeof full));
   EXPECT_STREQ(full, "C:\\Q");
 }
+
+TEST(FindSectionValue, KeysWithoutRegardToCaseAndBlanksDropped) {
+  const char section[] = "Modem1=COM5:\0 modem3 = SMPP - smsc:2775 \0WebPort=8800\0Empty=\0";
+  size_t length = sizeof section - 1;
+  char value[64];
+  EXPECT_TRUE(FindSectionValue(section, length, "Modem1", value, sizeof value));
+  EXPECT_STREQ(value, "COM5:");
+  EXPECT_TRUE(FindSectionValue(section, length, "MODEM3", value, sizeof value));
+  EXPECT_STREQ(value, "SMPP - smsc:2775");
+  EXPECT_FALSE(FindSectionValue(section, length, "Modem2", value, sizeof value));
+  EXPECT_STREQ(value, "");
+  EXPECT_FALSE(FindSectionValue(section, length, "Modem", value, sizeof value)) << "whole keys only";
+  EXPECT_TRUE(FindSectionValue(section, length, "Empty", value, sizeof value));
+  EXPECT_STREQ(value, "");
+  char small[4];
+  EXPECT_TRUE(FindSectionValue(section, length, "WebPort", small, sizeof small));
+  EXPECT_STREQ(small, "880");
+}
+
+TEST(FindSectionValue, NeverReadsBeyondTheGivenLength) {
+  const char unterminated[] = {'K', 'e', 'y', '=', 'v', 'a', 'l'};
+  char value[16];
+  EXPECT_TRUE(FindSectionValue(unterminated, sizeof unterminated, "Key", value, sizeof value));
+  EXPECT_STREQ(value, "val");
+  EXPECT_FALSE(FindSectionValue(unterminated, 3, "Key", value, sizeof value));
+}
