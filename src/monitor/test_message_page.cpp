@@ -129,48 +129,65 @@ bool ShowRetries(HWND page, const char* controlFile, const char* section, int st
   return true;
 }
 
+// What the page shows of one kind of test, and where the service reports on it.
+struct TestKind {
+  int statusControl;
+  int detailControl;
+  const char* unusableStatus;  // shown while the connection or route has an error file
+  const char* retrySection;    // of the control file
+  const char* logPrefix;
+  LogLineMatcher match;
+};
+
+const TestKind kSmsTest = {IDC_TESTMSG_SMS_STATUS, IDC_TESTMSG_SMS_DETAIL, "Status:  Modem Off-Line", "ErrorDetail",
+                           "SMSOUT", MatchSmsLogLine};
+const TestKind kMmsTest = {IDC_TESTMSG_MMS_STATUS, IDC_TESTMSG_MMS_DETAIL, "Status:  Connection Error", "Routing",
+                           "MMSC", MatchMmsLogLine};
+
+// While the request is queued: the service's error for its connection, else its retries.
+void ShowQueuedTest(HWND page, const TestKind& kind, const char* error, const char* controlFile) {
+  if (error[0])
+    ShowStatus(page, kind.statusControl, kind.unusableStatus, kind.detailControl, error);
+  else if (!ShowRetries(page, controlFile, kind.retrySection, kind.statusControl, kind.detailControl))
+    SetDlgItemTextIfChanged(page, kind.detailControl, "");
+}
+
+// The request has left the queue: the daily log tells how it went.
+void FinishTest(HWND page, const TestKind& kind, DWORD testId, bool* pending, bool* done) {
+  ShowStatus(page, kind.statusControl, "", kind.detailControl, "");
+  *pending = false;
+  *done = true;
+  char detail[kDetailChars];
+  TestOutcome outcome = SearchDailyLog(kind.logPrefix, testId, kind.match, detail);
+  ShowFinalOutcome(page, outcome, detail, kind.statusControl, kind.detailControl);
+}
+
 void FollowSms(HWND page) {
   char request[MAX_PATH];
   SmsRequestPath(request);
-  if (Exists(request)) {
-    char modem[261];
-    ReadIniText(g_configFiles.smsIni, "SMSGW", "Modem1", "", modem, sizeof modem);
-    char error[kErrorTextBytes + 1];
-    ReadConnectionError(modem, error);
-    if (error[0])
-      ShowStatus(page, IDC_TESTMSG_SMS_STATUS, "Status:  Modem Off-Line", IDC_TESTMSG_SMS_DETAIL, error);
-    else if (!ShowRetries(page, request, "ErrorDetail", IDC_TESTMSG_SMS_STATUS, IDC_TESTMSG_SMS_DETAIL))
-      SetDlgItemTextIfChanged(page, IDC_TESTMSG_SMS_DETAIL, "");
+  if (!Exists(request)) {
+    FinishTest(page, kSmsTest, g_testMessages.smsTestId, &g_testMessages.smsPending, &g_testMessages.smsDone);
     return;
   }
-  ShowStatus(page, IDC_TESTMSG_SMS_STATUS, "", IDC_TESTMSG_SMS_DETAIL, "");
-  g_testMessages.smsPending = false;
-  g_testMessages.smsDone = true;
-  char detail[kDetailChars];
-  TestOutcome outcome = SearchDailyLog("SMSOUT", g_testMessages.smsTestId, MatchSmsLogLine, detail);
-  ShowFinalOutcome(page, outcome, detail, IDC_TESTMSG_SMS_STATUS, IDC_TESTMSG_SMS_DETAIL);
+  char modem[261];
+  ReadIniText(g_configFiles.smsIni, "SMSGW", "Modem1", "", modem, sizeof modem);
+  char error[kErrorTextBytes + 1];
+  ReadConnectionError(modem, error);
+  ShowQueuedTest(page, kSmsTest, error, request);
 }
 
 void FollowMms(HWND page) {
   char message[MAX_PATH];
   MmsRequestPath(".MMS", message);
-  if (Exists(message)) {
-    char error[kErrorTextBytes + 1];
-    ReadRouteError(kModemRoute, error);
-    char control[MAX_PATH];
-    MmsRequestPath(".INI", control);
-    if (error[0])
-      ShowStatus(page, IDC_TESTMSG_MMS_STATUS, "Status:  Connection Error", IDC_TESTMSG_MMS_DETAIL, error);
-    else if (!ShowRetries(page, control, "Routing", IDC_TESTMSG_MMS_STATUS, IDC_TESTMSG_MMS_DETAIL))
-      SetDlgItemTextIfChanged(page, IDC_TESTMSG_MMS_DETAIL, "");
+  if (!Exists(message)) {
+    FinishTest(page, kMmsTest, g_testMessages.mmsTestId, &g_testMessages.mmsPending, &g_testMessages.mmsDone);
     return;
   }
-  ShowStatus(page, IDC_TESTMSG_MMS_STATUS, "", IDC_TESTMSG_MMS_DETAIL, "");
-  g_testMessages.mmsPending = false;
-  g_testMessages.mmsDone = true;
-  char detail[kDetailChars];
-  TestOutcome outcome = SearchDailyLog("MMSC", g_testMessages.mmsTestId, MatchMmsLogLine, detail);
-  ShowFinalOutcome(page, outcome, detail, IDC_TESTMSG_MMS_STATUS, IDC_TESTMSG_MMS_DETAIL);
+  char error[kErrorTextBytes + 1];
+  ReadRouteError(kModemRoute, error);
+  char control[MAX_PATH];
+  MmsRequestPath(".INI", control);
+  ShowQueuedTest(page, kMmsTest, error, control);
 }
 
 bool TestPending() { return g_testMessages.smsPending || g_testMessages.mmsPending; }
