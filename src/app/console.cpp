@@ -13,6 +13,7 @@
 #include "common/ui_util.h"
 #include "config/config_files.h"
 #include "config/gwcore_api.h"
+#include "modem/gprs_test.h"
 #include "services/rights.h"
 #include "services/service_control.h"
 #include "resources/resource.h"
@@ -76,8 +77,10 @@ bool RunSwitchAction(SwitchAction action) {
       DeletePrivateDataDirectory();
       break;
     case SwitchAction::ModemTest:
-      // The elevated connection test itself comes with the GPRS test.
-      if (!HasAdminRights()) RefuseModemTestWithoutRights();
+      if (HasAdminRights())
+        ModemConnectionTest();
+      else
+        RefuseModemTestWithoutRights();
       break;
   }
   return true;

@@ -4,6 +4,7 @@
 #include <prsht.h>
 
 #include "app/app_state.h"
+#include "modem/modem_page.h"
 #include "monitor/status_page.h"
 #include "monitor/test_message_page.h"
 #include "settings/debug_log_page.h"
@@ -12,8 +13,6 @@
 #include "settings/users_page.h"
 
 namespace {
-
-const PageProtocol kAsksWhenDirty = {CancelRule::AskWhenDirty, false};
 
 // Gives the sheet the minimise button and menu item a property sheet lacks.
 int CALLBACK MainSheetCallback(HWND sheet, UINT message, LPARAM) {
@@ -28,24 +27,14 @@ int CALLBACK MainSheetCallback(HWND sheet, UINT message, LPARAM) {
 }  // namespace
 
 const SheetPage kMainSheetPages[7] = {
-    {"DIALOG_STATUS", "Status", StatusPageProc, nullptr},
-    {"DIALOG_MODEM", "Modem", ProtocolPageProc, &kAsksWhenDirty},
-    {"DIALOG_SERVER", "Server", ServerPageProc, nullptr},
-    {"DIALOG_SMSUSERS", "Users", UsersPageProc, nullptr},
-    {"DIALOG_RECV", "2-Way", TwoWayPageProc, nullptr},
-    {"DIALOG_TESTMSG", "Test Message", TestMessagePageProc, nullptr},
-    {"DIALOG_DEBUGLOG", "Debug Logs", DebugLogPageProc, nullptr},
+    {"DIALOG_STATUS", "Status", StatusPageProc},
+    {"DIALOG_MODEM", "Modem", ModemPageProc},
+    {"DIALOG_SERVER", "Server", ServerPageProc},
+    {"DIALOG_SMSUSERS", "Users", UsersPageProc},
+    {"DIALOG_RECV", "2-Way", TwoWayPageProc},
+    {"DIALOG_TESTMSG", "Test Message", TestMessagePageProc},
+    {"DIALOG_DEBUGLOG", "Debug Logs", DebugLogPageProc},
 };
-
-INT_PTR CALLBACK ProtocolPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_INITDIALOG) {
-    const auto* record = reinterpret_cast<const PROPSHEETPAGEA*>(lParam);
-    SetWindowLongPtrA(page, DWLP_USER, record->lParam);
-    return TRUE;
-  }
-  const auto* protocol = reinterpret_cast<const PageProtocol*>(GetWindowLongPtrA(page, DWLP_USER));
-  return protocol && HandlePageProtocol(page, message, wParam, lParam, *protocol);
-}
 
 void BuildPropertyPages(const SheetPage* pages, int count, PROPSHEETPAGEA* records) {
   for (int i = 0; i < count; ++i) {
@@ -57,7 +46,6 @@ void BuildPropertyPages(const SheetPage* pages, int count, PROPSHEETPAGEA* recor
     record.pszTemplate = pages[i].templateName;
     record.pszTitle = pages[i].title;
     record.pfnDlgProc = pages[i].procedure;
-    record.lParam = reinterpret_cast<LPARAM>(pages[i].protocol);
   }
 }
 

@@ -22,15 +22,43 @@ bool SystemIsVistaOrLater() {
   return version.dwPlatformId == VER_PLATFORM_WIN32_NT && version.dwMajorVersion >= 6;
 }
 
-HANDLE RunOwnExecutableElevated(const char* parameters) {
+HANDLE ShellRun(const char* verb, const char* executable, const char* parameters) {
+  SHELLEXECUTEINFOA info = {};
+  info.cbSize = sizeof info;
+  info.fMask = SEE_MASK_NOCLOSEPROCESS;
+  info.lpVerb = verb;
+  info.lpFile = executable;
+  info.lpParameters = parameters;
+  info.nShow = SW_SHOWNORMAL;
+  if (!ShellExecuteExA(&info)) return nullptr;
+  return info.hProcess;
+}
+
+HANDLE RunOwnExecutable(const char* verb, const char* parameters) {
   char executable[MAX_PATH];
   DWORD n = GetModuleFileNameA(nullptr, executable, sizeof executable);
   if (n == 0 || n >= sizeof executable) return nullptr;
-  return ShellRunAs(executable, parameters);
+  return ShellRun(verb, executable, parameters);
+}
+
+HANDLE RunOwnExecutableElevated(const char* parameters) { return RunOwnExecutable("runas", parameters); }
+HANDLE RunOwnExecutablePlain(const char* parameters) { return RunOwnExecutable(nullptr, parameters); }
+
+void RestartSystemNow() {
+  HANDLE token = nullptr;
+  if (OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) {
+    TOKEN_PRIVILEGES privileges = {};
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    if (LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid))
+      AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
+    CloseHandle(token);
+  }
+  ExitWindowsEx(EWX_REBOOT, 0);
 }
 
 const RightsTable kSystemRights = {OpenServiceManagerWith, SystemIsNtFamily, SystemIsVistaOrLater,
-                                   RunOwnExecutableElevated};
+                                   RunOwnExecutableElevated, RunOwnExecutablePlain, RestartSystemNow};
 RightsTable g_rights = kSystemRights;
 
 const char kElevationQuestion[] =
@@ -45,17 +73,7 @@ constexpr DWORD kElevatedWaitMs = 60000;
 RightsTable& Rights() { return g_rights; }
 const RightsTable& SystemRights() { return kSystemRights; }
 
-HANDLE ShellRunAs(const char* executable, const char* parameters) {
-  SHELLEXECUTEINFOA info = {};
-  info.cbSize = sizeof info;
-  info.fMask = SEE_MASK_NOCLOSEPROCESS;
-  info.lpVerb = "runas";
-  info.lpFile = executable;
-  info.lpParameters = parameters;
-  info.nShow = SW_SHOWNORMAL;
-  if (!ShellExecuteExA(&info)) return nullptr;
-  return info.hProcess;
-}
+HANDLE ShellRunAs(const char* executable, const char* parameters) { return ShellRun("runas", executable, parameters); }
 
 bool HasAdminRights() {
   SC_HANDLE manager = Rights().openServiceManager(SC_MANAGER_ALL_ACCESS);

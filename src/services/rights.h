@@ -9,6 +9,10 @@ struct RightsTable {
   bool (*isVistaOrLater)();
   // Starts the console elevated with the given parameters; the process handle or null.
   HANDLE (*runElevated)(const char* parameters);
+  // The same with the shell's default verb, for systems without elevation.
+  HANDLE (*runPlain)(const char* parameters);
+  // Restarts the system, enabling the shutdown privilege first.
+  void (*restartSystem)();
 };
 
 // The table in force; tests swap entries and restore them.

@@ -130,9 +130,8 @@ TEST_F(ModemSelectionTest, DialogFallsBackToTheFirstEntryRefreshesAndCancels) {
 class SelectModemPageTest : public ModemSelectionTest {
  protected:
   INT_PTR RunWizard(std::function<void(HWND)> action) {
-    static const PageProtocol kPlain = {CancelRule::LetCancel, false};
-    const SheetPage pages[2] = {{"DIALOG_WIZADDMODEM", "ZedSMS Lite Setup Wizard:  Select Modem", SelectModemPageProc, &kPlain},
-                                {"DIALOG_DEBUGLOG", "Next Page", ProtocolPageProc, &kPlain}};
+    const SheetPage pages[2] = {{"DIALOG_WIZADDMODEM", "ZedSMS Lite Setup Wizard:  Select Modem", SelectModemPageProc},
+                                {"DIALOG_DEBUGLOG", "Next Page", EmptyPageProc}};
     PROPSHEETPAGEA records[2];
     BuildPropertyPages(pages, 2, records);
     PROPSHEETHEADERA header = {};

@@ -179,9 +179,8 @@ class TwoWayPageTest : public testing::Test {
   // A sheet of the 2-Way page and one other page; the action gets the sheet
   // and the page and closes the sheet.
   void RunOnPage(std::function<void(HWND, HWND)> action) {
-    static const PageProtocol kPlain = {CancelRule::LetCancel, false};
-    const SheetPage pages[2] = {{"DIALOG_RECV", "2-Way", TwoWayPageProc, nullptr},
-                                {"DIALOG_DEBUGLOG", "Other", ProtocolPageProc, &kPlain}};
+    const SheetPage pages[2] = {{"DIALOG_RECV", "2-Way", TwoWayPageProc},
+                                {"DIALOG_DEBUGLOG", "Other", EmptyPageProc}};
     PROPSHEETPAGEA records[2];
     BuildPropertyPages(pages, 2, records);
     PROPSHEETHEADERA header = {};

@@ -86,9 +86,8 @@ class UsersPageTest : public testing::Test {
   // A sheet of the Users page and one other page; the action gets the sheet
   // and the Users page and closes the sheet.
   void RunOnUsersPage(std::function<void(HWND, HWND)> action) {
-    static const PageProtocol kPlain = {CancelRule::LetCancel, false};
-    const SheetPage pages[2] = {{"DIALOG_SMSUSERS", "Users", UsersPageProc, nullptr},
-                                {"DIALOG_DEBUGLOG", "Other", ProtocolPageProc, &kPlain}};
+    const SheetPage pages[2] = {{"DIALOG_SMSUSERS", "Users", UsersPageProc},
+                                {"DIALOG_DEBUGLOG", "Other", EmptyPageProc}};
     PROPSHEETPAGEA records[2];
     BuildPropertyPages(pages, 2, records);
     PROPSHEETHEADERA header = {};

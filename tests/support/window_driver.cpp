@@ -90,3 +90,5 @@ DWORD WINAPI WindowDriver::Run(void* param) {
   }
   return 0;
 }
+
+INT_PTR CALLBACK EmptyPageProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }

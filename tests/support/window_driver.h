@@ -36,3 +36,6 @@ std::string InternalText(HWND window);
 HWND FindOwnWindow(const std::string& caption);
 // Texts of the tabs of a property sheet, in order.
 std::vector<std::string> SheetTabTitles(HWND sheet);
+// A page with no behaviour of its own: a second page for a sheet or wizard
+// under test to move to.
+INT_PTR CALLBACK EmptyPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
