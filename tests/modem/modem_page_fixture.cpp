@@ -92,19 +92,9 @@ void ModemPageTest::TearDown() {
 namespace {
 
 INT_PTR RunModemSheet(bool wizard, std::function<void(HWND, HWND)> action) {
-  const SheetPage pages[2] = {{"DIALOG_MODEM", wizard ? kWizardTitle : "Modem", ModemPageProc},
-                              {"DIALOG_DEBUGLOG", "Next Page", EmptyPageProc}};
-  PROPSHEETPAGEA records[2];
-  BuildPropertyPages(pages, 2, records);
-  PROPSHEETHEADERA header = {};
-  header.dwSize = sizeof header;
-  header.dwFlags = PSH_PROPSHEETPAGE | (wizard ? PSH_WIZARD | PSH_NOAPPLYNOW : 0);
-  header.hInstance = GetModuleHandleA(nullptr);
-  header.pszCaption = kCaption;
-  header.nPages = 2;
-  header.ppsp = records;
-  WindowDriver driver(wizard ? kWizardTitle : kCaption, [&](HWND sheet) { action(sheet, CurrentPage(sheet)); });
-  return PropertySheetA(&header);
+  return RunPageInSheet({"DIALOG_MODEM", wizard ? kWizardTitle : "Modem", ModemPageProc},
+                        wizard ? PSH_WIZARD | PSH_NOAPPLYNOW : 0, wizard ? kWizardTitle : kCaption,
+                        [&](HWND sheet, HWND) { action(sheet, CurrentPage(sheet)); });
 }
 
 }  // namespace

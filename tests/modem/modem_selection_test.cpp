@@ -130,19 +130,9 @@ TEST_F(ModemSelectionTest, DialogFallsBackToTheFirstEntryRefreshesAndCancels) {
 class SelectModemPageTest : public ModemSelectionTest {
  protected:
   INT_PTR RunWizard(std::function<void(HWND)> action) {
-    const SheetPage pages[2] = {{"DIALOG_WIZADDMODEM", "ZedSMS Lite Setup Wizard:  Select Modem", SelectModemPageProc},
-                                {"DIALOG_DEBUGLOG", "Next Page", EmptyPageProc}};
-    PROPSHEETPAGEA records[2];
-    BuildPropertyPages(pages, 2, records);
-    PROPSHEETHEADERA header = {};
-    header.dwSize = sizeof header;
-    header.dwFlags = PSH_PROPSHEETPAGE | PSH_WIZARD | PSH_NOAPPLYNOW;
-    header.hInstance = GetModuleHandleA(nullptr);
-    header.pszCaption = kCaption;
-    header.nPages = 2;
-    header.ppsp = records;
-    WindowDriver driver("ZedSMS Lite Setup Wizard:  Select Modem", std::move(action));
-    return PropertySheetA(&header);
+    const char* title = "ZedSMS Lite Setup Wizard:  Select Modem";
+    return RunPageInSheet({"DIALOG_WIZADDMODEM", title, SelectModemPageProc}, PSH_WIZARD | PSH_NOAPPLYNOW, title,
+                          [&](HWND sheet, HWND) { action(sheet); });
   }
   static int CurrentPage(HWND sheet) {
     HWND page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));

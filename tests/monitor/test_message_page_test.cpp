@@ -77,28 +77,14 @@ class TestMessagePageTest : public ServiceTest {
     ASSERT_TRUE(WaitUntil([] { return IsSmsServiceRunning() && IsMmsServiceRunning(); }, 10000));
   }
 
-  // Shows the page alone in a sheet (or wizard) and acts on it from another thread.
   void RunPage(DWORD sheetFlags, const std::function<void(HWND sheet, HWND page)>& action) {
     // A wizard is titled by its page.
     const char* caption = sheetFlags & PSH_WIZARD ? "Send Test Message" : kSheetCaption;
-    PROPSHEETPAGEA record = {};
-    record.dwSize = sizeof record;
-    record.hInstance = GetModuleHandleA(nullptr);
-    record.pszTemplate = "DIALOG_TESTMSG";
-    record.pfnDlgProc = TestMessagePageProc;
-    PROPSHEETHEADERA header = {};
-    header.dwSize = sizeof header;
-    header.dwFlags = PSH_PROPSHEETPAGE | PSH_NOAPPLYNOW | sheetFlags;
-    header.hInstance = GetModuleHandleA(nullptr);
-    header.pszCaption = kSheetCaption;
-    header.nPages = 1;
-    header.ppsp = &record;
-    WindowDriver driver(caption, [&](HWND sheet) {
-      action(sheet, reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0)));
-      PostMessageA(sheet, WM_COMMAND, IDCANCEL, 0);
-    });
-    PropertySheetA(&header);
-    EXPECT_TRUE(driver.Appeared());
+    RunPageInSheet({"DIALOG_TESTMSG", "Send Test Message", TestMessagePageProc}, PSH_NOAPPLYNOW | sheetFlags, caption,
+                   [&](HWND sheet, HWND page) {
+                     action(sheet, page);
+                     PostMessageA(sheet, WM_COMMAND, IDCANCEL, 0);
+                   });
   }
   void RunPage(const std::function<void(HWND sheet, HWND page)>& action) { RunPage(0, action); }
 

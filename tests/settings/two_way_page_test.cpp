@@ -179,20 +179,7 @@ class TwoWayPageTest : public testing::Test {
   // A sheet of the 2-Way page and one other page; the action gets the sheet
   // and the page and closes the sheet.
   void RunOnPage(std::function<void(HWND, HWND)> action) {
-    const SheetPage pages[2] = {{"DIALOG_RECV", "2-Way", TwoWayPageProc},
-                                {"DIALOG_DEBUGLOG", "Other", EmptyPageProc}};
-    PROPSHEETPAGEA records[2];
-    BuildPropertyPages(pages, 2, records);
-    PROPSHEETHEADERA header = {};
-    header.dwSize = sizeof header;
-    header.dwFlags = PSH_PROPSHEETPAGE;
-    header.hInstance = GetModuleHandleA(nullptr);
-    header.pszCaption = kCaption;
-    header.nPages = 2;
-    header.ppsp = records;
-    WindowDriver driver(kCaption, [&](HWND sheet) { action(sheet, PropSheet_GetCurrentPageHwnd(sheet)); });
-    PropertySheetA(&header);
-    EXPECT_TRUE(driver.Appeared());
+    RunPageInSheet({"DIALOG_RECV", "2-Way", TwoWayPageProc}, 0, kCaption, action);
   }
   static void Close(HWND sheet, int button) { PostMessageA(sheet, WM_COMMAND, button, 0); }
   // Cancels the sheet, agreeing to lose the edits when this page asks about them.

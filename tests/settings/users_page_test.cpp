@@ -86,21 +86,7 @@ class UsersPageTest : public testing::Test {
   // A sheet of the Users page and one other page; the action gets the sheet
   // and the Users page and closes the sheet.
   void RunOnUsersPage(std::function<void(HWND, HWND)> action) {
-    const SheetPage pages[2] = {{"DIALOG_SMSUSERS", "Users", UsersPageProc},
-                                {"DIALOG_DEBUGLOG", "Other", EmptyPageProc}};
-    PROPSHEETPAGEA records[2];
-    BuildPropertyPages(pages, 2, records);
-    PROPSHEETHEADERA header = {};
-    header.dwSize = sizeof header;
-    header.dwFlags = PSH_PROPSHEETPAGE;
-    header.hInstance = GetModuleHandleA(nullptr);
-    header.pszCaption = kCaption;
-    header.nPages = 2;
-    header.ppsp = records;
-    WindowDriver driver(kCaption, [&](HWND sheet) {
-      action(sheet, reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0)));
-    });
-    PropertySheetA(&header);
+    RunPageInSheet({"DIALOG_SMSUSERS", "Users", UsersPageProc}, 0, kCaption, action);
   }
   static void Close(HWND sheet, int button) { PostMessageA(sheet, WM_COMMAND, button, 0); }
   std::string Routing(const char* name) { return ReadIni(g_configFiles.smsIni, kRouting, name, "<none>"); }

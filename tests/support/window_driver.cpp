@@ -91,4 +91,24 @@ DWORD WINAPI WindowDriver::Run(void* param) {
   return 0;
 }
 
-INT_PTR CALLBACK EmptyPageProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+static INT_PTR CALLBACK EmptyPageProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+INT_PTR RunPageInSheet(const SheetPage& page, DWORD sheetFlags, const char* caption,
+                       const std::function<void(HWND sheet, HWND page)>& action) {
+  const SheetPage pages[2] = {page, {"DIALOG_DEBUGLOG", "Other", EmptyPageProc}};
+  PROPSHEETPAGEA records[2];
+  BuildPropertyPages(pages, 2, records);
+  PROPSHEETHEADERA header = {};
+  header.dwSize = sizeof header;
+  header.dwFlags = PSH_PROPSHEETPAGE | sheetFlags;
+  header.hInstance = GetModuleHandleA(nullptr);
+  header.pszCaption = caption;
+  header.nPages = 2;
+  header.ppsp = records;
+  WindowDriver driver(caption, [&](HWND sheet) {
+    action(sheet, reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0)));
+  });
+  INT_PTR result = PropertySheetA(&header);
+  EXPECT_TRUE(driver.Appeared());
+  return result;
+}

@@ -4,6 +4,8 @@
 #pragma once
 #include <windows.h>
 
+#include "app/main_sheet.h"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -36,6 +38,9 @@ std::string InternalText(HWND window);
 HWND FindOwnWindow(const std::string& caption);
 // Texts of the tabs of a property sheet, in order.
 std::vector<std::string> SheetTabTitles(HWND sheet);
-// A page with no behaviour of its own: a second page for a sheet or wizard
-// under test to move to.
-INT_PTR CALLBACK EmptyPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+// Shows a page in a sheet of its own (a wizard with PSH_WIZARD among the
+// flags), followed by an empty page to move to, and runs the action with the
+// sheet and the page from another thread once the window titled caption is
+// there (a wizard is titled by its page). The action closes the sheet.
+INT_PTR RunPageInSheet(const SheetPage& page, DWORD sheetFlags, const char* caption,
+                       const std::function<void(HWND sheet, HWND page)>& action);
