@@ -9,6 +9,7 @@ add_library(test_support STATIC
   tests/support/test_env.cpp
   tests/support/test_main.cpp
   tests/support/window_driver.cpp
+  tests/support/dialog_items.cpp
   tests/support/service_fixture.cpp
   tests/support/modem_cable.cpp
   tests/support/fake_telephony.cpp

@@ -1,5 +1,6 @@
 #include "common/ui_util.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <cstring>
@@ -49,4 +50,11 @@ static INT_PTR CALLBACK WaitDialogProc(HWND dialog, UINT message, WPARAM, LPARAM
 
 HWND WaitDialog(HWND owner) {
   return CreateDialogA(GetModuleHandleA(nullptr), "WAITDLG", owner, WaitDialogProc);
+}
+
+LRESULT DialogCodeTakingEnter(HWND list, WPARAM wParam, LPARAM lParam) {
+  const MSG* pending = reinterpret_cast<const MSG*>(lParam);
+  LRESULT code = DefSubclassProc(list, WM_GETDLGCODE, wParam, lParam);
+  if (pending && pending->message == WM_KEYDOWN && pending->wParam == VK_RETURN) code |= DLGC_WANTALLKEYS;
+  return code;
 }

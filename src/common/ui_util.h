@@ -18,3 +18,7 @@ void OpenHelpDocument();
 
 // The modeless "WAITDLG" dialog; the caller destroys it.
 HWND WaitDialog(HWND owner);
+
+// For WM_GETDLGCODE in a subclassed list: its own code plus the Enter key,
+// which the dialog would otherwise turn into a press of its default button.
+LRESULT DialogCodeTakingEnter(HWND list, WPARAM wParam, LPARAM lParam);

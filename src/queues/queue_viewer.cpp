@@ -268,12 +268,8 @@ void AddColumns(HWND list, const QueueViewer& viewer) {
 // In a dialog the Enter key would press OK; in the list it opens the message.
 LRESULT CALLBACK ListKeyProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
   switch (message) {
-    case WM_GETDLGCODE: {
-      const MSG* pending = reinterpret_cast<const MSG*>(lParam);
-      LRESULT code = DefSubclassProc(list, message, wParam, lParam);
-      if (pending && pending->message == WM_KEYDOWN && pending->wParam == VK_RETURN) code |= DLGC_WANTALLKEYS;
-      return code;
-    }
+    case WM_GETDLGCODE:
+      return DialogCodeTakingEnter(list, wParam, lParam);
     case WM_KEYDOWN:
       if (wParam == VK_RETURN) {
         PostMessageA(GetParent(list), WM_COMMAND, IDC_SMSQ_OPEN, 0);

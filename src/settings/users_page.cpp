@@ -118,12 +118,8 @@ void Refresh(HWND page, UsersPageState* state) {
 // In a dialog the Enter key would press the sheet's OK; in the list it edits.
 LRESULT CALLBACK ListKeyProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
   switch (message) {
-    case WM_GETDLGCODE: {
-      const MSG* pending = reinterpret_cast<const MSG*>(lParam);
-      LRESULT code = DefSubclassProc(list, message, wParam, lParam);
-      if (pending && pending->message == WM_KEYDOWN && pending->wParam == VK_RETURN) code |= DLGC_WANTALLKEYS;
-      return code;
-    }
+    case WM_GETDLGCODE:
+      return DialogCodeTakingEnter(list, wParam, lParam);
     case WM_CHAR:
       if (wParam == '\r') return 0;  // no type-ahead on the Enter key
       break;

@@ -10,20 +10,12 @@
 #include "modem/gprs_test.h"
 #include "modem/modem_page.h"
 #include "services/rights.h"
+#include "support/dialog_items.h"
 #include "support/window_driver.h"
 
 const char kCaption[] = "Zed SMS/MMS Gateway Lite Edition (v2012.05.01)";
 const char kWizardTitle[] = "ZedSMS Lite Setup Wizard:  Modem Settings";
 
-std::string Text(HWND page, int id) {
-  char text[1024] = "";
-  GetDlgItemTextA(page, id, text, sizeof text);
-  return text;
-}
-
-bool Checked(HWND page, int id) { return IsDlgButtonChecked(page, id) == BST_CHECKED; }
-bool Enabled(HWND page, int id) { return IsWindowEnabled(GetDlgItem(page, id)) != FALSE; }
-void Click(HWND page, int id) { SendMessageA(GetDlgItem(page, id), BM_CLICK, 0, 0); }
 
 std::string Selected(HWND page, int id) {
   LRESULT index = SendDlgItemMessageA(page, id, CB_GETCURSEL, 0, 0);

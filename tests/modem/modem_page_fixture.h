@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "support/dialog_items.h"
 #include "support/message_box_answerer.h"
 #include "support/test_env.h"
 
@@ -23,11 +24,6 @@ constexpr int kConnection = 129;
 // Buttons of the sheet.
 constexpr int kApplyButton = 0x3021, kBackButton = 0x3023, kNextButton = 0x3024;
 
-std::string Text(HWND page, int id);
-bool Checked(HWND page, int id);
-bool Enabled(HWND page, int id);
-// Clicks a control the way the user does, waiting for the page to handle it.
-void Click(HWND page, int id);
 // The selected entry of a list, "<none>" without one.
 std::string Selected(HWND page, int id);
 // Selects an entry as the user does (with the change notification); false when absent.

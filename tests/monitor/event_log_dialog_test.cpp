@@ -10,13 +10,20 @@ namespace {
 
 constexpr int kList = 101, kClear = 102;
 
+// Read as wide text: the test system converts an ANSI LB_GETTEXT through a
+// 512-character stack buffer, which a long line would overrun.
 std::vector<std::string> Lines(HWND dialog) {
   std::vector<std::string> lines;
-  int count = static_cast<int>(SendDlgItemMessageA(dialog, kList, LB_GETCOUNT, 0, 0));
+  int count = static_cast<int>(SendDlgItemMessageW(dialog, kList, LB_GETCOUNT, 0, 0));
   for (int i = 0; i < count; ++i) {
-    char text[2100] = "";
-    SendDlgItemMessageA(dialog, kList, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
-    lines.push_back(text);
+    LRESULT length = SendDlgItemMessageW(dialog, kList, LB_GETTEXTLEN, i, 0);
+    if (length < 0) break;
+    std::wstring wide(static_cast<size_t>(length) + 1, L'\0');
+    SendDlgItemMessageW(dialog, kList, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&wide[0]));
+    std::string text(wide.size() * 2, '\0');
+    int bytes = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, &text[0], static_cast<int>(text.size()), nullptr,
+                                    nullptr);
+    lines.push_back(bytes > 0 ? text.c_str() : "");
   }
   return lines;
 }
@@ -87,6 +94,51 @@ TEST_F(EventLogDialogTest, ClearingAsksFirstAndEmptiesTheList) {
             "from applications other than ZedSMS.\r\n\r\nContinue?");
   EXPECT_EQ(boxes[0].icon, static_cast<UINT>(MB_ICONQUESTION));
   EXPECT_EQ(boxes[0].buttons, (std::vector<int>{IDYES, IDNO}));
+}
+
+// A list that refuses one insertion, as a full list box would. A wide
+// procedure, so that no ANSI conversion (see Lines) sits in front of the list.
+WNDPROC g_listProc = nullptr;
+int g_insertsUntilRefusal = -1;
+LRESULT CALLBACK RefusingListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == LB_INSERTSTRING && g_insertsUntilRefusal >= 0 && g_insertsUntilRefusal-- == 0) return LB_ERRSPACE;
+  return CallWindowProcW(g_listProc, list, message, wParam, lParam);
+}
+
+TEST_F(EventLogDialogTest, ARefusedLineWarnsAndSkipsTheRestOfItsBatchOnly) {
+  log_.Add({"ZedSMS", EVENTLOG_INFORMATION_TYPE, {"before"}});
+  // Records of 40 000 characters: three fill one 131072-byte read.
+  std::string big(40000, 'x');
+  boxes_.Answer(IDOK);
+  {
+    WindowDriver driver("Event Log", [&](HWND dialog) {
+      ASSERT_EQ(Lines(dialog).size(), 1u);
+      HWND list = GetDlgItem(dialog, kList);
+      g_insertsUntilRefusal = 1;
+      // Known before the list can call it.
+      g_listProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(list, GWLP_WNDPROC));
+      SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RefusingListProc));
+      for (const char* name : {"A", "B", "C", "D", "E", "F"})
+        log_.Add({"ZedSMS", EVENTLOG_ERROR_TYPE, {name + big}});
+      EXPECT_TRUE(WaitUntil([&] { return Lines(dialog).size() == 5; }, 7000)) << Lines(dialog).size();
+      log_.Add({"ZedSMS", EVENTLOG_WARNING_TYPE, {"after"}});
+      EXPECT_TRUE(WaitUntil([&] { return Lines(dialog).size() == 6; }, 7000));
+      std::vector<std::string> starts;
+      for (const std::string& line : Lines(dialog)) starts.push_back(AfterTime(line).substr(0, 10));
+      EXPECT_EQ(starts, (std::vector<std::string>{"Warning: a", "Error: Fxx", "Error: Exx", "Error: Dxx", "Error: Axx",
+                                                  "Info: befo"}))
+          << "B refused, C skipped with it; the next batch and later reads go on";
+      SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_listProc));
+      PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    });
+    ShowEventLogViewer(nullptr);
+  }
+  auto boxes = boxes_.Boxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "Too many events.  Please use Windows Event Log viewer to view all events.");
+  EXPECT_EQ(boxes[0].caption, "Warning");
+  EXPECT_EQ(boxes[0].icon, 0u);
+  EXPECT_EQ(boxes[0].buttons, std::vector<int>{IDOK});
 }
 
 TEST_F(EventLogDialogTest, ALogThatCannotBeOpenedIsReported) {

@@ -11,6 +11,7 @@
 
 #include "common/file_util.h"
 #include "settings/two_way_entry.h"
+#include "support/dialog_items.h"
 #include "support/message_box_answerer.h"
 #include "support/test_env.h"
 #include "support/window_driver.h"
@@ -26,13 +27,6 @@ const char kReplacementMessage[] =
     "@@SMS@@ - Will contain the text of the SMS message without the command prefix\r\n"
     "@@FULLSMS@@ - Will contain the complete text of the SMS message, including the command prefix";
 
-std::string Text(HWND dialog, int id) {
-  char text[4096] = "";
-  GetDlgItemTextA(dialog, id, text, sizeof text);
-  return text;
-}
-bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
-void Click(HWND dialog, int id) { SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 void Ok(HWND dialog) { SendMessageA(dialog, WM_COMMAND, IDOK, 0); }
 void Cancel(HWND dialog) { PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0); }
 HWND FocusOf(HWND window) {

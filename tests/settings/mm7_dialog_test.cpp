@@ -14,6 +14,7 @@
 #include "config/link_libraries.h"
 #include "settings/host_connect.h"
 #include "settings/mm7_dialog.h"
+#include "support/dialog_items.h"
 #include "support/message_box_answerer.h"
 #include "support/test_env.h"
 #include "support/window_driver.h"
@@ -28,11 +29,6 @@ constexpr int kUserName = 104, kPassword = 108, kServer = 124, kVaspId = 150, kV
 constexpr int kServiceCode = 160, kVersion = 178, kSchema = 180, kStrip = 181, kVariation = 196;
 typedef std::vector<std::string> Texts;
 
-std::string Text(HWND dialog, int id) {
-  char text[2048] = "";
-  GetDlgItemTextA(dialog, id, text, sizeof text);
-  return text;
-}
 Texts Items(HWND dialog, int id) {
   Texts items;
   int count = static_cast<int>(SendDlgItemMessageA(dialog, id, CB_GETCOUNT, 0, 0));
@@ -54,7 +50,6 @@ void Choose(HWND dialog, int id, const char* text) {
   ASSERT_NE(index, CB_ERR) << text;
   SendDlgItemMessageA(dialog, id, CB_SETCURSEL, index, 0);
 }
-bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
 void Ok(HWND dialog) { SendMessageA(dialog, WM_COMMAND, IDOK, 0); }
 void Cancel(HWND dialog) { PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0); }
 HWND FocusOf(HWND window) {

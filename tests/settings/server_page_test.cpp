@@ -6,6 +6,7 @@
 #include "app/app_state.h"
 #include "app/console.h"
 #include "services/service_control.h"
+#include "support/dialog_items.h"
 #include "support/service_fixture.h"
 #include "support/window_driver.h"
 
@@ -16,13 +17,6 @@ constexpr int kServerPage = 2;
 constexpr int kWebPort = 104, kSmppEnable = 110, kSmppPort = 118, kSmppLabel = 114;
 constexpr int kMm7Enable = 113, kMm7Port = 121, kMm7Label = 117, kStatus = 133, kAction = 134;
 
-std::string Text(HWND page, int id) {
-  char text[128] = "";
-  GetDlgItemTextA(page, id, text, sizeof text);
-  return text;
-}
-bool Checked(HWND page, int id) { return IsDlgButtonChecked(page, id) == BST_CHECKED; }
-void Click(HWND page, int id) { SendMessageA(GetDlgItem(page, id), BM_CLICK, 0, 0); }
 
 class ServerPageTest : public ServiceTest {
  protected:

@@ -19,6 +19,7 @@
 #include "common/text_util.h"
 #include "config/config_files.h"
 #include "config/user_records.h"
+#include "support/dialog_items.h"
 #include "support/message_box_answerer.h"
 #include "support/test_env.h"
 #include "support/window_driver.h"
@@ -38,14 +39,6 @@ constexpr int kEditorPrefix = 102, kEditorCommand = 104, kEditorResponse = 105;
 constexpr int kApplyButton = 0x3021;
 typedef std::vector<std::string> Texts;
 
-std::string Text(HWND window, int id) {
-  char text[2048] = "";
-  GetDlgItemTextA(window, id, text, sizeof text);
-  return text;
-}
-bool Checked(HWND window, int id) { return IsDlgButtonChecked(window, id) == BST_CHECKED; }
-bool Enabled(HWND window, int id) { return IsWindowEnabled(GetDlgItem(window, id)) != FALSE; }
-void Click(HWND window, int id) { SendMessageA(GetDlgItem(window, id), BM_CLICK, 0, 0); }
 void Press(HWND page, int id) { SendMessageA(page, WM_COMMAND, id, 0); }
 HWND FocusOf(HWND window) {
   GUITHREADINFO info = {};

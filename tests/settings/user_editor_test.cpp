@@ -11,6 +11,7 @@
 #include "accounts/account_files.h"
 #include "config/config_files.h"
 #include "config/user_records.h"
+#include "support/dialog_items.h"
 #include "support/message_box_answerer.h"
 #include "support/test_env.h"
 #include "support/window_driver.h"
@@ -23,14 +24,6 @@ constexpr int kWebLogin = 101, kSmppLogin = 102, kName = 104, kPassword = 106, k
 constexpr int kAccept = 109, kRoutingLabel = 110, kRoutingText = 111, kMm7Login = 113, kIp = 121;
 constexpr int kWebMenu = 128, kWebMenuLabel = 129, kAdmin = 140;
 
-std::string Text(HWND dialog, int id) {
-  char text[40000] = "";
-  GetDlgItemTextA(dialog, id, text, sizeof text);
-  return text;
-}
-bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
-bool Enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
-void Click(HWND dialog, int id) { SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 void Ok(HWND dialog) { SendMessageA(dialog, WM_COMMAND, IDOK, 0); }
 int MenuSelection(HWND dialog) { return static_cast<int>(SendDlgItemMessageA(dialog, kWebMenu, CB_GETCURSEL, 0, 0)); }
 HWND FocusOf(HWND window) {

@@ -16,6 +16,7 @@
 #include "app/main_sheet.h"
 #include "common/file_util.h"
 #include "config/config_files.h"
+#include "support/dialog_items.h"
 #include "support/message_box_answerer.h"
 #include "support/test_env.h"
 #include "support/window_driver.h"
@@ -57,14 +58,6 @@ int Selected(HWND page) {
   return static_cast<int>(SendMessageA(List(page), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
 void Press(HWND page, int button) { SendMessageA(page, WM_COMMAND, button, 0); }
-bool Checked(HWND window, int id) { return IsDlgButtonChecked(window, id) == BST_CHECKED; }
-void Click(HWND window, int id) { SendMessageA(GetDlgItem(window, id), BM_CLICK, 0, 0); }
-std::string Text(HWND window, int id) {
-  char text[256] = "";
-  GetDlgItemTextA(window, id, text, sizeof text);
-  return text;
-}
-
 // Presses a button (or sends a key) that opens the editor, and acts in it.
 void InEditor(std::function<void()> open, std::function<void(HWND)> action) {
   WindowDriver editor("Edit User", std::move(action));

@@ -1,6 +1,7 @@
 #include "support/fake_event_log.h"
 
 #include <cstring>
+#include <mutex>
 
 #include "monitor/event_log.h"
 
@@ -12,6 +13,8 @@ struct StoredRecord {
 };
 
 FakeEventLogScope* g_scope = nullptr;
+// Tests add records from their own thread while the dialog reads.
+std::mutex g_lock;
 std::vector<StoredRecord> g_records;
 DWORD g_firstNumber = 1;
 size_t g_cursor = 0;  // the next record of a sequential read
@@ -49,14 +52,17 @@ HANDLE WINAPI Open(LPCSTR, LPCSTR source) {
   return kLogHandle;
 }
 BOOL WINAPI Oldest(HANDLE, PDWORD number) {
+  std::lock_guard<std::mutex> hold(g_lock);
   *number = g_records.empty() ? 0 : g_records.front().number;
   return TRUE;
 }
 BOOL WINAPI Count(HANDLE, PDWORD count) {
+  std::lock_guard<std::mutex> hold(g_lock);
   *count = static_cast<DWORD>(g_records.size());
   return TRUE;
 }
 BOOL WINAPI Read(HANDLE, DWORD flags, DWORD offset, LPVOID buffer, DWORD size, DWORD* read, DWORD* needed) {
+  std::lock_guard<std::mutex> hold(g_lock);
   *read = *needed = 0;
   if (flags & EVENTLOG_SEEK_READ) {
     g_cursor = 0;
@@ -75,6 +81,7 @@ BOOL WINAPI Read(HANDLE, DWORD flags, DWORD offset, LPVOID buffer, DWORD size, D
   return TRUE;
 }
 BOOL WINAPI Clear(HANDLE, LPCSTR) {
+  std::lock_guard<std::mutex> hold(g_lock);
   ++g_scope->clears;
   if (!g_records.empty()) g_firstNumber = g_records.back().number + 1;
   g_records.clear();
@@ -97,6 +104,7 @@ FakeEventLogScope::~FakeEventLogScope() {
 }
 
 void FakeEventLogScope::Add(const FakeEvent& event) {
+  std::lock_guard<std::mutex> hold(g_lock);
   DWORD number = g_records.empty() ? g_firstNumber : g_records.back().number + 1;
   g_records.push_back({number, RecordBytes(number, event)});
 }
