@@ -71,10 +71,9 @@ TEST_F(ConsoleTest, AProgramFolderWithSpacesCannotLetAnotherProgramRunInstead) {
   EXPECT_TRUE(sms.binaryPath.find(' ') == std::string::npos || quoted) << sms.binaryPath;
   EXPECT_NE(sms.binaryPath.find("SMSGWSVC.EXE"), std::string::npos) << sms.binaryPath;
   // The firewall helper started from the spaced folder and got both arguments whole.
-  WaitUntil([&] { return ReadFileText(dir_.File("FWRULE.LOG")).size() > 100; }, 5000);
-  EXPECT_EQ(ReadFileText(dir_.File("FWRULE.LOG")),
-            "program=" + folder + "SMSGWSRV.EXE|name=Zed SMS Gateway Lite Edition\r\n" + "program=" + folder +
-                "MMSCSRV.EXE|name=Zed MMS Gateway Lite Edition\r\n");
+  EXPECT_EQ(FirewallRequests(2),
+            (std::vector<std::string>{"program=" + folder + "MMSCSRV.EXE|name=Zed MMS Gateway Lite Edition",
+                                      "program=" + folder + "SMSGWSRV.EXE|name=Zed SMS Gateway Lite Edition"}));
   RemoveServiceDirectly("ZedSMS");
   RemoveServiceDirectly("ZedMMSC");
 }
@@ -231,10 +230,15 @@ TEST_F(ConsoleTest, ServicesAreStoppedBehindTheWaitDialogBeforeTheWizard) {
   ASSERT_TRUE(InstallServices(false));
   ASSERT_TRUE(WaitUntil(IsSmsServiceRunning, 5000));
   std::string shownText;
+  // The dialog is titled before its text is set: the last text seen counts.
   std::thread watcher([&shownText] {
-    HWND wait = nullptr;
-    if (WaitUntil([&] { return (wait = FindOwnWindow("Please wait...")) != nullptr; }, 10000))
-      shownText = InternalText(GetDlgItem(wait, 1444));
+    WaitUntil(
+        [&] {
+          HWND wait = FindOwnWindow("Please wait...");
+          if (wait) shownText = InternalText(GetDlgItem(wait, 1444));
+          return shownText == "Stopping Services...";
+        },
+        10000);
   });
   StopServicesForWizard();
   watcher.join();

@@ -90,11 +90,10 @@ TEST_F(ServiceControlTest, InstallRegistersBothServicesAndStartsThem) {
   EXPECT_EQ(sms.serviceType & SERVICE_WIN32_OWN_PROCESS, static_cast<DWORD>(SERVICE_WIN32_OWN_PROCESS));
   EXPECT_EQ(sms.errorControl, static_cast<DWORD>(SERVICE_ERROR_NORMAL));
   EXPECT_EQ(sms.loadOrderGroup, "");
-  // The firewall helper got both programs, each argument whole (it is not waited for).
-  WaitUntil([&] { return ReadFileText(dir_.File("FWRULE.LOG")).size() > 100; }, 5000);
-  EXPECT_EQ(ReadFileText(dir_.File("FWRULE.LOG")),
-            "program=" + ProgramFolder() + "SMSGWSRV.EXE|name=Zed SMS Gateway Lite Edition\r\n" +
-                "program=" + ProgramFolder() + "MMSCSRV.EXE|name=Zed MMS Gateway Lite Edition\r\n");
+  // The firewall helper got both programs, each argument whole.
+  EXPECT_EQ(FirewallRequests(2),
+            (std::vector<std::string>{"program=" + ProgramFolder() + "MMSCSRV.EXE|name=Zed MMS Gateway Lite Edition",
+                                      "program=" + ProgramFolder() + "SMSGWSRV.EXE|name=Zed SMS Gateway Lite Edition"}));
 }
 
 TEST_F(ServiceControlTest, InstallingAgainReconfiguresWithoutFailing) {

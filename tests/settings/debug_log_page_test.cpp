@@ -6,6 +6,7 @@
 
 #include "app/app_state.h"
 #include "app/console.h"
+#include "support/dialog_items.h"
 #include "support/message_box_answerer.h"
 #include "support/test_env.h"
 #include "support/window_driver.h"
@@ -30,8 +31,6 @@ class DebugLogPageTest : public testing::Test {
     });
     EXPECT_EQ(ConsoleMain(""), 0);
   }
-  static bool Checked(HWND page, int id) { return SendDlgItemMessageA(page, id, BM_GETCHECK, 0, 0) == BST_CHECKED; }
-  static void Click(HWND page, int id) { SendMessageA(GetDlgItem(page, id), BM_CLICK, 0, 0); }
 
   TempDataDirectory dir_{"debuglog"};
   MessageBoxAnswerer boxes_;

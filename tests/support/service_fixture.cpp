@@ -1,5 +1,7 @@
 #include "support/service_fixture.h"
 
+#include <algorithm>
+
 #include "config/config_files.h"
 #include "services/rights.h"
 #include "services/service_control.h"
@@ -76,4 +78,18 @@ void ServiceTest::TearDown() {
   RemoveServiceDirectly(kSmsService.name);
   RemoveServiceDirectly(kMmsService.name);
   boxes_.ExpectAllAnswered();
+}
+
+std::vector<std::string> ServiceTest::FirewallRequests(size_t count) {
+  std::vector<std::string> lines;
+  auto read = [&] {
+    lines.clear();
+    std::string text = ReadFileText(dir_.File("FWRULE.LOG"));
+    for (size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+      lines.push_back(text.substr(start, end - start));
+    return lines.size() >= count;
+  };
+  WaitUntil(read, 10000);
+  std::sort(lines.begin(), lines.end());
+  return lines;
 }

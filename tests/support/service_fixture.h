@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "support/message_box_answerer.h"
 #include "support/test_env.h"
@@ -32,6 +33,11 @@ class ServiceTest : public testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
+
+  // The lines FWRULE.EXE has logged, sorted, once `count` have arrived (or
+  // after 10 s): each install starts a helper without waiting for it, so
+  // they finish in any order and after the install has returned.
+  std::vector<std::string> FirewallRequests(size_t count);
 
   TempDataDirectory dir_{"svc"};
   MessageBoxAnswerer boxes_;
