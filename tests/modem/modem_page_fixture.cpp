@@ -45,13 +45,6 @@ std::vector<std::string> Entries(HWND page, int id) {
   return entries;
 }
 
-HWND FocusOf(HWND page) {
-  GUITHREADINFO info = {};
-  info.cbSize = sizeof info;
-  GetGUIThreadInfo(GetWindowThreadProcessId(page, nullptr), &info);
-  return info.hwndFocus;
-}
-
 HWND CurrentPage(HWND sheet) { return reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0)); }
 
 int CurrentPageIndex(HWND sheet) {

@@ -29,8 +29,6 @@ std::string Selected(HWND page, int id);
 // Selects an entry as the user does (with the change notification); false when absent.
 bool Choose(HWND page, int id, const char* entry);
 std::vector<std::string> Entries(HWND page, int id);
-// The window that has the keyboard focus in the page's thread.
-HWND FocusOf(HWND page);
 HWND CurrentPage(HWND sheet);
 int CurrentPageIndex(HWND sheet);
 

@@ -27,14 +27,6 @@ const char kReplacementMessage[] =
     "@@SMS@@ - Will contain the text of the SMS message without the command prefix\r\n"
     "@@FULLSMS@@ - Will contain the complete text of the SMS message, including the command prefix";
 
-void Ok(HWND dialog) { SendMessageA(dialog, WM_COMMAND, IDOK, 0); }
-void Cancel(HWND dialog) { PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0); }
-HWND FocusOf(HWND window) {
-  GUITHREADINFO info = {};
-  info.cbSize = sizeof info;
-  GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
-  return info.hwndFocus;
-}
 void Type(HWND dialog, const char* prefix, const std::string& command, bool response) {
   SetDlgItemTextA(dialog, kPrefix, prefix);
   SetDlgItemTextA(dialog, kCommand, command.c_str());

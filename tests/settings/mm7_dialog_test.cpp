@@ -50,14 +50,6 @@ void Choose(HWND dialog, int id, const char* text) {
   ASSERT_NE(index, CB_ERR) << text;
   SendDlgItemMessageA(dialog, id, CB_SETCURSEL, index, 0);
 }
-void Ok(HWND dialog) { SendMessageA(dialog, WM_COMMAND, IDOK, 0); }
-void Cancel(HWND dialog) { PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0); }
-HWND FocusOf(HWND window) {
-  GUITHREADINFO info = {};
-  info.cbSize = sizeof info;
-  GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
-  return info.hwndFocus;
-}
 std::string Address(unsigned short port, const char* scheme = "http", const char* host = "127.0.0.1") {
   return std::string(scheme) + "://" + host + ":" + std::to_string(port) + "/vasp/mm7";
 }

@@ -40,13 +40,6 @@ constexpr int kApplyButton = 0x3021;
 typedef std::vector<std::string> Texts;
 
 void Press(HWND page, int id) { SendMessageA(page, WM_COMMAND, id, 0); }
-HWND FocusOf(HWND window) {
-  GUITHREADINFO info = {};
-  info.cbSize = sizeof info;
-  GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
-  return info.hwndFocus;
-}
-
 // Read as wide text: the system's narrow copy of a list item goes through a
 // fixed 512-character buffer under Wine.
 Texts ListItems(HWND page) {

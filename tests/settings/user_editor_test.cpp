@@ -24,15 +24,7 @@ constexpr int kWebLogin = 101, kSmppLogin = 102, kName = 104, kPassword = 106, k
 constexpr int kAccept = 109, kRoutingLabel = 110, kRoutingText = 111, kMm7Login = 113, kIp = 121;
 constexpr int kWebMenu = 128, kWebMenuLabel = 129, kAdmin = 140;
 
-void Ok(HWND dialog) { SendMessageA(dialog, WM_COMMAND, IDOK, 0); }
 int MenuSelection(HWND dialog) { return static_cast<int>(SendDlgItemMessageA(dialog, kWebMenu, CB_GETCURSEL, 0, 0)); }
-HWND FocusOf(HWND window) {
-  GUITHREADINFO info = {};
-  info.cbSize = sizeof info;
-  GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
-  return info.hwndFocus;
-}
-
 class UserEditorTest : public testing::Test {
  protected:
   void SetUp() override { PrepareConfigFiles(); }

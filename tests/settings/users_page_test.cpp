@@ -63,8 +63,6 @@ void InEditor(std::function<void()> open, std::function<void(HWND)> action) {
   WindowDriver editor("Edit User", std::move(action));
   open();
 }
-void Ok(HWND editor) { SendMessageA(editor, WM_COMMAND, IDOK, 0); }
-void Cancel(HWND editor) { PostMessageA(editor, WM_COMMAND, IDCANCEL, 0); }
 
 class UsersPageTest : public testing::Test {
  protected:
