@@ -2,18 +2,19 @@
 # Builds the console and starts it on a self-contained demo setup: its own Wine
 # prefix and data directory inside the build folder, with the stand-in gateway
 # services installed and running. On an X display the window is shown; without
-# one it runs on Xvfb and a screenshot is written to build/windows/screenshot.png.
-# A simulated modem answers on COM5.
+# one it runs on Xvfb and a screenshot is written to build/windows-<lane>/screenshot.png.
+# A simulated modem answers on COM5. The 32-bit program runs where this machine
+# runs 32-bit programs, else the 64-bit one (ZED_LANE=i686|x86_64 chooses).
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/install-deps.sh
 
 root="$PWD"
-cmake --preset windows >/dev/null
-cmake --build --preset windows
-
-WINE_BUILD_DIR="$root/build/windows"
 source scripts/wine-env.sh
+echo "running the $( [ "$ZED_LANE" = i686 ] && echo 32 || echo 64)-bit program ($ZED_LANE)"
+cmake --preset "windows-$ZED_LANE" >/dev/null
+cmake --build --preset "windows-$ZED_LANE"
+
 trap teardown_wine EXIT
 had_display="${DISPLAY:-}"
 start_display
@@ -23,6 +24,7 @@ if [ ! -f "$prefix/system.reg" ]; then
   make_prefix "$prefix"
 else
   export WINEPREFIX="$prefix"
+  install_wine_fonts
 fi
 
 # A simulated modem on COM5 (its cable's far end is COM21).

@@ -66,9 +66,20 @@ add_library(console_lib STATIC
 target_link_libraries(console_lib PUBLIC win_common gwcore mmsacct
   comctl32 comdlg32 shell32 advapi32 user32 gdi32 ws2_32 wsock32)
 
+# The manifest names the processor architecture of this build.
+if(ZED_WINDOWS_ARCH STREQUAL "x86_64")
+  set(MANIFEST_ARCH amd64)
+else()
+  set(MANIFEST_ARCH x86)
+endif()
+set(GENERATED_RESOURCES_DIR ${CMAKE_BINARY_DIR}/generated)
+configure_file(${CMAKE_SOURCE_DIR}/src/resources/console.manifest.in
+  ${GENERATED_RESOURCES_DIR}/console.manifest @ONLY)
+
 set(CONSOLE_RESOURCES ${CMAKE_SOURCE_DIR}/src/resources/console.rc)
 set_source_files_properties(${CONSOLE_RESOURCES} PROPERTIES
-  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/src/resources/pages.rc;${CMAKE_SOURCE_DIR}/src/resources/modem_dialogs.rc;${CMAKE_SOURCE_DIR}/src/resources/monitor_dialogs.rc;${CMAKE_SOURCE_DIR}/src/resources/messages.bin;${CMAKE_SOURCE_DIR}/src/resources/queue_dialogs.rc;${CMAKE_SOURCE_DIR}/src/resources/page_ids.h;${CMAKE_SOURCE_DIR}/src/resources/smsgw.ico;${CMAKE_SOURCE_DIR}/src/resources/console.manifest")
+  INCLUDE_DIRECTORIES ${GENERATED_RESOURCES_DIR}
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/src/resources/pages.rc;${CMAKE_SOURCE_DIR}/src/resources/modem_dialogs.rc;${CMAKE_SOURCE_DIR}/src/resources/monitor_dialogs.rc;${CMAKE_SOURCE_DIR}/src/resources/messages.bin;${CMAKE_SOURCE_DIR}/src/resources/queue_dialogs.rc;${CMAKE_SOURCE_DIR}/src/resources/page_ids.h;${CMAKE_SOURCE_DIR}/src/resources/smsgw.ico;${GENERATED_RESOURCES_DIR}/console.manifest")
 
 add_executable(console WIN32 src/app/main.cpp ${CONSOLE_RESOURCES})
 target_link_libraries(console PRIVATE console_lib)

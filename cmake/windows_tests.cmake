@@ -91,7 +91,7 @@ wine_test(modem_tests
 
 set(NO_ICON_RESOURCES ${CMAKE_SOURCE_DIR}/tests/app/no_icon.rc)
 set_source_files_properties(${NO_ICON_RESOURCES} PROPERTIES
-  INCLUDE_DIRECTORIES ${CMAKE_SOURCE_DIR}/src/resources)
+  INCLUDE_DIRECTORIES "${CMAKE_SOURCE_DIR}/src/resources;${GENERATED_RESOURCES_DIR}")
 wine_test(missing_icon_tests
   RESOURCES ${NO_ICON_RESOURCES}
   SOURCES tests/app/missing_icon_test.cpp)

@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# Installs every Debian package the build, the tests and the demo need.
+# Installs every Debian package the build, the tests and the demo need, for
+# both Windows lanes: the 64-bit one (wine64) and the 32-bit one (wine32, which
+# installs everywhere but runs only on a kernel that executes 32-bit programs).
 # Idempotent: does nothing when everything is already present.
 set -euo pipefail
 
 packages=(
   cmake ninja-build
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
-  wine wine32:i386
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  wine wine64 wine32:i386 fonts-wine
   xvfb xauth x11-utils socat
   googletest
   clang libclang-rt-14-dev

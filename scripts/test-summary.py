@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Adds up the GoogleTest XML results of every test executable.
 
-Prints the total as the last line, 'N passed, N failed', and exits non-zero
-when a test failed or an executable left no results (it crashed or hung).
+Takes one results folder per lane, prints each lane's count, then the total
+as the last line, 'N passed, N failed', and exits non-zero when a test failed
+or an executable left no results (it crashed or hung).
 --ctest-failures N: CTest runs that failed; one that failed while every
 recorded case passed (a crash after the results were written) counts once."""
 import glob
@@ -10,23 +11,19 @@ import os
 import sys
 import xml.etree.ElementTree as ET
 
-args = sys.argv[1:]
-ctest_failures = 0
-if args[:1] == ["--ctest-failures"]:
-    ctest_failures = int(args[1])
-    args = args[2:]
 
-passed = failed = skipped = 0
-missing = []
-for folder in args:
+def count(folder):
+    passed = failed = skipped = 0
     files = sorted(glob.glob(os.path.join(folder, "*.xml")))
     if not files:
-        missing.append(folder)
+        print(f"no test results in {folder}")
+        failed += 1
     for path in files:
         try:
             root = ET.parse(path).getroot()
         except ET.ParseError:
-            missing.append(path)
+            print(f"unreadable test results in {path}")
+            failed += 1
             continue
         for case in root.iter("testcase"):
             if case.find("failure") is not None:
@@ -35,14 +32,27 @@ for folder in args:
                 skipped += 1
             else:
                 passed += 1
-for m in missing:
-    print(f"no test results in {m}")
-    failed += 1
-if ctest_failures and not failed:
+    return passed, failed, skipped
+
+
+def line(passed, failed, skipped):
+    text = f"{passed} passed, {failed} failed"
+    return text + (f", {skipped} skipped" if skipped else "")
+
+
+args = sys.argv[1:]
+ctest_failures = 0
+if args[:1] == ["--ctest-failures"]:
+    ctest_failures = int(args[1])
+    args = args[2:]
+
+total = [0, 0, 0]
+for folder in args:
+    counts = count(folder)
+    print(f"{folder}: {line(*counts)}")
+    total = [t + c for t, c in zip(total, counts)]
+if ctest_failures and not total[1]:
     print(f"{ctest_failures} test run(s) failed outside any recorded test case")
-    failed += ctest_failures
-line = f"{passed} passed, {failed} failed"
-if skipped:
-    line += f", {skipped} skipped"
-print(line)
-sys.exit(1 if failed else 0)
+    total[1] += ctest_failures
+print(line(*total))
+sys.exit(1 if total[1] else 0)

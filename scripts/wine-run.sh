@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Runs a Windows test executable under Wine with the test run's prefix and display.
-# test.sh exports WINEPREFIX and DISPLAY; the defaults keep a bare ctest away from ~/.wine.
-here="$(cd "$(dirname "$0")/.." && pwd)"
-export WINEPREFIX="${WINEPREFIX:-$here/build/windows/wineprefix}"
-export WINEDEBUG="${WINEDEBUG:--all}"
-export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
-export WINEARCH=win32
-exec wine "$@"
+# Runs a Windows test executable under the Wine of its lane (first argument:
+# i686 or x86_64) with the test run's prefix and display. test.sh exports
+# WINEPREFIX and DISPLAY; the default keeps a bare ctest away from ~/.wine.
+ZED_LANE="$1"
+shift
+source "$(dirname "$0")/wine-env.sh" || exit 1
+export WINEPREFIX="${WINEPREFIX:-$WINE_BUILD_DIR/wineprefix}"
+exec "$WINELOADER" "$@"

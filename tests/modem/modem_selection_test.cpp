@@ -143,7 +143,8 @@ class SelectModemPageTest : public ModemSelectionTest {
 TEST_F(SelectModemPageTest, NextWithAnEmptyListStays) {
   telephony_.fake.lines.clear();
   RunWizard([](HWND sheet) {
-    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(sheet, 0x3023))) << "Back";
+    // The page sets its buttons with a posted message, which may still be queued.
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowEnabled(GetDlgItem(sheet, 0x3023)); }, 5000)) << "Back";
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(sheet, 0x3024))) << "Next";
     HWND page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(page, kTest)));
