@@ -2,28 +2,16 @@
 
 #include <gtest/gtest.h>
 
-TEST(ConnectionSectionName, ModemsGetTheirPrefixAndBracketsAreEscaped) {
+TEST(ConnectionSectionName, ModemsGetAPrefixOtherLinksKeepTheirsBracketsAreEscaped) {
+  const char* const rows[][2] = {{"Acme [USB]", "Modem - Acme \\x5BUSB\\x5D"}, {"", "Modem - "},
+                                 {"SMPP - smsc:2775", "SMPP - smsc:2775"},     {"http - gw", "http - gw"},
+                                 {"UCP - 10.0.0.1", "UCP - 10.0.0.1"},         {"CIMD - x", "CIMD - x"},
+                                 {"SMPP-smsc", "Modem - SMPP-smsc"}};  // the link prefix needs its blanks
   char section[64];
-  ConnectionSectionName("Acme [USB]", section, sizeof section);
-  EXPECT_STREQ(section, "Modem - Acme \\x5BUSB\\x5D");
-  ConnectionSectionName("COM3:", section, sizeof section);
-  EXPECT_STREQ(section, "Modem - COM3:");
-  ConnectionSectionName("", section, sizeof section);
-  EXPECT_STREQ(section, "Modem - ");
-}
-
-TEST(ConnectionSectionName, OtherConnectionsKeepTheirOwnPrefix) {
-  char section[64];
-  for (const char* name : {"SMPP - smsc:2775", "http - gateway", "UCP - 10.0.0.1", "CIMD - x"}) {
-    ConnectionSectionName(name, section, sizeof section);
-    EXPECT_STREQ(section, name);
+  for (const auto& row : rows) {
+    ConnectionSectionName(row[0], section, sizeof section);
+    EXPECT_STREQ(section, row[1]) << row[0];
   }
-  ConnectionSectionName("SMPP-smsc", section, sizeof section);
-  EXPECT_STREQ(section, "Modem - SMPP-smsc") << "the prefix needs its spaces";
-}
-
-TEST(ConnectionSectionName, CutAtTheCapacity) {
-  char section[12];
-  ConnectionSectionName("Acme [USB]", section, sizeof section);
+  ConnectionSectionName("Acme [USB]", section, 12);
   EXPECT_STREQ(section, "Modem - Acm");
 }

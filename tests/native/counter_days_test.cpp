@@ -19,14 +19,10 @@ std::vector<unsigned char> CounterFile(unsigned days, unsigned scale) {
 }  // namespace
 
 TEST(CounterDays, DayOfYearWithEveryFourthYearALeapYear) {
-  EXPECT_EQ(DayOfYear(2012, 1, 1), 1u);
-  EXPECT_EQ(DayOfYear(2012, 3, 1), 61u);
-  EXPECT_EQ(DayOfYear(2013, 3, 1), 60u);
-  EXPECT_EQ(DayOfYear(2012, 2, 29), 60u);
-  EXPECT_EQ(DayOfYear(2012, 12, 31), 366u);
-  EXPECT_EQ(DayOfYear(2013, 12, 31), 365u);
-  EXPECT_TRUE(IsCounterLeapYear(2100)) << "no century exception";
-  EXPECT_FALSE(IsCounterLeapYear(2013));
+  const unsigned rows[][4] = {{2012, 1, 1, 1},    {2012, 2, 29, 60},   {2012, 3, 1, 61},
+                              {2013, 3, 1, 60},   {2012, 12, 31, 366}, {2013, 12, 31, 365},
+                              {2100, 3, 1, 61}};  // no century exception
+  for (const auto& r : rows) EXPECT_EQ(DayOfYear(r[0], r[1], r[2]), r[3]) << r[0] << "-" << r[1] << "-" << r[2];
 }
 
 TEST(CounterDays, TotalsWithinTheYear) {

@@ -2,20 +2,12 @@
 
 #include <gtest/gtest.h>
 
-TEST(ParsePortField, SignedDecimalWithLeadingBlanks) {
-  EXPECT_EQ(ParsePortField("8800"), 8800u);
-  EXPECT_EQ(ParsePortField("  2775"), 2775u);
-  EXPECT_EQ(ParsePortField("12abc"), 12u);
-  EXPECT_EQ(ParsePortField("+25"), 25u);
-  EXPECT_EQ(ParsePortField(""), 0u);
-  EXPECT_EQ(ParsePortField("abc"), 0u);
-  EXPECT_EQ(ParsePortField("-"), 0u);
-  EXPECT_EQ(ParsePortField("-1"), 4294967295u) << "printed unsigned as the gateway stores it";
-  EXPECT_EQ(ParsePortField("- 1"), 0u);
-}
+#include <utility>
 
-TEST(ParsePortField, HugeNumbersStopAtTheLimits) {
-  EXPECT_EQ(ParsePortField("99999999999999999999"), 2147483647u);
-  EXPECT_EQ(ParsePortField("-99999999999999999999"), 2147483648u);
-  EXPECT_EQ(ParsePortField("2147483647"), 2147483647u);
+TEST(ParsePortField, SignedDecimalAfterBlanksShownUnsignedAndStoppedAtTheLimits) {
+  const std::pair<const char*, unsigned> rows[] = {
+      {"  2775", 2775}, {"12abc", 12}, {"+25", 25}, {"", 0}, {"abc", 0}, {"-", 0}, {"- 1", 0},
+      {"-1", 4294967295u}, {"2147483647", 2147483647u}, {"99999999999999999999", 2147483647u},
+      {"-99999999999999999999", 2147483648u}};
+  for (const auto& row : rows) EXPECT_EQ(ParsePortField(row.first), row.second) << row.first;
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "common/text_util.h"
 #include "queues/mms_header.h"
@@ -12,8 +13,12 @@
 
 namespace {
 
-std::string Field(const char* row, size_t count, size_t index) {
-  return QueueRowField(row, count, index);
+using Fields = std::vector<std::string>;
+
+Fields Split(const char* row, size_t count) {
+  Fields fields;
+  for (size_t i = 0; i < count; ++i) fields.push_back(QueueRowField(row, count, i));
+  return fields;
 }
 
 std::unique_ptr<SmsFileRecord> Parsed(const std::string& text) {
@@ -24,61 +29,47 @@ std::unique_ptr<SmsFileRecord> Parsed(const std::string& text) {
 
 }  // namespace
 
-TEST(AssembleQueueRow, FieldsThenAnEmptyString) {
+TEST(AssembleQueueRow, FieldsThenAnEmptyStringCutSoThatEveryFieldFits) {
   const char* fields[] = {"key", "", "c"};
   char row[16];
   memset(row, 'x', sizeof row);
   EXPECT_EQ(AssembleQueueRow(fields, 3, row, sizeof row), 8u);
   EXPECT_EQ(memcmp(row, "key\0\0c\0\0", 8), 0);
   EXPECT_EQ(row[15], '\0') << "the buffer is cleared first";
-  EXPECT_EQ(Field(row, 3, 1), "") << "an empty field is still a field";
-  EXPECT_EQ(Field(row, 3, 2), "c");
-  EXPECT_EQ(Field(row, 3, 3), "") << "no field beyond the row";
-  EXPECT_EQ(Field(nullptr, 3, 0), "");
-}
+  EXPECT_STREQ(QueueRowField(row, 3, 3), "") << "no field beyond the row";
+  EXPECT_STREQ(QueueRowField(nullptr, 3, 0), "");
 
-TEST(AssembleQueueRow, CutsSoThatEveryFieldAndTheFinalNulFit) {
   std::string longText(10000, 't');
-  const char* fields[] = {"k", "f", longText.c_str()};
-  char row[kQueueRowBytes];
-  EXPECT_EQ(AssembleQueueRow(fields, 3, row, sizeof row), kQueueRowBytes);
-  EXPECT_EQ(Field(row, 3, 2).size(), kQueueRowBytes - 2 - 2 - 2);
-  EXPECT_EQ(row[kQueueRowBytes - 1], '\0');
-  EXPECT_EQ(row[kQueueRowBytes - 2], '\0');
-
-  // A long field in the middle leaves the later fields empty but present.
+  const char* last[] = {"k", "f", longText.c_str()};
+  char full[kQueueRowBytes];
+  EXPECT_EQ(AssembleQueueRow(last, 3, full, sizeof full), kQueueRowBytes);
+  EXPECT_EQ(Split(full, 3), (Fields{"k", "f", longText.substr(0, kQueueRowBytes - 6)}));
+  EXPECT_EQ(full[kQueueRowBytes - 2], '\0');
   const char* middle[] = {"k", longText.c_str(), "after"};
   char small[32];
   EXPECT_EQ(AssembleQueueRow(middle, 3, small, sizeof small), sizeof small);
-  EXPECT_EQ(Field(small, 3, 1).size(), sizeof small - 2 - 3);
-  EXPECT_EQ(Field(small, 3, 2), "");
-
-  EXPECT_EQ(AssembleQueueRow(fields, 3, small, 3), 0u) << "no room for three fields";
-  EXPECT_EQ(AssembleQueueRow(fields, 3, small, 4), 4u);
-  EXPECT_EQ(Field(small, 3, 0), "");
+  EXPECT_EQ(Split(small, 3), (Fields{"k", longText.substr(0, 27), ""})) << "later fields empty but present";
+  EXPECT_EQ(AssembleQueueRow(last, 3, small, 3), 0u) << "no room for three fields";
+  EXPECT_EQ(AssembleQueueRow(last, 3, small, 4), 4u);
 }
 
-TEST(FormatOutboundStatus, QueuedOrRetryWithTheLastError) {
+TEST(QueueRows, StatusAndKeyTexts) {
+  const struct {
+    int32_t retries;
+    const char* error;
+    const char* status;
+  } rows[] = {{0, "ignored", "Queued"}, {3, "", "Retry -  3 attempt(s)"}, {5, nullptr, "Retry -  5 attempt(s)"},
+              {12, "Modem not responding", "Retry - 12 attempt(s) - Modem not responding"},
+              {-1, "", "Retry - 4294967295 attempt(s)"}};  // the count is shown unsigned
   char status[64];
-  FormatOutboundStatus(0, "ignored", status, sizeof status);
-  EXPECT_STREQ(status, "Queued");
-  FormatOutboundStatus(3, "", status, sizeof status);
-  EXPECT_STREQ(status, "Retry -  3 attempt(s)");
-  FormatOutboundStatus(12, "Modem not responding", status, sizeof status);
-  EXPECT_STREQ(status, "Retry - 12 attempt(s) - Modem not responding");
-  FormatOutboundStatus(5, nullptr, status, sizeof status);
-  EXPECT_STREQ(status, "Retry -  5 attempt(s)");
-  FormatOutboundStatus(-1, "", status, sizeof status);
-  EXPECT_STREQ(status, "Retry - 4294967295 attempt(s)") << "the count is shown unsigned";
-  char tiny[8];
-  FormatOutboundStatus(3, "error", tiny, sizeof tiny);
-  EXPECT_STREQ(tiny, "Retry -");
-}
+  for (const auto& row : rows) {
+    FormatOutboundStatus(row.retries, row.error, status, sizeof status);
+    EXPECT_STREQ(status, row.status);
+  }
+  FormatOutboundStatus(3, "error", status, 8);
+  EXPECT_STREQ(status, "Retry -");
 
-TEST(FormatMessageKey, SubdirectoryBackslashFileName) {
   char key[16];
-  EXPECT_TRUE(FormatMessageKey("", "A1.REQ", key, sizeof key));
-  EXPECT_STREQ(key, "A1.REQ");
   EXPECT_TRUE(FormatMessageKey(nullptr, "A1.REQ", key, sizeof key));
   EXPECT_STREQ(key, "A1.REQ");
   EXPECT_TRUE(FormatMessageKey("route", "A1.REQ", key, sizeof key));
@@ -86,53 +77,34 @@ TEST(FormatMessageKey, SubdirectoryBackslashFileName) {
   EXPECT_FALSE(FormatMessageKey("longroute", "A1234.REQ", key, sizeof key));
 }
 
-TEST(QueueRows, OutboundSms) {
-  auto record = Parsed(
+TEST(QueueRows, EachQueueFromItsFile) {
+  char row[kQueueRowBytes];
+  auto outbound = Parsed(
       "[SMS]\r\nPhoneNumber=+4790000001\r\nSubmitUser=admin\r\nData=x\r\n"
       "[ErrorDetail]\r\nRetryCount=2\r\nLastErrorInfo=Timeout\r\n");
-  char row[kQueueRowBytes];
-  size_t used = BuildOutboundSmsRow("r1\\A.REQ", "A.REQ", *record, "2012-05-01 09:30:05", row,
-                                    sizeof row);
-  const size_t n = kOutboundSmsRowFields;
-  EXPECT_EQ(Field(row, n, 0), "r1\\A.REQ");
-  EXPECT_EQ(Field(row, n, 1), "A.REQ");
-  EXPECT_EQ(Field(row, n, 2), "admin");
-  EXPECT_EQ(Field(row, n, 3), "+4790000001");
-  EXPECT_EQ(Field(row, n, 4), "2012-05-01 09:30:05");
-  EXPECT_EQ(Field(row, n, 5), "Retry -  2 attempt(s) - Timeout");
-  EXPECT_EQ(used, strlen("r1\\A.REQ") + 1 + 6 + 6 + 12 + 20 + 32 + 1);
-}
+  size_t used = BuildOutboundSmsRow("r1\\A.REQ", "A.REQ", *outbound, "2012-05-01 09:30:05", row, sizeof row);
+  Fields expected = {"r1\\A.REQ", "A.REQ", "admin", "+4790000001", "2012-05-01 09:30:05", "Retry -  2 attempt(s) - Timeout"};
+  EXPECT_EQ(Split(row, kOutboundSmsRowFields), expected);
+  EXPECT_EQ(used, 8 + 1 + 6 + 6 + 12 + 20 + 32 + 1);
 
-TEST(QueueRows, OutboundMms) {
-  char row[kQueueRowBytes];
-  BuildOutboundMmsRow("M.MMS", "M.MMS", "+4711", "1, 2", "2012-05-01 09:30:05", " 4", "No GPRS",
-                      row, sizeof row);
-  EXPECT_EQ(Field(row, kOutboundMmsRowFields, 2), "+4711");
-  EXPECT_EQ(Field(row, kOutboundMmsRowFields, 3), "1, 2");
-  EXPECT_EQ(Field(row, kOutboundMmsRowFields, 5), "Retry -  4 attempt(s) - No GPRS");
+  BuildOutboundMmsRow("M.MMS", "M.MMS", "+4711", "1, 2", "t", " 4", "No GPRS", row, sizeof row);
+  EXPECT_EQ(Split(row, kOutboundMmsRowFields), (Fields{"M.MMS", "M.MMS", "+4711", "1, 2", "t", "Retry -  4 attempt(s) - No GPRS"}));
   BuildOutboundMmsRow("M.MMS", "M.MMS", "", "", "t", "", "", row, sizeof row);
-  EXPECT_EQ(Field(row, kOutboundMmsRowFields, 5), "Queued");
-}
+  EXPECT_EQ(Split(row, kOutboundMmsRowFields)[5], "Queued");
 
-TEST(QueueRows, ReceivedSmsDecodesTheText) {
-  auto record = Parsed("[SMS-IN]\nSender=+4711\nPhoneNumber=+4722\nbinary=1\ndcs=8\nData=00E9\n");
-  char row[kQueueRowBytes];
-  BuildReceivedSmsRow("B.SMS", "B.SMS", record.get(), "t", kReceivedSmsWalks[2].status, row,
-                      sizeof row);
-  const size_t n = kReceivedSmsRowFields;
-  EXPECT_EQ(Field(row, n, 2), "+4711");
-  EXPECT_EQ(Field(row, n, 3), "+4722");
-  EXPECT_EQ(Field(row, n, 5), "Received");
-  EXPECT_EQ(Field(row, n, 6), "\xC3\xA9");
-
+  auto received = Parsed("[SMS-IN]\nSender=+4711\nPhoneNumber=+4722\nbinary=1\ndcs=8\nData=00E9\n");
+  BuildReceivedSmsRow("B.SMS", "B.SMS", received.get(), "t", "Received", row, sizeof row);
+  EXPECT_EQ(Split(row, kReceivedSmsRowFields), (Fields{"B.SMS", "B.SMS", "+4711", "+4722", "t", "Received", "\xC3\xA9"}));
   auto empty = Parsed("no section at all\n");
-  BuildReceivedSmsRow("C.IN", "C.IN", empty.get(), "t", kReceivedSmsWalks[0].status, row,
-                      sizeof row);
-  EXPECT_EQ(Field(row, n, 0), "C.IN");
-  EXPECT_EQ(Field(row, n, 2), "");
-  EXPECT_EQ(Field(row, n, 3), "");
-  EXPECT_EQ(Field(row, n, 5), "Queued");
-  EXPECT_EQ(Field(row, n, 6), "");
+  BuildReceivedSmsRow("C.IN", "C.IN", empty.get(), "t", "Queued", row, sizeof row);
+  EXPECT_EQ(Split(row, kReceivedSmsRowFields), (Fields{"C.IN", "C.IN", "", "", "t", "Queued", ""}));
+
+  MmsHeaderInfo header = {};
+  CopyText(header.from, sizeof header.from, "+4711");
+  CopyText(header.to, sizeof header.to, "+4722");
+  CopyText(header.subject, sizeof header.subject, "Hello");
+  BuildReceivedMmsRow("D.HDR", "D.HDR", header, "t", row, sizeof row);
+  EXPECT_EQ(Split(row, kReceivedMmsRowFields), (Fields{"D.HDR", "D.HDR", "+4711", "+4722", "t", "Hello"}));
 }
 
 TEST(QueueRows, ReceivedSmsTextCutAtAWholeCharacterWithinTheRow) {
@@ -140,29 +112,13 @@ TEST(QueueRows, ReceivedSmsTextCutAtAWholeCharacterWithinTheRow) {
   // the row has less room, and the text stops before a split character.
   std::string data;
   for (int i = 0; i < 500; ++i) data += "10080402814020";  // Delta x 8 per 7 octets
-  auto record = Parsed("[SMS]\nSender=" + std::string(149, 's') + "\nPhoneNumber=" +
-                       std::string(149, 'p') + "\nbinary=yes\ndcs=0\nData=" + data + "\n");
+  auto record = Parsed("[SMS]\nSender=" + std::string(149, 's') + "\nPhoneNumber=" + std::string(149, 'p') +
+                       "\nbinary=yes\ndcs=0\nData=" + data + "\n");
   char row[kQueueRowBytes];
   std::string key(300, 'k');
-  EXPECT_EQ(BuildReceivedSmsRow(key.c_str(), "x.SMS", record.get(), "2012-05-01 09:30:05",
-                                "Received", row, sizeof row),
+  EXPECT_EQ(BuildReceivedSmsRow(key.c_str(), "x.SMS", record.get(), "2012-05-01 09:30:05", "Received", row, sizeof row),
             kQueueRowBytes);
-  std::string text = Field(row, kReceivedSmsRowFields, 6);
+  std::string text = QueueRowField(row, kReceivedSmsRowFields, 6);
   EXPECT_EQ(text.size() % 2, 0u);
-  EXPECT_EQ(text.substr(0, 2), "\xCE\x94");
   EXPECT_EQ(text.substr(text.size() - 2), "\xCE\x94");
-}
-
-TEST(QueueRows, ReceivedMms) {
-  MmsHeaderInfo header = {};
-  CopyText(header.from, sizeof header.from, "+4711");
-  CopyText(header.to, sizeof header.to, "+4722");
-  CopyText(header.subject, sizeof header.subject, "Hello");
-  char row[kQueueRowBytes];
-  BuildReceivedMmsRow("D.HDR", "D.HDR", header, "t", row, sizeof row);
-  const size_t n = kReceivedMmsRowFields;
-  EXPECT_EQ(Field(row, n, 2), "+4711");
-  EXPECT_EQ(Field(row, n, 3), "+4722");
-  EXPECT_EQ(Field(row, n, 4), "t");
-  EXPECT_EQ(Field(row, n, 5), "Hello");
 }
