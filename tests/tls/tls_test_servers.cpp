@@ -44,18 +44,6 @@ bool StartUnixShell(const std::string& script) {
   return started != FALSE;
 }
 
-std::string ReadShared(const std::string& path) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return "";
-  std::string text;
-  char buffer[4096];
-  DWORD n = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &n, nullptr) && n > 0) text.append(buffer, n);
-  CloseHandle(file);
-  return text;
-}
-
 // The number after marker in text, 0 when absent.
 unsigned long NumberAfter(const std::string& text, const std::string& marker) {
   size_t at = text.find(marker);
@@ -87,7 +75,7 @@ int RunUnixShell(const ScratchFolder& folder, const std::string& script, DWORD t
   if (!StartUnixShell(wrapped)) return -1;
   std::string markerPath = folder.Path() + marker;
   for (DWORD waited = 0; waited < timeoutMs; waited += kPollMs) {
-    std::string status = ReadShared(markerPath);
+    std::string status = ReadFileText(markerPath);
     if (!status.empty()) return atoi(status.c_str());
     Sleep(kPollMs);
   }
@@ -105,10 +93,9 @@ const TestCertificates& Certificates() {
       " && openssl req -newkey rsa:2048 -nodes -keyout server.key -out server.csr -subj /CN=localhost"
       " && openssl x509 -req -in server.csr -CA ca.pem -CAkey ca.key -CAcreateserial -days 2"
       " -out server.pem"
-      " && cat server.pem ca.pem > chain.pem"
       " && openssl rsa -in server.key -outform MSBLOB -out server.blob";
   int status = RunUnixShell(folder, script, kCertificateMakingMs);
-  EXPECT_EQ(status, 0) << ReadShared(folder.Path() + "shell.log");
+  EXPECT_EQ(status, 0) << ReadFileText(folder.Path() + "shell.log");
   const std::string& dir = folder.UnixPath();
   made.folder = folder.Path();
   made.selfSignedCert = dir + "/self.pem";
@@ -116,7 +103,6 @@ const TestCertificates& Certificates() {
   made.authorityCert = dir + "/ca.pem";
   made.signedCert = dir + "/server.pem";
   made.signedKey = dir + "/server.key";
-  made.signedChain = dir + "/chain.pem";
   made.signedKeyBlob = folder.Path() + "server.blob";
   return made;
 }
@@ -145,7 +131,7 @@ OpenSslServer::~OpenSslServer() {
   RunUnixShell(folder_, kill + "rm -f input", 5000);
 }
 
-std::string OpenSslServer::Output() const { return ReadShared(folder_.Path() + "server.log"); }
+std::string OpenSslServer::Output() const { return ReadFileText(folder_.Path() + "server.log"); }
 
 bool OpenSslServer::WaitForOutput(const std::string& text, DWORD timeoutMs) const {
   for (DWORD waited = 0;; waited += kPollMs) {

@@ -38,7 +38,7 @@ struct TestCertificates {
   std::string folder;  // Windows path, with a trailing backslash
   std::string selfSignedCert, selfSignedKey;
   std::string authorityCert;
-  std::string signedCert, signedKey, signedChain;
+  std::string signedCert, signedKey;
   std::string signedKeyBlob;  // Windows path
 };
 const TestCertificates& Certificates();
