@@ -7,8 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "common/text_util.h"
-#include "queues/mms_header.h"
 #include "queues/sms_file.h"
 
 namespace {
@@ -75,36 +73,6 @@ TEST(QueueRows, StatusAndKeyTexts) {
   EXPECT_TRUE(FormatMessageKey("route", "A1.REQ", key, sizeof key));
   EXPECT_STREQ(key, "route\\A1.REQ");
   EXPECT_FALSE(FormatMessageKey("longroute", "A1234.REQ", key, sizeof key));
-}
-
-TEST(QueueRows, EachQueueFromItsFile) {
-  char row[kQueueRowBytes];
-  auto outbound = Parsed(
-      "[SMS]\r\nPhoneNumber=+4790000001\r\nSubmitUser=admin\r\nData=x\r\n"
-      "[ErrorDetail]\r\nRetryCount=2\r\nLastErrorInfo=Timeout\r\n");
-  size_t used = BuildOutboundSmsRow("r1\\A.REQ", "A.REQ", *outbound, "2012-05-01 09:30:05", row, sizeof row);
-  Fields expected = {"r1\\A.REQ", "A.REQ", "admin", "+4790000001", "2012-05-01 09:30:05", "Retry -  2 attempt(s) - Timeout"};
-  EXPECT_EQ(Split(row, kOutboundSmsRowFields), expected);
-  EXPECT_EQ(used, 8 + 1 + 6 + 6 + 12 + 20 + 32 + 1);
-
-  BuildOutboundMmsRow("M.MMS", "M.MMS", "+4711", "1, 2", "t", " 4", "No GPRS", row, sizeof row);
-  EXPECT_EQ(Split(row, kOutboundMmsRowFields), (Fields{"M.MMS", "M.MMS", "+4711", "1, 2", "t", "Retry -  4 attempt(s) - No GPRS"}));
-  BuildOutboundMmsRow("M.MMS", "M.MMS", "", "", "t", "", "", row, sizeof row);
-  EXPECT_EQ(Split(row, kOutboundMmsRowFields)[5], "Queued");
-
-  auto received = Parsed("[SMS-IN]\nSender=+4711\nPhoneNumber=+4722\nbinary=1\ndcs=8\nData=00E9\n");
-  BuildReceivedSmsRow("B.SMS", "B.SMS", received.get(), "t", "Received", row, sizeof row);
-  EXPECT_EQ(Split(row, kReceivedSmsRowFields), (Fields{"B.SMS", "B.SMS", "+4711", "+4722", "t", "Received", "\xC3\xA9"}));
-  auto empty = Parsed("no section at all\n");
-  BuildReceivedSmsRow("C.IN", "C.IN", empty.get(), "t", "Queued", row, sizeof row);
-  EXPECT_EQ(Split(row, kReceivedSmsRowFields), (Fields{"C.IN", "C.IN", "", "", "t", "Queued", ""}));
-
-  MmsHeaderInfo header = {};
-  CopyText(header.from, sizeof header.from, "+4711");
-  CopyText(header.to, sizeof header.to, "+4722");
-  CopyText(header.subject, sizeof header.subject, "Hello");
-  BuildReceivedMmsRow("D.HDR", "D.HDR", header, "t", row, sizeof row);
-  EXPECT_EQ(Split(row, kReceivedMmsRowFields), (Fields{"D.HDR", "D.HDR", "+4711", "+4722", "t", "Hello"}));
 }
 
 TEST(QueueRows, ReceivedSmsTextCutAtAWholeCharacterWithinTheRow) {

@@ -24,7 +24,7 @@ UserAccount Account() {
 }
 
 TEST(RecordNames, ReadableInsideTheirFieldComparedWithoutCase) {
-  for (const std::string& name : {std::string("alice"), std::string(50, 'x'), std::string("J\xe9r\xf4me")})
+  for (const std::string& name : {std::string(50, 'x'), std::string("J\xe9r\xf4me")})
     EXPECT_TRUE(IsReadableRecordName(Record(name).data())) << name;
   // 60 characters run into the next field: no name at all.
   for (const std::string& name : {std::string(), std::string("a\tb"), std::string("bad\x7f"), std::string(60, 'x')})
@@ -32,17 +32,15 @@ TEST(RecordNames, ReadableInsideTheirFieldComparedWithoutCase) {
   EXPECT_FALSE(IsReadableRecordName(nullptr));
   EXPECT_FALSE(RecordNameEquals(Record(std::string(60, 'x')).data(), std::string(60, 'x').c_str()));
   EXPECT_FALSE(RecordNameStartsWith(Record(std::string(60, 'x')).data(), "x"));
-
   EXPECT_TRUE(IsValidAccountName(std::string(50, 'b').c_str()));
-  for (const std::string& name : {std::string(51, 'b'), std::string(), std::string("line\nbreak")})
-    EXPECT_FALSE(IsValidAccountName(name.c_str())) << name;
-  EXPECT_FALSE(IsValidAccountName(nullptr));
+  for (const char* bad : {"", "line\nbreak", static_cast<const char*>(nullptr)}) EXPECT_FALSE(IsValidAccountName(bad));
+  EXPECT_FALSE(IsValidAccountName(std::string(51, 'b').c_str()));
 
   auto record = Record("Alice");
   EXPECT_TRUE(RecordNameEquals(record.data(), "ALICE"));
-  for (const char* other : {"alic", "alice2"}) EXPECT_FALSE(RecordNameEquals(record.data(), other)) << other;
-  for (const char* start : {"AL", "", "alice"}) EXPECT_TRUE(RecordNameStartsWith(record.data(), start)) << start;
-  for (const char* other : {"alicex", "b"}) EXPECT_FALSE(RecordNameStartsWith(record.data(), other)) << other;
+  EXPECT_FALSE(RecordNameEquals(record.data(), "alic"));
+  EXPECT_TRUE(RecordNameStartsWith(record.data(), "aLiCe"));
+  EXPECT_FALSE(RecordNameStartsWith(record.data(), "alicex"));
   EXPECT_FALSE(RecordNameEquals(Record("").data(), ""));
 }
 

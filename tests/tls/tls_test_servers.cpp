@@ -7,10 +7,10 @@
 
 #include "common/file_util.h"
 #include "support/test_env.h"
+#include "support/window_driver.h"
 
 namespace {
 
-constexpr DWORD kPollMs = 50;
 constexpr DWORD kServerStartMs = 15000;
 constexpr DWORD kCertificateMakingMs = 60000;
 
@@ -73,13 +73,9 @@ int RunUnixShell(const ScratchFolder& folder, const std::string& script, DWORD t
   std::string wrapped = "cd '" + folder.UnixPath() + "' && exec </dev/null >>shell.log 2>&1; (" + script +
                         "); echo $? > " + marker + ".tmp; mv " + marker + ".tmp " + marker;
   if (!StartUnixShell(wrapped)) return -1;
-  std::string markerPath = folder.Path() + marker;
-  for (DWORD waited = 0; waited < timeoutMs; waited += kPollMs) {
-    std::string status = ReadFileText(markerPath);
-    if (!status.empty()) return atoi(status.c_str());
-    Sleep(kPollMs);
-  }
-  return -1;
+  std::string status;
+  bool done = WaitUntil([&] { return !(status = ReadFileText(folder.Path() + marker)).empty(); }, timeoutMs);
+  return done ? atoi(status.c_str()) : -1;
 }
 
 const TestCertificates& Certificates() {
@@ -115,14 +111,15 @@ OpenSslServer::OpenSslServer(const std::string& cert, const std::string& key, co
                        " exec /usr/bin/timeout 60 /usr/bin/openssl s_server -accept 127.0.0.1:0 -naccept 1"
                        " -cert '" + cert + "' -key '" + key + "' " + options + " <&3";
   if (!StartUnixShell(script)) return;
-  for (DWORD waited = 0; waited < kServerStartMs; waited += kPollMs) {
-    std::string output = Output();
-    pid_ = NumberAfter(output, "PID ");
-    port_ = static_cast<unsigned short>(NumberAfter(output, "ACCEPT 127.0.0.1:"));
-    if (port_ != 0) return;
-    Sleep(kPollMs);
-  }
-  ADD_FAILURE() << "openssl s_server did not start:\n" << Output();
+  bool started = WaitUntil(
+      [this] {
+        std::string output = Output();
+        pid_ = NumberAfter(output, "PID ");
+        port_ = static_cast<unsigned short>(NumberAfter(output, "ACCEPT 127.0.0.1:"));
+        return port_ != 0;
+      },
+      kServerStartMs);
+  if (!started) ADD_FAILURE() << "openssl s_server did not start:\n" << Output();
 }
 
 OpenSslServer::~OpenSslServer() {
@@ -134,11 +131,7 @@ OpenSslServer::~OpenSslServer() {
 std::string OpenSslServer::Output() const { return ReadFileText(folder_.Path() + "server.log"); }
 
 bool OpenSslServer::WaitForOutput(const std::string& text, DWORD timeoutMs) const {
-  for (DWORD waited = 0;; waited += kPollMs) {
-    if (Output().find(text) != std::string::npos) return true;
-    if (waited >= timeoutMs) return false;
-    Sleep(kPollMs);
-  }
+  return WaitUntil([&] { return Output().find(text) != std::string::npos; }, timeoutMs);
 }
 
 void SetReceiveTimeout(SOCKET socket, DWORD timeoutMs) {
@@ -158,9 +151,7 @@ SOCKET ConnectLoopback(unsigned short port, DWORD receiveTimeoutMs) {
   if (s == INVALID_SOCKET) return s;
   sockaddr_in address = LoopbackAddress(port);
   if (connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-    int error = WSAGetLastError();
     closesocket(s);
-    WSASetLastError(error);
     return INVALID_SOCKET;
   }
   SetReceiveTimeout(s, receiveTimeoutMs);

@@ -9,36 +9,31 @@
 #include <string>
 #include <thread>
 
-// A fresh folder under the temporary folder, removed afterwards, with its Unix
-// path for the openssl tools.
+// A fresh folder under the temporary folder (Path() with a trailing
+// backslash, UnixPath() for the openssl tools without a trailing slash),
+// removed afterwards.
 class ScratchFolder {
  public:
   ScratchFolder();
   ~ScratchFolder();
   ScratchFolder(const ScratchFolder&) = delete;
   ScratchFolder& operator=(const ScratchFolder&) = delete;
-  // With a trailing backslash.
   const std::string& Path() const { return path_; }
-  // Without a trailing slash.
   const std::string& UnixPath() const { return unixPath_; }
 
  private:
-  std::string path_;
-  std::string unixPath_;
+  std::string path_, unixPath_;
 };
 
-// Runs a /bin/sh script as a Unix process in folder and waits for its exit
-// status at most timeoutMs; -1 when it did not finish in time.
+// Runs a /bin/sh script as a Unix process in folder; its exit status, or -1
+// when it did not finish within timeoutMs.
 int RunUnixShell(const ScratchFolder& folder, const std::string& script, DWORD timeoutMs);
 
-// Certificates and keys made by openssl once per test run (Unix paths):
-// a self-signed one, and one signed by a test authority (its key also as a
-// Windows private key blob).
+// Made by openssl once per test run (Unix paths): a self-signed certificate,
+// and one signed by a test authority, its key also as a Windows key blob.
 struct TestCertificates {
   std::string folder;  // Windows path, with a trailing backslash
-  std::string selfSignedCert, selfSignedKey;
-  std::string authorityCert;
-  std::string signedCert, signedKey;
+  std::string selfSignedCert, selfSignedKey, authorityCert, signedCert, signedKey;
   std::string signedKeyBlob;  // Windows path
 };
 const TestCertificates& Certificates();
@@ -51,10 +46,8 @@ class OpenSslServer {
   ~OpenSslServer();
   OpenSslServer(const OpenSslServer&) = delete;
   OpenSslServer& operator=(const OpenSslServer&) = delete;
-  // 0 when it did not start.
-  unsigned short Port() const { return port_; }
-  // What it printed so far.
-  std::string Output() const;
+  unsigned short Port() const { return port_; }  // 0 when it did not start
+  std::string Output() const;                    // what it printed so far
   // Waits until its output contains text; false after timeoutMs.
   bool WaitForOutput(const std::string& text, DWORD timeoutMs) const;
 
@@ -91,8 +84,7 @@ class LoopbackRelay {
 };
 
 // A blocking socket connected to 127.0.0.1:port, reads timing out after
-// receiveTimeoutMs; INVALID_SOCKET when the connect failed (the error stays
-// in WSAGetLastError()).
+// receiveTimeoutMs; INVALID_SOCKET when the connect failed.
 SOCKET ConnectLoopback(unsigned short port, DWORD receiveTimeoutMs);
 
 // Both ends of one loopback TCP connection, closed by the destructor.
@@ -105,7 +97,6 @@ struct SocketPair {
   SOCKET server = INVALID_SOCKET;
 };
 
-// Sets a socket's receive time-out.
 void SetReceiveTimeout(SOCKET socket, DWORD timeoutMs);
 // Reads what arrives on a socket within waitMs (until the peer closes).
 std::string ReadAvailable(SOCKET socket, DWORD waitMs);
