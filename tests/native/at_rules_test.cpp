@@ -9,7 +9,9 @@ TEST(AtRules, ModemAnswersAndPortNames) {
     bool (*accepts)(const char*);
     std::initializer_list<const char*> yes, no;
   } const rules[] = {
-      {IsFinalResponse, {"\r\nOK\r\n", "ATE0V1\rOK", "\r\n+CMS ERROR: 500\r\n", "ERROR"}, {"OK", "\r\n> ", "", "\r\nok\r\n"}},
+      {IsFinalResponse,
+       {"\r\nOK\r\n", "ATE0V1\rOK", "\r\n+CMS ERROR: 500\r\n", "ERROR"},
+       {"OK", "\r\n> ", "", "\r\nok\r\n"}},
       {ResponseIsOk, {"\r\nOK\r\n", "\rOK"}, {"OK\r\n", "\r\nERROR\r\n"}},  // a line break before OK
       {IsDirectComPortName, {"com3:", "Com12:", "COM:"}, {"COM3", "COM3: ", "XCOM3:", "CO3:", ""}},
       {CfunSupportsResetParameter,

@@ -13,7 +13,8 @@ TEST(Mm7ServerAddress, SchemeHostAndPort) {
     unsigned port;
     bool tls;
   } const rows[] = {
-      {"http://mm7.example.com/mm7", "mm7.example.com", 80, false}, {"HTTPS://mm7.example.com", "mm7.example.com", 443, true},
+      {"http://mm7.example.com/mm7", "mm7.example.com", 80, false},
+      {"HTTPS://mm7.example.com", "mm7.example.com", 443, true},
       {"mm7.example.com", "mm7.example.com", 80, false},  // no scheme is plain HTTP
       {"http://10.1.2.3:8080/vasp/mm7:deliver?x=1", "10.1.2.3", 8080, false}, {"https://host/a:99", "host", 443, true},
       {"http://host:/mm7", "host", 0, false}, {"host:abc", "host", 0, false},

@@ -4,19 +4,6 @@
 
 #include <cstring>
 #include <string>
-#include <utility>
-
-TEST(HexText, DigitsAndNumbers) {
-  const char digits[] = "09afAF";
-  const unsigned values[] = {0, 9, 10, 15, 10, 15};
-  for (size_t i = 0; i < 6; ++i) EXPECT_EQ(HexDigitValue(digits[i]), values[i]) << digits[i];
-  for (char other : {'g', 'G', ' ', '\xC3', '\0'}) EXPECT_EQ(HexDigitValue(other), 0u) << other;
-  // Leading digits only: no blank skipped, no prefix; overlong values keep their low bits.
-  const std::pair<const char*, unsigned> numbers[] = {{"f5x", 245}, {"x5", 0}, {"", 0}, {" 8", 0}, {"0x10", 0}};
-  for (const auto& row : numbers) EXPECT_EQ(ParseHexNumber(row.first), row.second) << row.first;
-  EXPECT_EQ(ParseHexNumber("123456789A") & 0xFF, 0x9Au);
-  EXPECT_EQ(ParseHexSpan("F5F5", 2), 245u) << "the span ends the digits";
-}
 
 TEST(HexUcs2ToUtf8, UnitsToUtf8UntilAZeroUnitANonDigitOrTheEnd) {
   const char* const rows[][2] = {

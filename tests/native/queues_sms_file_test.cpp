@@ -83,8 +83,8 @@ TEST(ParseSmsFile, HexBooleanAndFlagValues) {
   EXPECT_EQ(Parse("[SMS]\ndcs=" + std::string(100, '0') + "8\n")->dcs, 8) << "long values are read whole";
   EXPECT_EQ(Parse("[SMS]\ndcs")->dcs, 0) << "a key cut short is no key";
   EXPECT_EQ(Parse("[SMS]\nbinary=1")->binary, 1);
-  for (const char* yes : {"true", "y"}) EXPECT_EQ(Parse(std::string("[SMS]\nbinary=") + yes + "\n")->binary, 1) << yes;
-  for (const char* no : {"on", "TRUEX", " yes"}) EXPECT_EQ(Parse(std::string("[SMS]\nbinary=") + no + "\n")->binary, 0) << no;
+  for (const char* yes : {"true", "y"}) EXPECT_EQ(Parse(std::string("[SMS]\nbinary=") + yes)->binary, 1) << yes;
+  for (const char* no : {"on", "TRUEX", " yes"}) EXPECT_EQ(Parse(std::string("[SMS]\nbinary=") + no)->binary, 0) << no;
   EXPECT_EQ(Parse("[SMS]\nReceiptDelivered=yes\n")->flags, 0x0Cu);
   EXPECT_EQ(Parse("[SMS]\nReceiptIntransit=1\n")->flags, 0x14u);
   EXPECT_EQ(Parse("[SMS]\nReceiptFailed=yes\nReceiptFailed=no\n")->flags, 0x24u) << "a false value leaves the bits";

@@ -30,16 +30,13 @@ TEST(UnescapeLineBreaks, OnlyBackslashRAndBackslashN) {
   }
 }
 
+// The compact time's fallbacks are read through the SMS file's error detail.
 TEST(CompactTime, FourteenDigitsWithoutRangeTestsAndTheRowText) {
   DateTimeRecord t;
   memset(&t, 0xFF, sizeof t);
   ParseCompactTime("20121399093005 trailing", &t);
   const DateTimeRecord parsed = {2012, 13, 0, 99, 9, 30, 5, 0};
   EXPECT_EQ(memcmp(&t, &parsed, sizeof t), 0);
-  memset(&t, 0xFF, sizeof t);
-  ParseCompactTime("", &t);
-  const DateTimeRecord fallback = {2000, 1, 0, 1, 0, 0, 0, 0};
-  EXPECT_EQ(memcmp(&t, &fallback, sizeof t), 0);
   char text[kRowTimeChars];
   EXPECT_EQ(FormatRowTime({2012, 5, 2, 1, 9, 3, 5, 0}, text, sizeof text), 19u);
   EXPECT_STREQ(text, "2012-05-01 09:03:05");

@@ -38,7 +38,8 @@ TEST(TakeLogLine, LineEndsCtrlZAndLongLinesCutBehindTheirLastSpace) {
     Lines lines;
   } rows[] = {
       {"a\r\nb\nc\rd", 64, {"a", "b", "c", "d"}}, {"one\r\r\ntwo\r\n", 64, {"one ", "two"}},  // CR CR LF is one end
-      {"x\r\ry", 64, {"x ", "y"}}, {"\n\nz", 64, {"", "", "z"}}, {"partial line still being writ", 64, {"partial line still being writ"}},
+      {"x\r\ry", 64, {"x ", "y"}}, {"\n\nz", 64, {"", "", "z"}},
+      {"partial line being writ", 64, {"partial line being writ"}},
       {"\x1a\x1a" "12:00,TEST0001.REQ\r\n\x1a", 64, {"12:00,TEST0001.REQ", ""}},  // leading Ctrl-Z dropped
       // A buffer of 16: at most 15 bytes per read.
       {"aaaa bbbb cccc dddd eeee\r\n", 16, {"aaaa bbbb cccc ", "dddd eeee"}},
@@ -65,14 +66,16 @@ TEST(MatchLogLines, RequestNameAndResultInTheirFields) {
              {"t,TEST1A2B.REQ,+4477,COM5:", TestOutcome::NotFound},  // four fields are not enough
              {"t,TEST1A2C.REQ,+4477,COM5:,OK", TestOutcome::NotFound},
              {"TEST1A2B,x,+4477,COM5:,OK", TestOutcome::NotFound}, {"", TestOutcome::NotFound}};
-  for (const auto& row : sms) EXPECT_EQ(MatchSmsLogLine(row.line, "TEST1A2B", detail, sizeof detail), row.outcome) << row.line;
+  for (const auto& row : sms)
+    EXPECT_EQ(MatchSmsLogLine(row.line, "TEST1A2B", detail, sizeof detail), row.outcome) << row.line;
   EXPECT_EQ(MatchSmsLogLine("t,TEST1A2B.REQ,+4477,COM5:,+CMS ERROR: 38,more", "TEST1A2B", detail, sizeof detail),
             TestOutcome::Failed);
   EXPECT_STREQ(detail, "+CMS ERROR: 38");
 
   EXPECT_EQ(MatchMmsLogLine("t,OUT,+4477,zedsmslite,1200,OK,TEST00FF.MMS", "TEST00FF", detail, sizeof detail),
             TestOutcome::Sent);
-  EXPECT_EQ(MatchMmsLogLine("t,OUT,+4477,zedsmslite,1200,OK", "TEST00FF", detail, sizeof detail), TestOutcome::NotFound);
+  EXPECT_EQ(MatchMmsLogLine("t,OUT,+4477,zedsmslite,1200,OK", "TEST00FF", detail, sizeof detail),
+            TestOutcome::NotFound);
   EXPECT_EQ(MatchMmsLogLine("t,OUT,+4477,zedsmslite,1200,HTTP 503,test00ff.mms,x", "TEST00FF", detail, sizeof detail),
             TestOutcome::Failed);
   EXPECT_STREQ(detail, "HTTP 503,test00ff.mms") << "detail runs from field 6 to the end of field 7";

@@ -34,7 +34,8 @@ TEST(TwoWayEntry, EntriesStoredWithSpacesGetTheirTabsAndSplitAsThePageShowsThem)
     EXPECT_STREQ(split.command, row[3]);
     EXPECT_FALSE(split.returnsResponse) << row[0];
   }
-  for (const char* yes : {"P\tcmd\tYes", "P\tcmd\ty", "P\tcmd\t1\textra"}) EXPECT_TRUE(Split(yes).returnsResponse) << yes;
+  for (const char* yes : {"P\tcmd\tYes", "P\tcmd\ty", "P\tcmd\t1\textra"})
+    EXPECT_TRUE(Split(yes).returnsResponse) << yes;
 }
 
 TEST(TwoWayEntry, WrittenWithAStarForAnEmptyPrefixAndCutAtTheFieldWidths) {
@@ -72,9 +73,12 @@ TEST(TwoWayEntry, CommandChecksInTheirOrder) {
       {"http://host/app", false, P::kNoReplacementString},  // a URL needs a replacement string too
       {"http://host/app", true, P::kNone}, {"x.exe @@sender@@", false, P::kNone}, {"x.exe @@Sms@@", false, P::kNone},
       {"x.exe @@FULLSMS@@", false, P::kNone}, {"x.exe @@FULL@@", false, P::kNoReplacementString}};
-  for (const auto& row : rows) EXPECT_EQ(CheckTwoWayCommand(row.command, row.returnsResponse), row.problem) << row.command;
-  for (const char* url : {"http://a", "HTTPS://a", "HttpPost://a", "httpspost://a"}) EXPECT_TRUE(IsTwoWayUrl(url)) << url;
-  for (const char* other : {"http:/a", "ftp://a", "c:\\http://", "", "https"}) EXPECT_FALSE(IsTwoWayUrl(other)) << other;
+  for (const auto& row : rows)
+    EXPECT_EQ(CheckTwoWayCommand(row.command, row.returnsResponse), row.problem) << row.command;
+  for (const char* url : {"http://a", "HTTPS://a", "HttpPost://a", "httpspost://a"})
+    EXPECT_TRUE(IsTwoWayUrl(url)) << url;
+  for (const char* other : {"http:/a", "ftp://a", "c:\\http://", "", "https"})
+    EXPECT_FALSE(IsTwoWayUrl(other)) << other;
 }
 
 TEST(TwoWayEntry, ProgramBetweenQuotesOrBeforeTheFirstSpaceAndItsDot) {

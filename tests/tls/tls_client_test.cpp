@@ -195,7 +195,8 @@ TEST_F(TlsClient, ServersThatFailTheHandshakeAreNamedWithTheReason) {
       {FromHex("15030300020228"), kReturn, kReadTimeoutMs, refused + ": " + TlsAlertText(40) + " (TLS alert 40)."},
       {FromHex("15030300020263"), kReturn, kReadTimeoutMs, refused + " with TLS alert 99."},
       // A handshake record announcing 80 bytes, of which 4 come.
-      {FromHex("160303005002000046"), kClose, kReadTimeoutMs, "The server closed the connection during the TLS handshake."},
+      {FromHex("160303005002000046"), kClose, kReadTimeoutMs,
+       "The server closed the connection during the TLS handshake."},
       {FromHex("160303005002000046"), kStall, 1000,
        "The server stopped answering during the TLS handshake (nothing for 1 second)."},
       {FromHex("16030300080000000000000000"), kReturn, kReadTimeoutMs,  // TLS outside, nonsense inside

@@ -56,7 +56,8 @@ void DeleteMachineKeySet(const wchar_t* container) {
 HCRYPTPROV NewMachineKeySet(const wchar_t* container) {
   DeleteMachineKeySet(container);
   HCRYPTPROV provider = 0;
-  EXPECT_TRUE(CryptAcquireContextW(&provider, container, nullptr, PROV_RSA_AES, CRYPT_NEWKEYSET | CRYPT_MACHINE_KEYSET));
+  EXPECT_TRUE(
+      CryptAcquireContextW(&provider, container, nullptr, PROV_RSA_AES, CRYPT_NEWKEYSET | CRYPT_MACHINE_KEYSET));
   return provider;
 }
 
@@ -200,8 +201,9 @@ TEST_F(TlsServer, GeneratedCertificateIsSelfSignedForTheHostAndReplacesTheLastOn
   PCCERT_CONTEXT cert = ours.list[0];
   EXPECT_EQ(SubjectText(cert), "CN=gateway.example.com");
   const std::string view = OpenSslView(cert);
-  for (const char* part : {"Issuer: CN = gateway.example.com", "DNS:gateway.example.com", "TLS Web Server Authentication",
-                           "Signature Algorithm: sha256WithRSAEncryption", "Public-Key: (2048 bit)"})
+  for (const char* part : {"Issuer: CN = gateway.example.com", "DNS:gateway.example.com",
+                           "TLS Web Server Authentication", "Signature Algorithm: sha256WithRSAEncryption",
+                           "Public-Key: (2048 bit)"})
     EXPECT_NE(view.find(part), std::string::npos) << part << " in\n" << view;
   EXPECT_NEAR(ValidDays(cert), 5 * 365 + 2, 1.0) << "five years, from a day back";
   EXPECT_EQ(CertVerifyTimeValidity(nullptr, cert->pCertInfo), 0);
@@ -231,7 +233,8 @@ TEST_F(TlsServer, SubjectsAsX500NameOrThisComputersNameAndUnusableOnesChangeNoth
       EXPECT_EQ(OpenSslView(ours.list[0]).find("DNS:"), std::string::npos) << "no DNS name for an X.500 name";
     }
   }
-  for (const std::string& bad : {std::string("bad\"quote.example.com"), std::string(256, 'a'), std::string("CN=\"open")}) {
+  for (const std::string& bad :
+       {std::string("bad\"quote.example.com"), std::string(256, 'a'), std::string("CN=\"open")}) {
     SetLastError(0);
     EXPECT_FALSE(tls_.sslGenerateCertificate(bad.c_str())) << bad;
     if (bad != "CN=\"open") {
@@ -256,7 +259,8 @@ TEST_F(TlsServer, OnlyValidCertificatesWithAKeyCountAndGenerationKeepsAuthorityS
   CERT_NAME_BLOB subject = {nameSize, name};
   SYSTEMTIME start = {2001, 1, 1, 1, 0, 0, 0, 0}, end = {2002, 1, 2, 1, 0, 0, 0, 0};
   CRYPT_KEY_PROV_INFO keyInfo = MachineKey(L"gwtls test expired key");
-  PCCERT_CONTEXT expired = CertCreateSelfSignCertificate(provider, &subject, 0, &keyInfo, nullptr, &start, &end, nullptr);
+  PCCERT_CONTEXT expired =
+      CertCreateSelfSignCertificate(provider, &subject, 0, &keyInfo, nullptr, &start, &end, nullptr);
   ASSERT_NE(expired, nullptr);
   CryptReleaseContext(provider, 0);
   AddToStore(expired, L"gwtls test expired key", true);
@@ -273,8 +277,8 @@ TEST_F(TlsServer, OnlyValidCertificatesWithAKeyCountAndGenerationKeepsAuthorityS
   // openssl's authority-signed certificate, its key imported into a machine key container.
   std::string blob = ReadFileText(Certificates().signedKeyBlob);
   provider = NewMachineKeySet(L"gwtls test signed key");
-  ASSERT_TRUE(CryptImportKey(provider, reinterpret_cast<const BYTE*>(blob.data()), static_cast<DWORD>(blob.size()), 0, 0,
-                             &key))
+  ASSERT_TRUE(
+      CryptImportKey(provider, reinterpret_cast<const BYTE*>(blob.data()), static_cast<DWORD>(blob.size()), 0, 0, &key))
       << GetLastError();
   CryptDestroyKey(key);
   CryptReleaseContext(provider, 0);
