@@ -24,26 +24,6 @@ std::vector<std::string> ColumnTexts(HWND list, int column) {
   return texts;
 }
 
-std::vector<std::string> HeaderTexts(HWND list) {
-  std::vector<std::string> texts;
-  HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
-  int count = static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
-  for (int i = 0; i < count; ++i) {
-    char text[128] = "";
-    LVCOLUMNA column = {};
-    column.mask = LVCF_TEXT;
-    column.pszText = text;
-    column.cchTextMax = sizeof text;
-    SendMessageA(list, LVM_GETCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
-    texts.push_back(text);
-  }
-  return texts;
-}
-
-int ColumnWidth(HWND list, int column) {
-  return static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0));
-}
-
 std::vector<int> SelectedItems(HWND list) {
   std::vector<int> items;
   int index = -1;
@@ -100,12 +80,6 @@ bool ItemShown(HWND list, int item) {
   return item >= top && item < top + perPage;
 }
 
-std::string DialogItemText(HWND dialog, int id) {
-  char text[16384] = "";
-  GetDlgItemTextA(dialog, id, text, sizeof text);
-  return text;
-}
-
 namespace {
 
 struct NotepadSearch {
@@ -139,8 +113,6 @@ HWND WaitForNotepad(const std::string& fileName, DWORD timeoutMs) {
   WaitUntil([&] { return (found = FindNotepad(fileName)) != nullptr; }, timeoutMs);
   return found;
 }
-
-std::string WindowTitle(HWND window) { return InternalText(window); }
 
 bool CloseNotepad(HWND window) {
   PostMessageA(window, WM_CLOSE, 0, 0);
