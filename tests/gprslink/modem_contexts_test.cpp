@@ -1,4 +1,5 @@
-// ModemGetCIDForAPN and ModemReset against the simulated modem on cable 1.
+// ModemGetCIDForAPN and ModemReset against simulated modems; reading the
+// answers has its native table.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -37,7 +38,6 @@ TEST(ModemContexts, FindsOrDefinesTheApnsContextAndTalksOnlyWhenItMay) {
   const Commands look = {"ATE0V1", "AT+CGDCONT?"};
   const ContextCase cases[] = {
       {"listed", WithContexts({{1, "internet.example"}, {3, "mms.example"}}), "COM5:", "mms.example", 0, 3, look},
-      {"APNs compare without case", WithContexts({{3, "mms.example"}}), "COM5:", "MMS.EXAMPLE", 1, 3, look},
       {"flag 0 only looks", WithContexts({{1, "internet.example"}}), "COM5:", "mms.example", 0, 0, look},
       {"the port of the modem's driver", WithContexts({{2, "mms.example"}}), "Context Test Modem", "mms.example", 0,
        2, look},
@@ -46,7 +46,6 @@ TEST(ModemContexts, FindsOrDefinesTheApnsContextAndTalksOnlyWhenItMay) {
       {"every id taken", WithContexts({{1, "a.example"}, {2, "b.example"}}, 2), "COM5:", "mms.example", 1, 0,
        {"ATE0V1", "AT+CGDCONT?", "AT+CGDCONT=?"}},
       {"an APN that would break the command", {}, "COM5:", "mms\";+CFUN=0;\"", 1, 0, {}},
-      {"an empty APN", {}, "COM5:", "", 1, 0, {}},
       {"no APN", {}, "COM5:", nullptr, 1, 0, {}},
       {"no modem", {}, nullptr, "mms.example", 1, 0, {}},
       {"an unknown modem", {}, "Unknown Context Modem", "mms.example", 1, 0, {}},

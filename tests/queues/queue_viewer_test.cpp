@@ -371,27 +371,11 @@ TEST_F(QueueViewerTest, ReceivedMmsDeletesHeadersWithTheirContentButNeverTheStor
   EXPECT_TRUE(FileExists(stores_.mmsIn + "route\\held\\part.txt"));
 }
 
-TEST_F(QueueViewerTest, HostileFilesAndNamesAsLongAsAPathCanBe) {
-  static const char kGarbage[] = "\x00\x01\xFF\xFE[SMS]\x00PhoneNumber\x1B\r\r\n\n=\x80\x81";
-  const std::string garbage(kGarbage, sizeof kGarbage - 1);
-  Put(stores_.smsQueue + "garbage.REQ", garbage);
+TEST_F(QueueViewerTest, ANameAsLongAsAPathCanBeIsListedAndDeleted) {
   std::string longRequest = stores_.smsQueue + std::string(MAX_PATH - 1 - stores_.smsQueue.size() - 4, 'L') + ".REQ";
   Put(longRequest, RequestText("3"));
-  Put(stores_.smsIn + "garbage.IN", garbage);
-  Put(stores_.smsIn + "binary.REC", "[SMS]\r\nData=ZZ\xFF" + std::string(9000, 'F') + "\r\nbinary=1\r\ndcs=8\r\n");
-  Put(stores_.smsIn + std::string(MAX_PATH - 1 - stores_.smsIn.size() - 4, 'S') + ".SMS", "[SMS]\r\nSender=x\r\n");
-  Put(stores_.smsIn + "held.SMS", "[SMS]\r\nSender=held\r\n");
-  HANDLE service = Hold(stores_.smsIn + "held.SMS");
-  Walk(kReceivedSms, [&](HWND dialog, HWND list) {
-    EXPECT_EQ(ItemCount(list), 3) << "garbage, binary, long; the held one cannot be read";
-    EXPECT_EQ(Count(dialog), "4 messages");
-    for (int i = 0; i < ItemCount(list); ++i)
-      for (int c = 0; c < 6; ++c) CellText(list, i, c);
-    ClickColumn(list, 5);
-    Refresh(dialog);
-  });
-  CloseHandle(service);
-
+  static const char kGarbage[] = "\x00\xFF[SMS]\x00PhoneNumber\x1B\r\n=\x80";
+  Put(stores_.smsQueue + "garbage.REQ", std::string(kGarbage, sizeof kGarbage - 1));
   boxes_.Answer(IDYES);
   Walk(kOutboundSms, [&](HWND dialog, HWND list) {
     EXPECT_EQ(Count(dialog), "2 messages");
