@@ -111,10 +111,8 @@ TEST_F(QueueViewerTest, OutboundSmsSortsByTimeThenByTheClickedColumnAndKeepsTheS
     EXPECT_TRUE(SelectedItems(list).empty());
 
     SelectItems(list, {0});  // R1, recipient 300
-    SetForegroundWindow(dialog);
-    PostMessageA(list, WM_CHAR, 'r', 1);
-    PostMessageA(list, WM_CHAR, '2', 1);
-    Sleep(300);
+    SendMessageA(list, WM_CHAR, 'r', 1);
+    SendMessageA(list, WM_CHAR, '2', 1);
     EXPECT_EQ(SelectedItems(list), std::vector<int>{0}) << "typing does not move the selection";
 
     SortAscending(list, 2);
@@ -313,6 +311,8 @@ TEST_F(QueueViewerTest, OutboundMmsOpensAndDeletesWithItsControlFile) {
     EXPECT_TRUE(CloseNotepad(notepad));
     PressKey(list, VK_DELETE);
     EXPECT_TRUE(RowsBecome(list, 0));
+    Refresh(dialog);
+    EXPECT_EQ(Count(dialog), "1 message");
   });
   EXPECT_FALSE(FileExists(stores_.mmsQueue + "route\\M1.MMS"));
   EXPECT_FALSE(FileExists(stores_.mmsQueue + "route\\M1.INI"));
