@@ -14,7 +14,6 @@
 #include "resources/page_ids.h"
 #include "support/dialog_items.h"
 #include "support/test_env.h"
-#include "support/window_driver.h"
 
 namespace {
 
@@ -69,12 +68,7 @@ class MmsDetailsTest : public testing::Test {
   }
   void TearDown() override { CloseAllNotepads(); }
   void Walk(const std::string& header, const std::function<void(HWND)>& steps) {
-    WindowDriver driver("MMS Message Details", [&](HWND dialog) {
-      steps(dialog);
-      Cancel(dialog);
-    });
-    MmsDetailsDialog(nullptr, (stores_.mmsIn + header).c_str());
-    EXPECT_TRUE(driver.Appeared());
+    WalkDialog("MMS Message Details", [&] { MmsDetailsDialog(nullptr, (stores_.mmsIn + header).c_str()); }, steps);
   }
   void Put(const std::string& relative, const std::string& bytes) {
     ASSERT_TRUE(WriteStoreFile(stores_.mmsIn + relative, bytes)) << relative;

@@ -32,15 +32,9 @@ const Viewer kOutboundMms = {ShowOutboundMmsQueue, "Outbound MMS Queue"};
 const Viewer kReceivedSms = {ShowReceivedSms, "Received SMS Messages"};
 const Viewer kReceivedMms = {ShowReceivedMms, "Received MMS Messages"};
 
-// Shows the viewer, walks it through the steps from the driver's thread and
-// closes it with Cancel.
 void Walk(const Viewer& viewer, const std::function<void(HWND dialog, HWND list)>& steps) {
-  WindowDriver driver(viewer.title, [&](HWND dialog) {
-    steps(dialog, GetDlgItem(dialog, IDC_SMSQ_LIST));
-    Cancel(dialog);
-  });
-  viewer.show(nullptr);
-  EXPECT_TRUE(driver.Appeared()) << viewer.title;
+  WalkDialog(viewer.title, [&] { viewer.show(nullptr); },
+             [&](HWND dialog) { steps(dialog, GetDlgItem(dialog, IDC_SMSQ_LIST)); });
 }
 
 // The count part of the status line ("2 messages", "Empty").

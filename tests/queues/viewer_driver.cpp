@@ -2,8 +2,21 @@
 
 #include <commctrl.h>
 
+#include <gtest/gtest.h>
+
 #include "common/text_util.h"
+#include "support/dialog_items.h"
 #include "support/window_driver.h"
+
+void WalkDialog(const std::string& caption, const std::function<void()>& show,
+                const std::function<void(HWND dialog)>& steps) {
+  WindowDriver driver(caption, [&](HWND dialog) {
+    steps(dialog);
+    Cancel(dialog);
+  });
+  show();
+  EXPECT_TRUE(driver.Appeared()) << caption;
+}
 
 int ItemCount(HWND list) { return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); }
 

@@ -3,8 +3,14 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
+
+// Shows a modal dialog through show, runs the steps on it from a helper
+// thread once its caption appears, then closes it with Cancel.
+void WalkDialog(const std::string& caption, const std::function<void()>& show,
+                const std::function<void(HWND dialog)>& steps);
 
 int ItemCount(HWND list);
 std::string CellText(HWND list, int item, int column);
