@@ -1,4 +1,5 @@
-// ModemDriverUpdateInitStrings over the modem class of the registry.
+// ModemDriverUpdateInitStrings over the modem class of the registry; which
+// string to add or rewrite has its native table.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -8,65 +9,42 @@
 
 namespace {
 
-typedef std::vector<std::pair<std::string, std::string>> Values;
+using Values = std::vector<std::pair<std::string, std::string>>;
 
-BOOL Update(const char* modem, const char* apn) { return GprsLink().ModemDriverUpdateInitStrings(modem, apn); }
+struct DriverCase {
+  const char* why;
+  Values before;
+  const char* modem;
+  const char* apn;
+  bool changed;
+  Values after;
+};
 
-TEST(ModemDriverInitStrings, AddsTheApnsContextToADriverThatHasNone) {
+TEST(ModemDriverInitStrings, TheApnsContextIsAddedOrRewrittenOnce) {
+  const std::string kDefinition = "AT+CGDCONT=1,\"IP\",\"mms.example\"<cr>";
+  const std::string kLong = "AT" + std::string(400, 'S') + "<cr>";
+  const DriverCase cases[] = {
+      {"added after the others", {{"1", "AT<cr>"}, {"2", "AT&F E0 V1<cr>"}}, "driver test modem", "mms.example", true,
+       {{"1", "AT<cr>"}, {"2", "AT&F E0 V1<cr>"}, {"3", kDefinition}}},
+      {"the Init key made", {}, "Driver Test Modem", "mms.example", true, {{"1", kDefinition}}},
+      {"another APN rewritten in place",
+       {{"1", "ATZ<cr>"}, {"2", "AT+CGDCONT=2,\"IP\",\"old.example\"<cr>"}, {"7", "ATS7=60<cr>"}},
+       "Driver Test Modem", "new.example", true,
+       {{"1", "ATZ<cr>"}, {"2", "AT+CGDCONT=2,\"IP\",\"new.example\"<cr>"}, {"7", "ATS7=60<cr>"}}},
+      {"numbered after the highest, past a gap and an overlong string",
+       {{"1", "AT<cr>"}, {"5", kLong}, {"Label", "not a command"}}, "Driver Test Modem", "mms.example", true,
+       {{"1", "AT<cr>"}, {"5", kLong}, {"6", kDefinition}, {"Label", "not a command"}}},
+      {"an unknown modem", {{"1", "AT<cr>"}}, "Missing Driver Modem", "mms.example", false, {{"1", "AT<cr>"}}},
+      {"no modem", {{"1", "AT<cr>"}}, nullptr, "mms.example", false, {{"1", "AT<cr>"}}},
+      {"no APN", {{"1", "AT<cr>"}}, "Driver Test Modem", nullptr, false, {{"1", "AT<cr>"}}},
+  };
   ModemRegistryEntry driver("Driver Test Modem", "COM7");
-  DriverInitStrings init("Driver Test Modem");
-  init.Set("1", "AT<cr>");
-  init.Set("2", "AT&F E0 V1 &D2 &C1 S0=0<cr>");
-  EXPECT_TRUE(Update("driver test modem", "mms.example"));
-  EXPECT_EQ(init.Read(), (Values{{"1", "AT<cr>"},
-                                 {"2", "AT&F E0 V1 &D2 &C1 S0=0<cr>"},
-                                 {"3", "AT+CGDCONT=1,\"IP\",\"mms.example\"<cr>"}}));
-  EXPECT_FALSE(Update("Driver Test Modem", "MMS.Example")) << "already right: unchanged";
-  EXPECT_EQ(init.Read().size(), 3u);
-}
-
-TEST(ModemDriverInitStrings, CreatesTheInitKeyWhenMissing) {
-  ModemRegistryEntry driver("Bare Driver Modem", "COM7");
-  DriverInitStrings init("Bare Driver Modem");
-  EXPECT_TRUE(Update("Bare Driver Modem", "mms.example"));
-  EXPECT_EQ(init.Read(), (Values{{"1", "AT+CGDCONT=1,\"IP\",\"mms.example\"<cr>"}}));
-}
-
-TEST(ModemDriverInitStrings, RewritesTheApnOfAnotherDefinitionInPlace) {
-  ModemRegistryEntry driver("Redefined Modem", "COM7");
-  DriverInitStrings init("Redefined Modem");
-  init.Set("1", "ATZ<cr>");
-  init.Set("2", "AT+CGDCONT=2,\"IP\",\"old.example\"<cr>");
-  init.Set("7", "ATS7=60<cr>");
-  EXPECT_TRUE(Update("Redefined Modem", "new.example"));
-  EXPECT_EQ(init.Read(), (Values{{"1", "ATZ<cr>"},
-                                 {"2", "AT+CGDCONT=2,\"IP\",\"new.example\"<cr>"},
-                                 {"7", "ATS7=60<cr>"}}));
-}
-
-TEST(ModemDriverInitStrings, NumbersANewStringAfterTheHighestEvenPastAGapOrAnOverlongString) {
-  ModemRegistryEntry driver("Gapped Modem", "COM7");
-  DriverInitStrings init("Gapped Modem");
-  init.Set("1", "AT<cr>");
-  init.Set("5", "AT" + std::string(400, 'S') + "<cr>");
-  init.Set("Label", "not a command");
-  EXPECT_TRUE(Update("Gapped Modem", "mms.example"));
-  Values values = init.Read();
-  ASSERT_EQ(values.size(), 4u);
-  EXPECT_EQ(values[2], (std::pair<std::string, std::string>{"6", "AT+CGDCONT=1,\"IP\",\"mms.example\"<cr>"}));
-  EXPECT_EQ(values[1].second.size(), 406u) << "the long string is left as it was";
-}
-
-TEST(ModemDriverInitStrings, ChangesNothingForAnUnknownModemOrAnUnusableApn) {
-  ModemRegistryEntry driver("Careful Modem", "COM7");
-  DriverInitStrings init("Careful Modem");
-  init.Set("1", "AT<cr>");
-  EXPECT_FALSE(Update("Missing Driver Modem", "mms.example"));
-  EXPECT_FALSE(Update("Careful Modem", "bad\"apn"));
-  EXPECT_FALSE(Update("Careful Modem", ""));
-  EXPECT_FALSE(Update("Careful Modem", nullptr));
-  EXPECT_FALSE(Update(nullptr, "mms.example"));
-  EXPECT_EQ(init.Read(), (Values{{"1", "AT<cr>"}}));
+  for (const DriverCase& c : cases) {
+    DriverInitStrings init("Driver Test Modem");
+    for (const auto& value : c.before) init.Set(value.first.c_str(), value.second);
+    EXPECT_EQ(GprsLink().ModemDriverUpdateInitStrings(c.modem, c.apn) != FALSE, c.changed) << c.why;
+    EXPECT_EQ(init.Read(), c.after) << c.why;
+  }
 }
 
 }  // namespace

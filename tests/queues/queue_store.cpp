@@ -31,13 +31,7 @@ bool WriteStoreFile(const std::string& path, const std::string& bytes) {
 }
 
 FILETIME LocalFileTime(int year, int month, int day, int hour, int minute, int second) {
-  SYSTEMTIME time = {};
-  time.wYear = static_cast<WORD>(year);
-  time.wMonth = static_cast<WORD>(month);
-  time.wDay = static_cast<WORD>(day);
-  time.wHour = static_cast<WORD>(hour);
-  time.wMinute = static_cast<WORD>(minute);
-  time.wSecond = static_cast<WORD>(second);
+  SYSTEMTIME time = {WORD(year), WORD(month), 0, WORD(day), WORD(hour), WORD(minute), WORD(second), 0};
   FILETIME local = {};
   FILETIME utc = {};
   SystemTimeToFileTime(&time, &local);
@@ -57,14 +51,9 @@ bool SetFileTimes(const std::string& path, const FILETIME& creation, const FILET
 FILETIME MinutesAgo(int minutes) {
   FILETIME now;
   GetSystemTimeAsFileTime(&now);
-  ULARGE_INTEGER value;
-  value.LowPart = now.dwLowDateTime;
-  value.HighPart = now.dwHighDateTime;
-  value.QuadPart -= static_cast<ULONGLONG>(minutes) * 60 * 10000000;
-  FILETIME result;
-  result.dwLowDateTime = value.LowPart;
-  result.dwHighDateTime = value.HighPart;
-  return result;
+  ULONGLONG ticks = (static_cast<ULONGLONG>(now.dwHighDateTime) << 32 | now.dwLowDateTime) -
+                    static_cast<ULONGLONG>(minutes) * 60 * 10000000;
+  return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
 }
 
 std::string RequestText(const std::string& phoneNumber, const std::string& extraLines) {

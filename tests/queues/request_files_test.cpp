@@ -17,43 +17,37 @@ class RequestFilesTest : public testing::Test {
   void SetUp() override {
     PrepareConfigFiles();
     stores_ = CurrentStoreDirectories();
-    templatePath_ = ProgramFolder() + "MMSTEST.MMS";
-    hadTemplate_ = FileExists(templatePath_);
-    if (hadTemplate_) savedTemplate_ = ReadFileText(templatePath_);
+    hadTemplate_ = FileExists(template_);
+    if (hadTemplate_) savedTemplate_ = ReadFileText(template_);
   }
   void TearDown() override {
     if (hadTemplate_)
-      WriteFileText(templatePath_, savedTemplate_);
+      WriteFileText(template_, savedTemplate_);
     else
-      DeleteFileA(templatePath_.c_str());
+      DeleteFileA(template_.c_str());
   }
+  // A folder where the file should go, so that it cannot be created.
+  void Block(const std::string& path) { ASSERT_TRUE(CreateDirectoryPath(path.c_str())); }
 
   TempDataDirectory dir_{"request"};
   StoreDirectories stores_;
-  std::string templatePath_;
+  const std::string template_ = ProgramFolder() + "MMSTEST.MMS";
   bool hadTemplate_ = false;
   std::string savedTemplate_;
 };
 
-TEST_F(RequestFilesTest, NamesUseTheLowSixteenBitsInUpperCaseHex) {
+TEST_F(RequestFilesTest, SmsRequestNamedByTheLowSixteenBitsReplacesAnOldFile) {
   char path[MAX_PATH];
-  ASSERT_TRUE(TestRequestPath("C:\\Q\\", 0x5ABCD, ".REQ", path, sizeof path));
-  EXPECT_STREQ(path, "C:\\Q\\TESTABCD.REQ");
   ASSERT_TRUE(TestRequestPath("C:\\Q\\", 0xAB, ".MMS", path, sizeof path));
   EXPECT_STREQ(path, "C:\\Q\\TEST00AB.MMS");
   char small[12];
   EXPECT_FALSE(TestRequestPath("C:\\Q\\", 1, ".INI", small, sizeof small)) << "never a cut name";
-}
 
-TEST_F(RequestFilesTest, SmsRequestByteForByteInTheQueueRoot) {
-  std::string path = stores_.smsQueue + "TEST1234.REQ";
-  WriteFileText(path, std::string(500, 'z'));  // an old file of that name is replaced
+  std::string request = stores_.smsQueue + "TEST1234.REQ";
+  WriteFileText(request, std::string(500, 'z'));
   ASSERT_TRUE(QueueTestSms(0x71234, "+441234567"));
-  EXPECT_EQ(ReadFileText(path), "[SMS]\r\nPhoneNumber=+441234567\r\nData=ZedSMS Test Message\r\n");
-}
-
-TEST_F(RequestFilesTest, SmsRequestThatCannotBeCreatedFails) {
-  ASSERT_TRUE(CreateDirectoryPath((stores_.smsQueue + "TEST0001.REQ").c_str()));
+  EXPECT_EQ(ReadFileText(request), "[SMS]\r\nPhoneNumber=+441234567\r\nData=ZedSMS Test Message\r\n");
+  Block(stores_.smsQueue + "TEST0001.REQ");
   EXPECT_FALSE(QueueTestSms(1, "123"));
 }
 
@@ -61,21 +55,19 @@ TEST_F(RequestFilesTest, RequestFilesShareReadingOnly) {
   std::string path = stores_.smsQueue + "shared.REQ";
   HANDLE file = CreateRequestFile(path.c_str());
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
-  HANDLE reader = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-  EXPECT_NE(reader, INVALID_HANDLE_VALUE) << "a service may read it meanwhile";
-  if (reader != INVALID_HANDLE_VALUE) CloseHandle(reader);
-  HANDLE writer = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-  EXPECT_EQ(writer, INVALID_HANDLE_VALUE) << "but not write it";
-  if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
+  for (DWORD access : {DWORD{GENERIC_READ}, DWORD{GENERIC_WRITE}}) {
+    HANDLE other = CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                               nullptr);
+    EXPECT_EQ(other != INVALID_HANDLE_VALUE, access == GENERIC_READ) << "a service may read it meanwhile, not write";
+    if (other != INVALID_HANDLE_VALUE) CloseHandle(other);
+  }
   CloseHandle(file);
 }
 
 TEST_F(RequestFilesTest, MmsRequestCopiesTheTemplateAndAddressesTheModemRoute) {
   std::string body;
   for (int i = 0; i < 70000; ++i) body += static_cast<char>(i * 7);  // more than one copy buffer, with NULs
-  WriteFileText(templatePath_, body);
+  WriteFileText(template_, body);
   WriteFileText(stores_.mmsQueue + "TESTBEEF.MMS", std::string(100000, 'o'));  // longer: must be cut
   char used[MAX_PATH] = "";
   EXPECT_EQ(QueueTestMms(0xBEEF, "+4470", used, sizeof used), kTestMmsQueued);
@@ -83,53 +75,41 @@ TEST_F(RequestFilesTest, MmsRequestCopiesTheTemplateAndAddressesTheModemRoute) {
   EXPECT_EQ(ReadFileText(stores_.mmsQueue + "TESTBEEF.INI"), "[Recipients]\r\nRecip1=+4470/TYPE=VASP:zedsmslite\r\n");
 }
 
-TEST_F(RequestFilesTest, MmsRequestWithoutTemplate) {
-  DeleteFileA(templatePath_.c_str());
+TEST_F(RequestFilesTest, MmsRequestThatCannotBeMade) {
+  DeleteFileA(template_.c_str());
   char used[MAX_PATH] = "";
   EXPECT_EQ(QueueTestMms(2, "1", used, sizeof used), kTestMmsNoTemplate);
-  EXPECT_EQ(std::string(used), templatePath_) << "the path for the message";
+  EXPECT_EQ(std::string(used), template_) << "the path for the message";
   EXPECT_FALSE(FileExists(stores_.mmsQueue + "TEST0002.INI"));
   EXPECT_FALSE(FileExists(stores_.mmsQueue + "TEST0002.MMS"));
-}
 
-TEST_F(RequestFilesTest, MmsRequestWhoseMessageCannotBeCreated) {
-  WriteFileText(templatePath_, "mms");
-  ASSERT_TRUE(CreateDirectoryPath((stores_.mmsQueue + "TEST0003.MMS").c_str()));
-  char used[MAX_PATH];
+  WriteFileText(template_, "mms");
+  Block(stores_.mmsQueue + "TEST0003.MMS");
   EXPECT_EQ(QueueTestMms(3, "1", used, sizeof used), kTestMmsQueueError);
-  EXPECT_EQ(ReadFileText(stores_.mmsQueue + "TEST0003.INI"), "") << "the empty control file stays";
   EXPECT_TRUE(FileExists(stores_.mmsQueue + "TEST0003.INI"));
-}
+  EXPECT_EQ(ReadFileText(stores_.mmsQueue + "TEST0003.INI"), "") << "the empty control file stays";
 
-TEST_F(RequestFilesTest, MmsRequestWhoseControlFileCannotBeCreated) {
-  WriteFileText(templatePath_, "mms");
-  ASSERT_TRUE(CreateDirectoryPath((stores_.mmsQueue + "TEST0004.INI").c_str()));
-  char used[MAX_PATH];
+  Block(stores_.mmsQueue + "TEST0004.INI");
   EXPECT_EQ(QueueTestMms(4, "1", used, sizeof used), kTestMmsQueueError);
   EXPECT_FALSE(FileExists(stores_.mmsQueue + "TEST0004.MMS"));
-  // The template was closed again: it can be replaced.
-  EXPECT_TRUE(DeleteFileA(templatePath_.c_str()));
+  EXPECT_TRUE(DeleteFileA(template_.c_str())) << "the template was closed again";
 }
 
-TEST_F(RequestFilesTest, CopyFileBodyCutsTheDestination) {
+TEST_F(RequestFilesTest, CopyFileBodyCutsTheDestinationAndReportsAFailedWrite) {
   std::string from = dir_.File("from.bin");
   std::string to = dir_.File("to.bin");
   WriteFileText(from, "short");
   WriteFileText(to, "a much longer old content");
-  HANDLE source = CreateFileA(from.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  HANDLE target = CreateFileA(to.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(source, INVALID_HANDLE_VALUE);
-  ASSERT_NE(target, INVALID_HANDLE_VALUE);
-  EXPECT_TRUE(CopyFileBody(source, target));
-  CloseHandle(source);
-  CloseHandle(target);
+  for (DWORD targetAccess : {DWORD{GENERIC_WRITE}, DWORD{GENERIC_READ}}) {
+    HANDLE source = CreateFileA(from.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE target = CreateFileA(to.c_str(), targetAccess, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(source, INVALID_HANDLE_VALUE);
+    ASSERT_NE(target, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(CopyFileBody(source, target), targetAccess == GENERIC_WRITE);
+    CloseHandle(source);
+    CloseHandle(target);
+  }
   EXPECT_EQ(ReadFileText(to), "short");
-
-  source = CreateFileA(from.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  target = CreateFileA(to.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  EXPECT_FALSE(CopyFileBody(source, target)) << "a failed write is a failed copy";
-  CloseHandle(source);
-  CloseHandle(target);
 }
 
 }  // namespace

@@ -2,8 +2,21 @@
 
 #include <commctrl.h>
 
+#include <gtest/gtest.h>
+
 #include "common/text_util.h"
+#include "support/dialog_items.h"
 #include "support/window_driver.h"
+
+void WalkDialog(const std::string& caption, const std::function<void()>& show,
+                const std::function<void(HWND dialog)>& steps) {
+  WindowDriver driver(caption, [&](HWND dialog) {
+    steps(dialog);
+    Cancel(dialog);
+  });
+  show();
+  EXPECT_TRUE(driver.Appeared()) << caption;
+}
 
 int ItemCount(HWND list) { return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); }
 
@@ -22,26 +35,6 @@ std::vector<std::string> ColumnTexts(HWND list, int column) {
   int count = ItemCount(list);
   for (int i = 0; i < count; ++i) texts.push_back(CellText(list, i, column));
   return texts;
-}
-
-std::vector<std::string> HeaderTexts(HWND list) {
-  std::vector<std::string> texts;
-  HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
-  int count = static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
-  for (int i = 0; i < count; ++i) {
-    char text[128] = "";
-    LVCOLUMNA column = {};
-    column.mask = LVCF_TEXT;
-    column.pszText = text;
-    column.cchTextMax = sizeof text;
-    SendMessageA(list, LVM_GETCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
-    texts.push_back(text);
-  }
-  return texts;
-}
-
-int ColumnWidth(HWND list, int column) {
-  return static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0));
 }
 
 std::vector<int> SelectedItems(HWND list) {
@@ -100,12 +93,6 @@ bool ItemShown(HWND list, int item) {
   return item >= top && item < top + perPage;
 }
 
-std::string DialogItemText(HWND dialog, int id) {
-  char text[16384] = "";
-  GetDlgItemTextA(dialog, id, text, sizeof text);
-  return text;
-}
-
 namespace {
 
 struct NotepadSearch {
@@ -139,8 +126,6 @@ HWND WaitForNotepad(const std::string& fileName, DWORD timeoutMs) {
   WaitUntil([&] { return (found = FindNotepad(fileName)) != nullptr; }, timeoutMs);
   return found;
 }
-
-std::string WindowTitle(HWND window) { return InternalText(window); }
 
 bool CloseNotepad(HWND window) {
   PostMessageA(window, WM_CLOSE, 0, 0);

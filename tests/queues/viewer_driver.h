@@ -3,14 +3,18 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
+
+// Shows a modal dialog through show, runs the steps on it from a helper
+// thread once its caption appears, then closes it with Cancel.
+void WalkDialog(const std::string& caption, const std::function<void()>& show,
+                const std::function<void(HWND dialog)>& steps);
 
 int ItemCount(HWND list);
 std::string CellText(HWND list, int item, int column);
 std::vector<std::string> ColumnTexts(HWND list, int column);
-std::vector<std::string> HeaderTexts(HWND list);
-int ColumnWidth(HWND list, int column);
 std::vector<int> SelectedItems(HWND list);
 int FocusedItem(HWND list);
 // Clears the selection and selects these items (the first one focused).
@@ -22,12 +26,10 @@ void DoubleClickItem(HWND list, int item);
 // Items from the top one to the last one fully shown.
 bool ItemShown(HWND list, int item);
 int TopIndex(HWND list);
-std::string DialogItemText(HWND dialog, int id);
 
 // A Notepad window (of another process) whose title names the file; null
 // when none shows within the time.
 HWND WaitForNotepad(const std::string& fileName, DWORD timeoutMs);
-std::string WindowTitle(HWND window);
 // Closes it and waits until it is gone.
 bool CloseNotepad(HWND window);
 // Closes every Notepad window still open (a failed test must not leave one).
