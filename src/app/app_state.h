@@ -4,15 +4,9 @@
 
 extern const char kProductCaption[];
 
-constexpr size_t kModemNameChars = 250;
-
 struct ConsoleState {
   char helpDocumentPath[MAX_PATH];
   bool helpAvailable;
   bool quiet;
-  // Some page holds edits that are not saved yet.
-  bool configDirty;
-  // Copy of Modem1 of [SMSGW]; the Modem page updates it.
-  char currentModemName[kModemNameChars + 1];
 };
 extern ConsoleState g_console;

@@ -8,6 +8,7 @@
 #include "app/app_state.h"
 #include "app/command_line.h"
 #include "app/main_sheet.h"
+#include "app/sheet_context.h"
 #include "common/file_util.h"
 #include "common/text_util.h"
 #include "common/ui_util.h"
@@ -86,10 +87,10 @@ bool RunSwitchAction(SwitchAction action) {
   return true;
 }
 
-void ReadCurrentModemName() {
+void ReadCurrentModemName(SheetContext* sheet) {
   char modem[261];
   ReadIniText(g_configFiles.smsIni, "SMSGW", "Modem1", "", modem, sizeof modem);
-  CopyText(g_console.currentModemName, sizeof g_console.currentModemName, modem);
+  CopyText(sheet->currentModemName, sizeof sheet->currentModemName, modem);
 }
 
 bool ModemConfigured() {
@@ -118,10 +119,9 @@ int RunWithWinsock(const char* commandLine) {
 
   if (!LoadIconA(GetModuleHandleA(nullptr), "SMSGW"))
     ShowMessage(nullptr, "Error loading Icon", MB_OK, "Debug");
-  ReadCurrentModemName();
-
-  g_console.configDirty = false;
-  RunMainSheet();
+  SheetContext sheet;
+  ReadCurrentModemName(&sheet);
+  RunMainSheet(&sheet);
   OfferServiceActivation();
   return 0;
 }

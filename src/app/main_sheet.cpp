@@ -36,7 +36,7 @@ const SheetPage kMainSheetPages[7] = {
     {"DIALOG_DEBUGLOG", "Debug Logs", DebugLogPageProc},
 };
 
-void BuildPropertyPages(const SheetPage* pages, int count, PROPSHEETPAGEA* records) {
+void BuildPropertyPages(const SheetPage* pages, int count, PROPSHEETPAGEA* records, SheetContext* sheet) {
   for (int i = 0; i < count; ++i) {
     PROPSHEETPAGEA& record = records[i];
     record = {};
@@ -46,13 +46,14 @@ void BuildPropertyPages(const SheetPage* pages, int count, PROPSHEETPAGEA* recor
     record.pszTemplate = pages[i].templateName;
     record.pszTitle = pages[i].title;
     record.pfnDlgProc = pages[i].procedure;
+    record.lParam = reinterpret_cast<LPARAM>(sheet);
   }
 }
 
-INT_PTR RunMainSheet() {
+INT_PTR RunMainSheet(SheetContext* sheet) {
   constexpr int kPageCount = sizeof kMainSheetPages / sizeof kMainSheetPages[0];
   PROPSHEETPAGEA records[kPageCount];
-  BuildPropertyPages(kMainSheetPages, kPageCount, records);
+  BuildPropertyPages(kMainSheetPages, kPageCount, records, sheet);
   PROPSHEETHEADERA header = {};
   header.dwSize = sizeof header;
   header.dwFlags = PSH_PROPSHEETPAGE | PSH_USECALLBACK | PSH_USEICONID |

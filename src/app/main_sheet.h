@@ -1,6 +1,9 @@
 // The console's main window: a modal property sheet of seven pages.
 #pragma once
 #include <windows.h>
+#include <prsht.h>
+
+#include "app/sheet_context.h"
 
 struct SheetPage {
   const char* templateName;
@@ -11,7 +14,8 @@ struct SheetPage {
 // The pages in tab order.
 extern const SheetPage kMainSheetPages[7];
 
-// Fills the page records of a sheet; the Help flag only when help is available.
-void BuildPropertyPages(const SheetPage* pages, int count, PROPSHEETPAGEA* records);
+// Fills the page records of a sheet, each page given the sheet's context; the
+// Help flag only when help is available.
+void BuildPropertyPages(const SheetPage* pages, int count, PROPSHEETPAGEA* records, SheetContext* sheet);
 
-INT_PTR RunMainSheet();
+INT_PTR RunMainSheet(SheetContext* sheet);

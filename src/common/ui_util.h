@@ -2,6 +2,13 @@
 #pragma once
 #include <windows.h>
 
+// The small reads and writes of dialog items every page makes.
+inline bool IsChecked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+inline void CheckItem(HWND dialog, int id, bool on) { CheckDlgButton(dialog, id, on ? BST_CHECKED : BST_UNCHECKED); }
+inline void EnableItem(HWND dialog, int id, bool on) { EnableWindow(GetDlgItem(dialog, id), on); }
+// The answer to a notification, which a dialog procedure cannot return itself.
+inline void SetDialogResult(HWND dialog, LONG_PTR result) { SetWindowLongPtrA(dialog, DWLP_MSGRESULT, result); }
+
 // A message box titled with the product caption unless another title is given.
 int ShowMessage(HWND owner, const char* text, UINT flags, const char* caption = nullptr);
 

@@ -11,8 +11,6 @@
 #include "resources/page_ids.h"
 #include "services/rights.h"
 
-bool g_mmsSettingsTested = true;
-
 namespace {
 
 const char kSection[] = "ModemTest";
@@ -158,20 +156,21 @@ void DialAndHangUp(const GprsLinkLibrary& link, const TestParameters& parameters
 
 }  // namespace
 
-void TestGprsConnection(HWND page) {
+bool TestGprsConnection(HWND page) {
   TestParameters parameters = {};
   bool otherConnection = false;
-  if (!ReadPageSettings(page, &parameters, &otherConnection)) return;
+  if (!ReadPageSettings(page, &parameters, &otherConnection)) return false;
   char ini[MAX_PATH];
   ModemTestIniPath(ini);
   WriteParameters(ini, parameters, otherConnection);
+  bool passed = false;
   if (!IsVistaOrLater() || HasAdminRights() || ConfirmElevation()) {
     for (;;) {
       char result[kResultChars + 1];
       RunTestCopy(page, ini, result, sizeof result);
       if (!result[0]) break;
       if (ConnectionTestPassed(result)) {
-        g_mmsSettingsTested = true;
+        passed = true;
         ShowMessage(page, result, MB_OK | MB_ICONINFORMATION);
         break;
       }
@@ -179,6 +178,7 @@ void TestGprsConnection(HWND page) {
     }
   }
   DeleteFileA(ini);
+  return passed;
 }
 
 void ModemConnectionTest() {

@@ -5,13 +5,10 @@
 #pragma once
 #include <windows.h>
 
-// The MMS settings on the Modem page have passed the test, or the user chose
-// to save them untested. True at start; cleared when a tested setting changes.
-extern bool g_mmsSettingsTested;
-
 // The page side, from the Modem page: validates the settings, runs the copy
-// (with Retry while it fails) and always removes MODEMTEST.INI again.
-void TestGprsConnection(HWND page);
+// (with Retry while it fails) and always removes MODEMTEST.INI again. True
+// when the settings passed.
+bool TestGprsConnection(HWND page);
 
 // The elevated side: borrows the modem, dials, hangs up and writes Result.
 void ModemConnectionTest();

@@ -3,8 +3,8 @@
 #include <commctrl.h>
 #include <prsht.h>
 
-#include "app/app_state.h"
 #include "app/page_protocol.h"
+#include "app/sheet_context.h"
 #include "common/file_util.h"
 #include "common/text_util.h"
 #include "common/ui_util.h"
@@ -34,6 +34,7 @@ const char kUntestedQuestion[] =
     "Do you wish to test these settings before saving configuration changes?";
 
 struct ModemPageState {
+  SheetContext* sheet;
   // The controls are being filled: their notifications are no edits.
   bool loading;
 };
@@ -52,10 +53,8 @@ const MmsField kMmsFields[] = {
     {IDC_MODEM_MMS_URL, "MMSURL", "Server"},
 };
 
-ModemPageState* State(HWND page) { return reinterpret_cast<ModemPageState*>(GetWindowLongPtrA(page, DWLP_USER)); }
-bool Checked(HWND page, int id) { return IsDlgButtonChecked(page, id) == BST_CHECKED; }
-void Enable(HWND page, int id, bool on) { EnableWindow(GetDlgItem(page, id), on); }
-void SetResult(HWND page, LONG_PTR result) { SetWindowLongPtrA(page, DWLP_MSGRESULT, result); }
+ModemPageState* State(HWND page) { return DialogState<ModemPageState>(page); }
+SheetContext& Sheet(HWND page) { return *State(page)->sheet; }
 
 void ModemName(HWND page, char* name, size_t cap) { GetDlgItemTextA(page, IDC_MODEM_NAME, name, static_cast<int>(cap)); }
 
@@ -80,21 +79,25 @@ bool SelectExactEntry(HWND page, int id, const char* text) {
 }
 
 void EnableControls(HWND page) {
-  bool receiveSms = Checked(page, IDC_MODEM_RECEIVE_SMS);
-  bool sendMms = Checked(page, IDC_MODEM_SEND_MMS);
-  bool otherConnection = Checked(page, IDC_MODEM_USE_NETWORK_CONNECTION);
-  Enable(page, IDC_MODEM_SMS_STORAGE_LABEL, receiveSms);
-  Enable(page, IDC_MODEM_SMS_STORAGE, receiveSms);
-  for (int id = IDC_MODEM_LOOKUP_OPERATOR; id <= IDC_MODEM_TEST_CONNECTION; ++id) Enable(page, id, sendMms);
-  Enable(page, IDC_MODEM_RECEIVE_MMS, sendMms && receiveSms);
-  Enable(page, IDC_MODEM_NETWORK_CONNECTION_LABEL, otherConnection);
-  Enable(page, IDC_MODEM_NETWORK_CONNECTION, otherConnection);
+  bool receiveSms = IsChecked(page, IDC_MODEM_RECEIVE_SMS);
+  bool sendMms = IsChecked(page, IDC_MODEM_SEND_MMS);
+  bool otherConnection = IsChecked(page, IDC_MODEM_USE_NETWORK_CONNECTION);
+  EnableItem(page, IDC_MODEM_SMS_STORAGE_LABEL, receiveSms);
+  EnableItem(page, IDC_MODEM_SMS_STORAGE, receiveSms);
+  for (int id = IDC_MODEM_LOOKUP_OPERATOR; id <= IDC_MODEM_TEST_CONNECTION; ++id) EnableItem(page, id, sendMms);
+  EnableItem(page, IDC_MODEM_RECEIVE_MMS, sendMms && receiveSms);
+  EnableItem(page, IDC_MODEM_NETWORK_CONNECTION_LABEL, otherConnection);
+  EnableItem(page, IDC_MODEM_NETWORK_CONNECTION, otherConnection);
 }
 
 void MarkChanged(HWND page) {
-  if (State(page)->loading) return;
-  PropSheet_Changed(GetParent(page), page);
-  g_console.configDirty = true;
+  if (!State(page)->loading) MarkPageChanged(page, State(page)->sheet);
+}
+
+bool TestSettings(HWND page) {
+  bool passed = TestGprsConnection(page);
+  if (passed) Sheet(page).mmsSettingsTested = true;
+  return passed;
 }
 
 void CheckSmsAccess(HWND page, SmsAccess access) {
@@ -105,8 +108,8 @@ void CheckSmsAccess(HWND page, SmsAccess access) {
 }
 
 SmsAccess CheckedSmsAccess(HWND page) {
-  if (Checked(page, IDC_MODEM_SMS_ACCESS_GPRS)) return SmsAccess::kGprs;
-  if (Checked(page, IDC_MODEM_SMS_ACCESS_GSM)) return SmsAccess::kGsm;
+  if (IsChecked(page, IDC_MODEM_SMS_ACCESS_GPRS)) return SmsAccess::kGprs;
+  if (IsChecked(page, IDC_MODEM_SMS_ACCESS_GSM)) return SmsAccess::kGsm;
   return SmsAccess::kDefault;
 }
 
@@ -119,10 +122,10 @@ void LoadModemSection(HWND page, const char* modem) {
   SetDlgItemTextA(page, IDC_MODEM_PIN, value);
   ReadIniText(ini, section, "ReceiveTo", "", value, sizeof value);
   SendDlgItemMessageA(page, IDC_MODEM_SMS_STORAGE, CB_SETCURSEL, StorageIndexOfValue(value), 0);
-  CheckDlgButton(page, IDC_MODEM_RECEIVE_SMS, ReadIniSwitch(ini, section, "ReceiveSMS", "Yes") ? BST_CHECKED : BST_UNCHECKED);
+  CheckItem(page, IDC_MODEM_RECEIVE_SMS, ReadIniSwitch(ini, section, "ReceiveSMS", "Yes"));
   ReadIniText(ini, section, "SMSAccess", "", value, sizeof value);
   CheckSmsAccess(page, SmsAccessOfValue(value));
-  CheckDlgButton(page, IDC_MODEM_RECEIVE_MMS, ReadIniSwitch(ini, section, "ReceiveMMS", "No") ? BST_CHECKED : BST_UNCHECKED);
+  CheckItem(page, IDC_MODEM_RECEIVE_MMS, ReadIniSwitch(ini, section, "ReceiveMMS", "No"));
   for (const MmsField& field : kMmsFields) {
     ReadIniText(ini, section, field.key, "", value, sizeof value);
     SetDlgItemTextA(page, field.id, value);
@@ -131,7 +134,7 @@ void LoadModemSection(HWND page, const char* modem) {
   char standard[kModemConnectionPrefixLength + kModemChoiceCapacity];
   FormatText(standard, sizeof standard, "%s%s", kModemConnectionPrefix, modem);
   if (value[0] && !EqualsNoCase(value, standard) && SelectExactEntry(page, IDC_MODEM_NETWORK_CONNECTION, value))
-    CheckDlgButton(page, IDC_MODEM_USE_NETWORK_CONNECTION, BST_CHECKED);
+    CheckItem(page, IDC_MODEM_USE_NETWORK_CONNECTION, true);
 }
 
 void Load(HWND page) {
@@ -146,17 +149,17 @@ void Load(HWND page) {
   ReadIniText(g_configFiles.smsIni, "SMSGW", "Modem1", "", modem, sizeof modem);
   if (!IsModemConnectionName(modem)) modem[0] = '\0';
   SetDlgItemTextA(page, IDC_MODEM_NAME, modem);
-  CopyText(g_console.currentModemName, sizeof g_console.currentModemName, modem);
+  CopyText(Sheet(page).currentModemName, sizeof Sheet(page).currentModemName, modem);
   // What a section without these keys reads as, for a modem still to be chosen too.
   CheckSmsAccess(page, SmsAccess::kDefault);
-  CheckDlgButton(page, IDC_MODEM_RECEIVE_SMS, BST_CHECKED);
+  CheckItem(page, IDC_MODEM_RECEIVE_SMS, true);
   if (modem[0]) LoadModemSection(page, modem);
 
   bool hasUrl = GetWindowTextLengthA(GetDlgItem(page, IDC_MODEM_MMS_URL)) > 0;
-  CheckDlgButton(page, IDC_MODEM_SEND_MMS, hasUrl ? BST_CHECKED : BST_UNCHECKED);
+  CheckItem(page, IDC_MODEM_SEND_MMS, hasUrl);
   EnableControls(page);
   if (!IsWindowEnabled(GetDlgItem(page, IDC_MODEM_RECEIVE_MMS)))
-    CheckDlgButton(page, IDC_MODEM_RECEIVE_MMS, BST_UNCHECKED);
+    CheckItem(page, IDC_MODEM_RECEIVE_MMS, false);
   State(page)->loading = false;
 }
 
@@ -169,12 +172,12 @@ void ChangeModem(HWND page) {
   char shown[kModemChoiceCapacity];
   ModemName(page, shown, sizeof shown);
   if (!EqualsNoCase(name, shown)) {
-    CopyText(g_console.currentModemName, sizeof g_console.currentModemName, name);
+    CopyText(Sheet(page).currentModemName, sizeof Sheet(page).currentModemName, name);
     SetDlgItemTextA(page, IDC_MODEM_NAME, name);
     MarkChanged(page);
-    g_mmsSettingsTested = false;
+    Sheet(page).mmsSettingsTested = false;
     // Another connection chosen for the old modem is not this one's.
-    CheckDlgButton(page, IDC_MODEM_USE_NETWORK_CONNECTION, BST_UNCHECKED);
+    CheckItem(page, IDC_MODEM_USE_NETWORK_CONNECTION, false);
     EnableControls(page);
   }
   char typed[kTextChars + 1];
@@ -189,18 +192,19 @@ void LookupOperatorSettings(HWND page) {
   char values[5][kOperatorFieldSize] = {};
   if (!ChooseOperatorSettings(page, values[0], values[1], values[2], values[3], values[4])) return;
   for (int i = 0; i < 4; ++i)
-    if (SetDlgItemTextIfChanged(page, kMmsFields[i].id, values[i])) g_mmsSettingsTested = false;
+    if (SetDlgItemTextIfChanged(page, kMmsFields[i].id, values[i])) Sheet(page).mmsSettingsTested = false;
   SetDlgItemTextA(page, IDC_MODEM_MMS_URL, values[4]);
 }
 
 // Untested MMS settings: offers the test first. False when the user cancelled.
 bool OfferUntestedSettingsTest(HWND page) {
-  if (!Checked(page, IDC_MODEM_SEND_MMS) || g_mmsSettingsTested) return true;
+  SheetContext& sheet = Sheet(page);
+  if (!IsChecked(page, IDC_MODEM_SEND_MMS) || sheet.mmsSettingsTested) return true;
   int answer = ShowMessage(page, kUntestedQuestion, MB_YESNOCANCEL | MB_ICONQUESTION);
   if (answer == IDYES)
-    TestGprsConnection(page);
+    TestSettings(page);
   else if (answer == IDNO)
-    g_mmsSettingsTested = true;
+    sheet.mmsSettingsTested = true;
   return answer == IDYES || answer == IDNO;
 }
 
@@ -218,7 +222,7 @@ void WriteDataConnection(HWND page, const char* modem, const char* section, cons
   SelectedEntry(page, IDC_MODEM_NETWORK_CONNECTION, entry, sizeof entry);
   char useModem[kTextChars + 1];
   char profile[kModemConnectionPrefixLength + kTextChars + 1];
-  ChooseDataConnection(Checked(page, IDC_MODEM_USE_NETWORK_CONNECTION), entry, modem, useModem, sizeof useModem,
+  ChooseDataConnection(IsChecked(page, IDC_MODEM_USE_NETWORK_CONNECTION), entry, modem, useModem, sizeof useModem,
                        profile, sizeof profile);
   const char* files[] = {g_configFiles.smsIni, routeIni};
   const char* sections[] = {section, kVaspSection};
@@ -235,15 +239,15 @@ void WriteSmsSettings(HWND page, const char* section) {
   WriteIniTextOrRemove(ini, section, "PIN", pin);
   LRESULT storage = SendDlgItemMessageA(page, IDC_MODEM_SMS_STORAGE, CB_GETCURSEL, 0, 0);
   WriteIniTextOrRemove(ini, section, "ReceiveTo", StorageValueOfIndex(static_cast<int>(storage)));
-  WriteIniYesNo(ini, section, "ReceiveSMS", Checked(page, IDC_MODEM_RECEIVE_SMS));
+  WriteIniYesNo(ini, section, "ReceiveSMS", IsChecked(page, IDC_MODEM_RECEIVE_SMS));
   WriteIniTextOrRemove(ini, section, "SMSAccess", SmsAccessValue(CheckedSmsAccess(page)));
-  WriteIniYesNo(ini, section, "ReceiveMMS", Checked(page, IDC_MODEM_RECEIVE_MMS));
+  WriteIniYesNo(ini, section, "ReceiveMMS", IsChecked(page, IDC_MODEM_RECEIVE_MMS));
 }
 
 // Without MMS over the modem the route goes; the modem's own MMS keys stay,
 // so the settings come back when MMS is switched on again.
 void WriteMmsSettings(HWND page, const char* section, const char* routeIni) {
-  if (!Checked(page, IDC_MODEM_SEND_MMS)) {
+  if (!IsChecked(page, IDC_MODEM_SEND_MMS)) {
     WritePrivateProfileStringA(kVaspSection, nullptr, nullptr, routeIni);
     return;
   }
@@ -276,11 +280,12 @@ void WriteSettings(HWND page, const char* modem) {
 
 // False when the apply is refused.
 bool Apply(HWND page) {
-  bool wasDirty = g_console.configDirty;
-  g_console.configDirty = false;
+  SheetContext& sheet = Sheet(page);
+  bool wasDirty = sheet.configDirty;
+  sheet.configDirty = false;
   if (!OfferUntestedSettingsTest(page)) {
     // Nothing was saved: the sheet must still warn before the edits are dropped.
-    g_console.configDirty = wasDirty;
+    sheet.configDirty = wasDirty;
     return false;
   }
   char modem[kModemChoiceCapacity];
@@ -303,19 +308,18 @@ bool WizardNext(HWND page) {
     AskForModem(page);
     return false;
   }
-  if (Checked(page, IDC_MODEM_SEND_MMS)) {
-    g_mmsSettingsTested = false;
-    TestGprsConnection(page);
-    if (!g_mmsSettingsTested) return false;
+  if (IsChecked(page, IDC_MODEM_SEND_MMS)) {
+    Sheet(page).mmsSettingsTested = false;
+    if (!TestSettings(page)) return false;
   }
   return Apply(page);
 }
 
 void OnUseNetworkConnection(HWND page) {
   MarkChanged(page);
-  if (Checked(page, IDC_MODEM_USE_NETWORK_CONNECTION)) {
+  if (IsChecked(page, IDC_MODEM_USE_NETWORK_CONNECTION)) {
     char own[kModemConnectionPrefixLength + kModemNameChars + 1];
-    FormatText(own, sizeof own, "%s%s", kModemConnectionPrefix, g_console.currentModemName);
+    FormatText(own, sizeof own, "%s%s", kModemConnectionPrefix, Sheet(page).currentModemName);
     SelectExactEntry(page, IDC_MODEM_NETWORK_CONNECTION, own);
   }
   EnableControls(page);
@@ -333,7 +337,7 @@ void OnCommand(HWND page, int id, int code) {
     case IDC_MODEM_WAP_GATEWAY:
       if (code == EN_CHANGE && !State(page)->loading) {
         MarkChanged(page);
-        g_mmsSettingsTested = false;
+        Sheet(page).mmsSettingsTested = false;
       }
       break;
     case IDC_MODEM_SMS_ACCESS_DEFAULT:
@@ -363,7 +367,7 @@ void OnCommand(HWND page, int id, int code) {
       if (code == BN_CLICKED) LookupOperatorSettings(page);
       break;
     case IDC_MODEM_TEST_CONNECTION:
-      if (code == BN_CLICKED) TestGprsConnection(page);
+      if (code == BN_CLICKED) TestSettings(page);
       break;
   }
 }
@@ -372,21 +376,21 @@ bool OnNotify(HWND page, const NMHDR* header) {
   switch (header->code) {
     case PSN_SETACTIVE:
       PropSheet_SetWizButtons(GetParent(page), PSWIZB_BACK | PSWIZB_NEXT);
-      SetResult(page, 0);
+      SetDialogResult(page, 0);
       return true;
     case PSN_KILLACTIVE: {
       bool mayLeave = MayLeave(page);
-      SetResult(page, mayLeave ? FALSE : TRUE);
+      SetDialogResult(page, mayLeave ? FALSE : TRUE);
       return true;
     }
     case PSN_APPLY: {
       bool applied = Apply(page);
-      SetResult(page, applied ? PSNRET_NOERROR : PSNRET_INVALID_NOCHANGEPAGE);
+      SetDialogResult(page, applied ? PSNRET_NOERROR : PSNRET_INVALID_NOCHANGEPAGE);
       return true;
     }
     case PSN_WIZNEXT: {
       bool next = WizardNext(page);
-      SetResult(page, next ? 0 : -1);
+      SetDialogResult(page, next ? 0 : -1);
       return true;
     }
   }
@@ -406,25 +410,22 @@ bool OtherConnectionChosen(HWND page, char* entry, size_t cap) {
   char modem[kModemChoiceCapacity];
   ModemName(page, modem, sizeof modem);
   SelectedEntry(page, IDC_MODEM_NETWORK_CONNECTION, entry, cap);
-  return UsesOtherConnection(Checked(page, IDC_MODEM_USE_NETWORK_CONNECTION), entry, modem);
+  return UsesOtherConnection(IsChecked(page, IDC_MODEM_USE_NETWORK_CONNECTION), entry, modem);
 }
 
 INT_PTR CALLBACK ModemPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+  ModemPageState* state = AttachedPageState<ModemPageState>(page, message, lParam);
+  if (!state) return FALSE;
   switch (message) {
     case WM_INITDIALOG:
-      SetWindowLongPtrA(page, DWLP_USER, reinterpret_cast<LONG_PTR>(new ModemPageState{true}));
       Load(page);
       return TRUE;
-    case WM_DESTROY:
-      delete State(page);
-      SetWindowLongPtrA(page, DWLP_USER, 0);
-      return FALSE;
     case WM_COMMAND:
-      if (State(page)) OnCommand(page, LOWORD(wParam), HIWORD(wParam));
+      OnCommand(page, LOWORD(wParam), HIWORD(wParam));
       return TRUE;
     case WM_NOTIFY:
       if (OnNotify(page, reinterpret_cast<NMHDR*>(lParam))) return TRUE;
       break;
   }
-  return HandlePageProtocol(page, message, wParam, lParam, kModemProtocol);
+  return HandlePageProtocol(page, message, wParam, lParam, kModemProtocol, state->sheet);
 }

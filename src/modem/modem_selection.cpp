@@ -4,6 +4,7 @@
 #include <prsht.h>
 
 #include "app/page_protocol.h"
+#include "app/sheet_context.h"
 #include "common/text_util.h"
 #include "common/ui_util.h"
 #include "config/config_files.h"
@@ -158,6 +159,10 @@ bool StoreTestedModem(HWND page) {
 
 const PageProtocol kSelectModemProtocol = {CancelRule::LetCancel, false};
 
+struct SelectModemPageState {
+  SheetContext* sheet;
+};
+
 }  // namespace
 
 INT_PTR ShowAddModemDialog(HWND owner, char* choice) {
@@ -167,6 +172,8 @@ INT_PTR ShowAddModemDialog(HWND owner, char* choice) {
 }
 
 INT_PTR CALLBACK SelectModemPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+  SelectModemPageState* state = AttachedPageState<SelectModemPageState>(page, message, lParam);
+  if (!state) return FALSE;
   switch (message) {
     case WM_INITDIALOG:
       FillWithConfiguredModem(page);
@@ -188,15 +195,15 @@ INT_PTR CALLBACK SelectModemPageProc(HWND page, UINT message, WPARAM wParam, LPA
       const NMHDR* header = reinterpret_cast<NMHDR*>(lParam);
       if (header->code == PSN_SETACTIVE) {
         PropSheet_SetWizButtons(GetParent(page), PSWIZB_NEXT);
-        SetWindowLongPtrA(page, DWLP_MSGRESULT, 0);
+        SetDialogResult(page, 0);
         return TRUE;
       }
       if (header->code == PSN_WIZNEXT) {
-        SetWindowLongPtrA(page, DWLP_MSGRESULT, StoreTestedModem(page) ? 0 : -1);
+        SetDialogResult(page, StoreTestedModem(page) ? 0 : -1);
         return TRUE;
       }
       break;
     }
   }
-  return HandlePageProtocol(page, message, wParam, lParam, kSelectModemProtocol);
+  return HandlePageProtocol(page, message, wParam, lParam, kSelectModemProtocol, state->sheet);
 }

@@ -7,3 +7,11 @@ ClockTable g_clock = kSystemClock;
 
 ClockTable& Clock() { return g_clock; }
 const ClockTable& SystemClock() { return kSystemClock; }
+
+ULONGLONG ClockSeconds() {
+  SYSTEMTIME now;
+  g_clock.localTime(&now);
+  FILETIME time;
+  if (!SystemTimeToFileTime(&now, &time)) return 0;
+  return ((static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime) / 10000000u;
+}

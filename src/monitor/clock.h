@@ -9,3 +9,6 @@ struct ClockTable {
 
 ClockTable& Clock();
 const ClockTable& SystemClock();
+
+// The clock's local time as a count of seconds, for measuring intervals.
+ULONGLONG ClockSeconds();

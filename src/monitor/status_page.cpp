@@ -4,16 +4,15 @@
 #include <commdlg.h>
 #include <prsht.h>
 
-#include <ctime>
-
-#include "app/app_state.h"
 #include "app/page_protocol.h"
+#include "app/sheet_context.h"
 #include "common/file_viewer.h"
 #include "common/text_util.h"
 #include "common/ui_util.h"
 #include "config/config_files.h"
 #include "config/gwcore_api.h"
 #include "config/value_rules.h"
+#include "monitor/clock.h"
 #include "monitor/event_log_dialog.h"
 #include "monitor/stat_files.h"
 #include "queues/queue_scanners.h"
@@ -34,9 +33,10 @@ const PageProtocol kStatusProtocol = {CancelRule::AskWhenDirtyOrSiblingsChanged,
 const char kActive[] = "Service is Active";
 
 // Queues are counted at most every 10 seconds, across every instance of the page.
-time_t g_lastQueueCount = 0;
+ULONGLONG g_lastQueueCount = 0;
 
 struct StatusPageState {
+  SheetContext* sheet;
   bool smsQueueAlert;
   bool mmsQueueAlert;
   bool infoAlert;
@@ -64,7 +64,7 @@ const CounterRow kCounterRows[] = {
      IDC_STATUS_MMS_RECEIVED_LAST30},
 };
 
-StatusPageState* State(HWND page) { return reinterpret_cast<StatusPageState*>(GetWindowLongPtrA(page, DWLP_USER)); }
+StatusPageState* State(HWND page) { return DialogState<StatusPageState>(page); }
 
 void ShowNumber(HWND page, int control, unsigned value, const char* zeroText) {
   char text[16];
@@ -87,8 +87,9 @@ void ShowQueue(HWND page, unsigned count, unsigned alertSize, int countControl, 
 }
 
 void RefreshQueues(HWND page, StatusPageState* state) {
-  time_t now = time(nullptr);
-  if (now - g_lastQueueCount < kQueueCountSeconds) return;
+  ULONGLONG now = ClockSeconds();
+  // A clock set back counts at once.
+  if (g_lastQueueCount && now >= g_lastQueueCount && now - g_lastQueueCount < kQueueCountSeconds) return;
   unsigned alertSize = ReadIniNumber(g_configFiles.smsIni, "SMSGW", "AlertEMailQueueSize", "100");
   ShowQueue(page, CountOutboundSmsQueue(), alertSize, IDC_STATUS_SMS_QUEUE_COUNT, IDC_STATUS_SMS_QUEUE_LABEL,
             &state->smsQueueAlert);
@@ -186,8 +187,8 @@ void RefreshServiceButtons(HWND page, const StatusPageState* state, const Servic
                            const ServiceState& mms) {
   bool installed = sms.installed && mms.installed;
   bool bothRunning = sms.running && mms.running;
-  if (!state->serviceActionInProgress && (IsDlgButtonChecked(page, IDC_STATUS_RUN_AS_SERVICE) == BST_CHECKED) != installed)
-    CheckDlgButton(page, IDC_STATUS_RUN_AS_SERVICE, installed ? BST_CHECKED : BST_UNCHECKED);
+  if (!state->serviceActionInProgress && (IsChecked(page, IDC_STATUS_RUN_AS_SERVICE)) != installed)
+    CheckItem(page, IDC_STATUS_RUN_AS_SERVICE, installed);
   EnableWindow(GetDlgItem(page, IDC_STATUS_STOP), installed && bothRunning);
   EnableWindow(GetDlgItem(page, IDC_STATUS_START), installed && !bothRunning);
 }
@@ -220,7 +221,7 @@ void UnderBusyCursor(Operation operation) {
 void OnRunAsService(HWND page) {
   StatusPageState* state = State(page);
   state->serviceActionInProgress = true;
-  if (IsDlgButtonChecked(page, IDC_STATUS_RUN_AS_SERVICE) == BST_CHECKED) {
+  if (IsChecked(page, IDC_STATUS_RUN_AS_SERVICE)) {
     if (SaveBeforeService(page)) UnderBusyCursor(InstallServices);
   } else if (ShowMessage(page, "Are you sure?", MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2, "Remove Service") ==
              IDYES) {
@@ -230,12 +231,12 @@ void OnRunAsService(HWND page) {
 }
 
 void OnStart(HWND page) {
-  if (IsDlgButtonChecked(page, IDC_STATUS_RUN_AS_SERVICE) != BST_CHECKED) return;
+  if (!IsChecked(page, IDC_STATUS_RUN_AS_SERVICE)) return;
   if (SaveBeforeService(page)) UnderBusyCursor(StartServices);
 }
 
 void OnStop(HWND page) {
-  if (IsDlgButtonChecked(page, IDC_STATUS_RUN_AS_SERVICE) == BST_CHECKED) UnderBusyCursor(StopServices);
+  if (IsChecked(page, IDC_STATUS_RUN_AS_SERVICE)) UnderBusyCursor(StopServices);
 }
 
 void OnViewLogFiles(HWND page) {
@@ -296,25 +297,24 @@ INT_PTR OnStaticColour(HWND page, HDC dc, HWND control) {
 }  // namespace
 
 INT_PTR CALLBACK StatusPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+  StatusPageState* state = AttachedPageState<StatusPageState>(page, message, lParam);
+  if (!state) return FALSE;
   switch (message) {
     case WM_INITDIALOG:
-      SetWindowLongPtrA(page, DWLP_USER, reinterpret_cast<LONG_PTR>(new StatusPageState{}));
       SetTimer(page, kRefreshTimer, kRefreshMs, nullptr);
       Refresh(page);
       return TRUE;
     case WM_DESTROY:
       KillTimer(page, kRefreshTimer);
-      delete State(page);
-      SetWindowLongPtrA(page, DWLP_USER, 0);
       return FALSE;
     case WM_TIMER:
-      if (wParam == kRefreshTimer && State(page)) Refresh(page);
+      if (wParam == kRefreshTimer) Refresh(page);
       return TRUE;
     case WM_CTLCOLORSTATIC:
       return OnStaticColour(page, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_COMMAND:
-      if (HIWORD(wParam) == BN_CLICKED && State(page) && OnCommand(page, LOWORD(wParam))) return TRUE;
+      if (HIWORD(wParam) == BN_CLICKED && OnCommand(page, LOWORD(wParam))) return TRUE;
       break;
   }
-  return HandlePageProtocol(page, message, wParam, lParam, kStatusProtocol);
+  return HandlePageProtocol(page, message, wParam, lParam, kStatusProtocol, state->sheet);
 }

@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include "app/page_protocol.h"
+#include "app/sheet_context.h"
 #include "common/text_util.h"
 #include "common/ui_util.h"
 #include "config/config_files.h"
@@ -14,8 +15,6 @@
 #include "queues/request_files.h"
 #include "resources/page_ids.h"
 #include "services/service_control.h"
-
-TestMessageState g_testMessages;
 
 namespace {
 
@@ -30,6 +29,12 @@ const char kSent[] = "Status:  OK -- Message Sent";
 const char kFailed[] = "Status:  ERROR";
 // The gateway's own modem route, which the test MMS is addressed to.
 const char kModemRoute[] = "zedsmslite";
+
+struct TestMessagePageState {
+  SheetContext* sheet;
+};
+
+TestMessageState& Tests(HWND page) { return DialogState<TestMessagePageState>(page)->sheet->testMessages; }
 
 bool Exists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
 
@@ -53,16 +58,16 @@ void ShowStatus(HWND page, int statusControl, const char* status, int detailCont
 
 void TestName(DWORD testId, char* name, size_t cap) { FormatText(name, cap, "TEST%04X", static_cast<unsigned>(testId & 0xFFFFu)); }
 
-void SmsRequestPath(char* path) {
+void SmsRequestPath(const TestMessageState& tests, char* path) {
   char root[MAX_PATH];
   GetQueueDirectory(root);
-  TestRequestPath(root, g_testMessages.smsTestId, ".REQ", path, MAX_PATH);
+  TestRequestPath(root, tests.smsTestId, ".REQ", path, MAX_PATH);
 }
 
-void MmsRequestPath(const char* extension, char* path) {
+void MmsRequestPath(const TestMessageState& tests, const char* extension, char* path) {
   char queue[MAX_PATH];
   GetVaspQueueDirectory(queue);
-  TestRequestPath(queue, g_testMessages.mmsTestId, extension, path, MAX_PATH);
+  TestRequestPath(queue, tests.mmsTestId, extension, path, MAX_PATH);
 }
 
 // Reads the next line from the file's position (size at most kMostLogLineBytes)
@@ -163,10 +168,11 @@ void FinishTest(HWND page, const TestKind& kind, DWORD testId, bool* pending, bo
 }
 
 void FollowSms(HWND page) {
+  TestMessageState& tests = Tests(page);
   char request[MAX_PATH];
-  SmsRequestPath(request);
+  SmsRequestPath(tests, request);
   if (!Exists(request)) {
-    FinishTest(page, kSmsTest, g_testMessages.smsTestId, &g_testMessages.smsPending, &g_testMessages.smsDone);
+    FinishTest(page, kSmsTest, tests.smsTestId, &tests.smsPending, &tests.smsDone);
     return;
   }
   char modem[261];
@@ -177,79 +183,84 @@ void FollowSms(HWND page) {
 }
 
 void FollowMms(HWND page) {
+  TestMessageState& tests = Tests(page);
   char message[MAX_PATH];
-  MmsRequestPath(".MMS", message);
+  MmsRequestPath(tests, ".MMS", message);
   if (!Exists(message)) {
-    FinishTest(page, kMmsTest, g_testMessages.mmsTestId, &g_testMessages.mmsPending, &g_testMessages.mmsDone);
+    FinishTest(page, kMmsTest, tests.mmsTestId, &tests.mmsPending, &tests.mmsDone);
     return;
   }
   char error[kErrorTextBytes + 1];
   ReadRouteError(kModemRoute, error);
   char control[MAX_PATH];
-  MmsRequestPath(".INI", control);
+  MmsRequestPath(tests, ".INI", control);
   ShowQueuedTest(page, kMmsTest, error, control);
 }
 
-bool TestPending() { return g_testMessages.smsPending || g_testMessages.mmsPending; }
+bool TestPending(const TestMessageState& tests) { return tests.smsPending || tests.mmsPending; }
 
 void ShowCancelButton(HWND page) {
-  ShowWindow(GetDlgItem(page, IDC_TESTMSG_CANCEL), TestPending() ? SW_SHOW : SW_HIDE);
+  ShowWindow(GetDlgItem(page, IDC_TESTMSG_CANCEL), TestPending(Tests(page)) ? SW_SHOW : SW_HIDE);
 }
 
 // Finish only once a test has left the queue and none is in flight. Has no
 // effect outside the wizard.
 void RequestWizardButtons(HWND page) {
-  if (!g_testMessages.pageActive) return;
-  bool finish = !TestPending() && (g_testMessages.smsDone || g_testMessages.mmsDone);
+  const TestMessageState& tests = Tests(page);
+  if (!tests.pageActive) return;
+  bool finish = !TestPending(tests) && (tests.smsDone || tests.mmsDone);
   PropSheet_SetWizButtons(GetParent(page), PSWIZB_BACK | (finish ? PSWIZB_FINISH : PSWIZB_DISABLEDFINISH));
 }
 
 void UpdateControls(HWND page) {
+  const TestMessageState& tests = Tests(page);
   ServiceState sms, mms;
   QueryGatewayServices(&sms, &mms);
   bool smsReady = Active(sms);
-  EnableWindow(GetDlgItem(page, IDC_TESTMSG_WEB_TEST), smsReady);
-  EnableWindow(GetDlgItem(page, IDC_TESTMSG_PHONE), smsReady && !g_testMessages.smsPending);
+  EnableItem(page, IDC_TESTMSG_WEB_TEST, smsReady);
+  EnableItem(page, IDC_TESTMSG_PHONE, smsReady && !tests.smsPending);
   char number[kPhoneChars];
   bool valid = smsReady && ReadPhoneNumber(page, number);
-  EnableWindow(GetDlgItem(page, IDC_TESTMSG_SEND_SMS), valid && !g_testMessages.smsPending);
-  EnableWindow(GetDlgItem(page, IDC_TESTMSG_SEND_MMS), valid && !g_testMessages.mmsPending && Active(mms));
+  EnableItem(page, IDC_TESTMSG_SEND_SMS, valid && !tests.smsPending);
+  EnableItem(page, IDC_TESTMSG_SEND_MMS, valid && !tests.mmsPending && Active(mms));
   ShowCancelButton(page);
 }
 
 void Tick(HWND page) {
   UpdateControls(page);
-  if (g_testMessages.smsPending) FollowSms(page);
-  if (g_testMessages.mmsPending) FollowMms(page);
+  if (Tests(page).smsPending) FollowSms(page);
+  if (Tests(page).mmsPending) FollowMms(page);
   RequestWizardButtons(page);
 }
 
 void OnPhoneEdited(HWND page) {
   char number[kPhoneChars];
   bool valid = ReadPhoneNumber(page, number);
-  EnableWindow(GetDlgItem(page, IDC_TESTMSG_SEND_SMS), valid);
-  EnableWindow(GetDlgItem(page, IDC_TESTMSG_SEND_MMS), valid);
+  EnableItem(page, IDC_TESTMSG_SEND_SMS, valid);
+  EnableItem(page, IDC_TESTMSG_SEND_MMS, valid);
 }
 
 void OnSendSms(HWND page) {
   char number[kPhoneChars];
   // A test still in flight keeps its id: a second one would orphan it.
-  if (!ReadPhoneNumber(page, number) || g_testMessages.smsPending) return;
+  TestMessageState& tests = Tests(page);
+  if (!ReadPhoneNumber(page, number) || tests.smsPending) return;
   MakeServiceActive(IsSmsServiceInstalled, IsSmsServiceRunning);
   DWORD testId = GetTickCount();
   if (!QueueTestSms(testId, number)) {
     ShowMessage(page, "Error creating SMS request file in queue", MB_OK | MB_ICONERROR);
     return;
   }
-  g_testMessages.smsTestId = testId;
-  g_testMessages.smsPending = true;
+  tests.smsTestId = testId;
+  tests.smsPending = true;
   ShowStatus(page, IDC_TESTMSG_SMS_STATUS, kWaiting, IDC_TESTMSG_SMS_DETAIL, "");
   UpdateControls(page);
 }
 
 void OnSendMms(HWND page) {
   char number[kPhoneChars];
-  if (!ReadPhoneNumber(page, number) || g_testMessages.mmsPending) return;
+  TestMessageState& tests = Tests(page);
+  if (!ReadPhoneNumber(page, number) || tests.mmsPending) return;
   MakeServiceActive(IsMmsServiceInstalled, IsMmsServiceRunning);
   DWORD testId = GetTickCount();
   char templatePath[MAX_PATH];
@@ -263,8 +274,8 @@ void OnSendMms(HWND page) {
     case kTestMmsQueued:
       break;
   }
-  g_testMessages.mmsTestId = testId;
-  g_testMessages.mmsPending = true;
+  tests.mmsTestId = testId;
+  tests.mmsPending = true;
   ShowStatus(page, IDC_TESTMSG_MMS_STATUS, kWaiting, IDC_TESTMSG_MMS_DETAIL, "");
   UpdateControls(page);
 }
@@ -282,19 +293,19 @@ void DeleteQueuedFiles(const char* const* paths, size_t count) {
 }
 
 // The next tick finds the requests gone and ends the tests; the logs hold nothing about them.
-void OnCancel() {
+void OnCancel(const TestMessageState& tests) {
   HCURSOR previous = BeginBusyCursor();
-  if (g_testMessages.smsPending) {
+  if (tests.smsPending) {
     char request[MAX_PATH];
-    SmsRequestPath(request);
+    SmsRequestPath(tests, request);
     const char* paths[] = {request};
     DeleteQueuedFiles(paths, 1);
   }
-  if (g_testMessages.mmsPending) {
+  if (tests.mmsPending) {
     char message[MAX_PATH];
     char control[MAX_PATH];
-    MmsRequestPath(".MMS", message);
-    MmsRequestPath(".INI", control);
+    MmsRequestPath(tests, ".MMS", message);
+    MmsRequestPath(tests, ".INI", control);
     const char* paths[] = {message, control};
     DeleteQueuedFiles(paths, 2);
   }
@@ -317,7 +328,7 @@ void OnCommand(HWND page, int control) {
   switch (control) {
     case IDC_TESTMSG_SEND_SMS: OnSendSms(page); break;
     case IDC_TESTMSG_SEND_MMS: OnSendMms(page); break;
-    case IDC_TESTMSG_CANCEL: OnCancel(); break;
+    case IDC_TESTMSG_CANCEL: OnCancel(Tests(page)); break;
     case IDC_TESTMSG_WEB_TEST: OnWebTest(page); break;
   }
 }
@@ -325,12 +336,12 @@ void OnCommand(HWND page, int control) {
 void OnNotify(HWND page, const NMHDR* header) {
   switch (header->code) {
     case PSN_SETACTIVE:
-      g_testMessages.pageActive = true;
+      Tests(page).pageActive = true;
       RequestWizardButtons(page);
       ShowCancelButton(page);
       break;
     case PSN_KILLACTIVE:
-      g_testMessages.pageActive = false;
+      Tests(page).pageActive = false;
       break;
   }
 }
@@ -338,6 +349,8 @@ void OnNotify(HWND page, const NMHDR* header) {
 }  // namespace
 
 INT_PTR CALLBACK TestMessagePageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+  TestMessagePageState* state = AttachedPageState<TestMessagePageState>(page, message, lParam);
+  if (!state) return FALSE;
   switch (message) {
     case WM_INITDIALOG:
       SendDlgItemMessageA(page, IDC_TESTMSG_PHONE, EM_LIMITTEXT, kPhoneChars - 1, 0);
@@ -360,5 +373,5 @@ INT_PTR CALLBACK TestMessagePageProc(HWND page, UINT message, WPARAM wParam, LPA
       OnNotify(page, reinterpret_cast<const NMHDR*>(lParam));
       break;
   }
-  return HandlePageProtocol(page, message, wParam, lParam, kTestMessageProtocol);
+  return HandlePageProtocol(page, message, wParam, lParam, kTestMessageProtocol, state->sheet);
 }

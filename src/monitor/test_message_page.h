@@ -6,15 +6,3 @@
 
 INT_PTR CALLBACK TestMessagePageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 
-// The tests in flight outlive the page's window, so a test is still followed
-// when the page is shown again.
-struct TestMessageState {
-  bool smsPending;
-  bool mmsPending;
-  bool smsDone;  // a test SMS has left the queue since start-up
-  bool mmsDone;
-  DWORD smsTestId;
-  DWORD mmsTestId;
-  bool pageActive;
-};
-extern TestMessageState g_testMessages;

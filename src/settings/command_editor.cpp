@@ -1,5 +1,6 @@
 #include "settings/command_editor.h"
 
+#include "common/dialog_state.h"
 #include "common/file_util.h"
 #include "common/text_util.h"
 #include "common/ui_util.h"
@@ -22,9 +23,7 @@ struct CommandEditorState {
   size_t cap;
 };
 
-CommandEditorState* State(HWND dialog) {
-  return reinterpret_cast<CommandEditorState*>(GetWindowLongPtrA(dialog, DWLP_USER));
-}
+CommandEditorState* State(HWND dialog) { return DialogState<CommandEditorState>(dialog); }
 
 void OnInitDialog(HWND dialog, CommandEditorState* state) {
   SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
@@ -35,7 +34,7 @@ void OnInitDialog(HWND dialog, CommandEditorState* state) {
   SplitTwoWayEntry(state->entry, &command);
   SetDlgItemTextA(dialog, IDC_2WAY_PREFIX, command.prefix);
   SetDlgItemTextA(dialog, IDC_2WAY_COMMAND, command.command);
-  CheckDlgButton(dialog, IDC_2WAY_RETURNS_RESPONSE, command.returnsResponse ? BST_CHECKED : BST_UNCHECKED);
+  CheckItem(dialog, IDC_2WAY_RETURNS_RESPONSE, command.returnsResponse);
 }
 
 void Refuse(HWND dialog, const char* message) {
@@ -82,7 +81,7 @@ void OnOk(HWND dialog, CommandEditorState* state) {
   TwoWayCommand command;
   GetDlgItemTextA(dialog, IDC_2WAY_PREFIX, command.prefix, sizeof command.prefix);
   GetDlgItemTextA(dialog, IDC_2WAY_COMMAND, command.command, sizeof command.command);
-  command.returnsResponse = IsDlgButtonChecked(dialog, IDC_2WAY_RETURNS_RESPONSE) == BST_CHECKED;
+  command.returnsResponse = IsChecked(dialog, IDC_2WAY_RETURNS_RESPONSE);
   if (!Accepted(dialog, command)) return;
   FormatTwoWayEntry(command, state->entry, state->cap);
   EndDialog(dialog, IDOK);

@@ -3,10 +3,11 @@
 #include <commctrl.h>
 #include <prsht.h>
 
-#include "app/app_state.h"
 #include "app/page_protocol.h"
+#include "app/sheet_context.h"
 #include "common/file_util.h"
 #include "common/file_viewer.h"
+#include "common/ui_util.h"
 #include "config/config_files.h"
 #include "resources/page_ids.h"
 
@@ -31,13 +32,17 @@ const DebugSwitch kSwitches[] = {
 
 const PageProtocol kDebugLogProtocol = {CancelRule::AskWhenDirtyOrSiblingsChanged, true};
 
+struct DebugLogPageState {
+  SheetContext* sheet;
+};
+
 void DataFile(const char* name, char* path) { ProgramDataPath(name, path, MAX_PATH); }
 
 void LoadSwitches(HWND page) {
   for (const DebugSwitch& s : kSwitches) {
     char ini[MAX_PATH];
     DataFile(s.iniFile, ini);
-    CheckDlgButton(page, s.checkBox, ReadIniSwitch(ini, s.section, "Debug", "") ? BST_CHECKED : BST_UNCHECKED);
+    CheckItem(page, s.checkBox, ReadIniSwitch(ini, s.section, "Debug", ""));
   }
 }
 
@@ -46,7 +51,7 @@ void RefreshViewButtons(HWND page) {
   for (const DebugSwitch& s : kSwitches) {
     char log[MAX_PATH];
     DataFile(s.logFile, log);
-    EnableWindow(GetDlgItem(page, s.viewButton), IsPlainFile(log));
+    EnableItem(page, s.viewButton, IsPlainFile(log));
   }
 }
 
@@ -54,15 +59,14 @@ void ApplySwitches(HWND page) {
   for (const DebugSwitch& s : kSwitches) {
     char ini[MAX_PATH];
     DataFile(s.iniFile, ini);
-    WriteIniYesOrRemove(ini, s.section, "Debug", IsDlgButtonChecked(page, s.checkBox) == BST_CHECKED);
+    WriteIniYesOrRemove(ini, s.section, "Debug", IsChecked(page, s.checkBox));
   }
 }
 
-bool HandleCommand(HWND page, int control) {
+bool HandleCommand(HWND page, SheetContext* sheet, int control) {
   for (const DebugSwitch& s : kSwitches) {
     if (control == s.checkBox) {
-      PropSheet_Changed(GetParent(page), page);
-      g_console.configDirty = true;
+      MarkPageChanged(page, sheet);
       return true;
     }
     if (control == s.viewButton) {
@@ -78,6 +82,8 @@ bool HandleCommand(HWND page, int control) {
 }  // namespace
 
 INT_PTR CALLBACK DebugLogPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+  DebugLogPageState* state = AttachedPageState<DebugLogPageState>(page, message, lParam);
+  if (!state) return FALSE;
   switch (message) {
     case WM_INITDIALOG:
       LoadSwitches(page);
@@ -91,15 +97,15 @@ INT_PTR CALLBACK DebugLogPageProc(HWND page, UINT message, WPARAM wParam, LPARAM
       KillTimer(page, kRefreshTimer);
       return FALSE;
     case WM_COMMAND:
-      if (HIWORD(wParam) == BN_CLICKED && HandleCommand(page, LOWORD(wParam))) return TRUE;
+      if (HIWORD(wParam) == BN_CLICKED && HandleCommand(page, state->sheet, LOWORD(wParam))) return TRUE;
       break;
     case WM_NOTIFY:
       if (reinterpret_cast<NMHDR*>(lParam)->code == PSN_APPLY) {
         ApplySwitches(page);
-        SetWindowLongPtrA(page, DWLP_MSGRESULT, PSNRET_NOERROR);
+        SetDialogResult(page, PSNRET_NOERROR);
         return TRUE;
       }
       break;
   }
-  return HandlePageProtocol(page, message, wParam, lParam, kDebugLogProtocol);
+  return HandlePageProtocol(page, message, wParam, lParam, kDebugLogProtocol, state->sheet);
 }

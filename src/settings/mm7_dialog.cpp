@@ -98,8 +98,7 @@ void OnInitDialog(HWND dialog) {
   for (const TextKey& key : kIdentityKeys) LoadText(dialog, file, key);
   for (const TextKey& key : kLoginKeys) LoadText(dialog, file, key);
   LoadVersionAndSchema(dialog, file);
-  CheckDlgButton(dialog, IDC_MM7_STRIP_WHITE_SPACE,
-                 ReadIniSwitch(file, kSection, "StripWhiteSpace", "No") ? BST_CHECKED : BST_UNCHECKED);
+  CheckItem(dialog, IDC_MM7_STRIP_WHITE_SPACE, ReadIniSwitch(file, kSection, "StripWhiteSpace", "No"));
 }
 
 void Refuse(HWND dialog, const char* message) {
@@ -196,8 +195,7 @@ void Save(HWND dialog) {
   WritePrivateProfileStringA(kSection, "mm7DeliverReq", "Yes", file);
   for (const TextKey& key : kLoginKeys) SaveText(dialog, file, key);
   SaveVersionAndSchema(dialog, file);
-  WriteIniYesOrRemove(file, kSection, "StripWhiteSpace",
-                      IsDlgButtonChecked(dialog, IDC_MM7_STRIP_WHITE_SPACE) == BST_CHECKED);
+  WriteIniYesOrRemove(file, kSection, "StripWhiteSpace", IsChecked(dialog, IDC_MM7_STRIP_WHITE_SPACE));
   SaveVariation(dialog, file);
 }
 

@@ -3,8 +3,8 @@
 #include <commctrl.h>
 #include <prsht.h>
 
-#include "app/app_state.h"
 #include "app/page_protocol.h"
+#include "app/sheet_context.h"
 #include "common/text_util.h"
 #include "common/ui_util.h"
 #include "config/config_files.h"
@@ -20,6 +20,7 @@ constexpr unsigned kDefaultWebPort = 8800;
 const PageProtocol kServerProtocol = {CancelRule::AskWhenDirty, false};
 
 struct ServerPageState {
+  SheetContext* sheet;
   bool loading;
 };
 
@@ -38,7 +39,7 @@ const OptionalServerKey kOptionalServers[] = {
     {IDC_SERVER_MM7_ENABLE, IDC_SERVER_MM7_PORT, IDC_SERVER_MM7_PORT_LABEL, MmscIni, "MMSC", "WebPort"},
 };
 
-ServerPageState* State(HWND page) { return reinterpret_cast<ServerPageState*>(GetWindowLongPtrA(page, DWLP_USER)); }
+ServerPageState* State(HWND page) { return DialogState<ServerPageState>(page); }
 
 unsigned FieldPort(HWND page, int field) {
   char text[64];
@@ -54,9 +55,9 @@ void ShowPort(HWND page, int field, unsigned port) {
 
 void EnablePortFields(HWND page) {
   for (const OptionalServerKey& server : kOptionalServers) {
-    bool enabled = IsDlgButtonChecked(page, server.enableBox) == BST_CHECKED;
-    EnableWindow(GetDlgItem(page, server.portField), enabled);
-    EnableWindow(GetDlgItem(page, server.portLabel), enabled);
+    bool enabled = IsChecked(page, server.enableBox);
+    EnableItem(page, server.portField, enabled);
+    EnableItem(page, server.portLabel, enabled);
   }
 }
 
@@ -78,7 +79,7 @@ void Load(HWND page) {
     ReadIniText(server.file(), server.section, server.key, "", value, sizeof value);
     unsigned port = ParsePortField(value);
     if (port) ShowPort(page, server.portField, port);
-    CheckDlgButton(page, server.enableBox, port ? BST_CHECKED : BST_UNCHECKED);
+    CheckItem(page, server.enableBox, port != 0);
   }
   EnablePortFields(page);
   State(page)->loading = false;
@@ -91,18 +92,16 @@ void Apply(HWND page) {
   WriteIniNumber(g_configFiles.smsIni, "SMSGW", "WebPort", web ? web : kDefaultWebPort);
   for (const OptionalServerKey& server : kOptionalServers) {
     unsigned port = FieldPort(page, server.portField);
-    if (IsDlgButtonChecked(page, server.enableBox) == BST_CHECKED && port)
+    if (IsChecked(page, server.enableBox) && port)
       WriteIniNumber(server.file(), server.section, server.key, port);
     else
       RemoveIniKey(server.file(), server.section, server.key);
   }
-  g_console.configDirty = false;
+  State(page)->sheet->configDirty = false;
 }
 
 void MarkChanged(HWND page) {
-  if (State(page)->loading) return;
-  PropSheet_Changed(GetParent(page), page);
-  g_console.configDirty = true;
+  if (!State(page)->loading) MarkPageChanged(page, State(page)->sheet);
 }
 
 void InstallUnderBusyCursor() {
@@ -118,10 +117,11 @@ void OnActionButton(HWND page) {
     EndBusyCursor(previous);
   } else {
     bool install = true;
-    if (g_console.configDirty &&
+    SheetContext* sheet = State(page)->sheet;
+    if (sheet->configDirty &&
         ShowMessage(page, "Save configuration changes?", MB_YESNOCANCEL | MB_ICONQUESTION) == IDYES) {
       if (PropSheet_Apply(GetParent(page)))
-        g_console.configDirty = false;
+        sheet->configDirty = false;
       else
         install = false;
     }
@@ -152,16 +152,16 @@ bool OnNotify(HWND page, const NMHDR* header) {
   switch (header->code) {
     case PSN_SETACTIVE:
       PropSheet_SetWizButtons(GetParent(page), PSWIZB_BACK | PSWIZB_NEXT);
-      SetWindowLongPtrA(page, DWLP_MSGRESULT, 0);
+      SetDialogResult(page, 0);
       return true;
     case PSN_APPLY:
       Apply(page);
-      SetWindowLongPtrA(page, DWLP_MSGRESULT, PSNRET_NOERROR);
+      SetDialogResult(page, PSNRET_NOERROR);
       return true;
     case PSN_WIZNEXT:
       Apply(page);
       InstallUnderBusyCursor();
-      SetWindowLongPtrA(page, DWLP_MSGRESULT, 0);
+      SetDialogResult(page, 0);
       return true;
   }
   return false;
@@ -170,25 +170,24 @@ bool OnNotify(HWND page, const NMHDR* header) {
 }  // namespace
 
 INT_PTR CALLBACK ServerPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+  ServerPageState* state = AttachedPageState<ServerPageState>(page, message, lParam);
+  if (!state) return FALSE;
   switch (message) {
     case WM_INITDIALOG:
-      SetWindowLongPtrA(page, DWLP_USER, reinterpret_cast<LONG_PTR>(new ServerPageState{false}));
       Load(page);
       return TRUE;
     case WM_DESTROY:
       KillTimer(page, kStatusTimer);
-      delete State(page);
-      SetWindowLongPtrA(page, DWLP_USER, 0);
       return FALSE;
     case WM_TIMER:
       if (wParam == kStatusTimer) RefreshStatus(page);
       return TRUE;
     case WM_COMMAND:
-      if (State(page)) OnCommand(page, LOWORD(wParam), HIWORD(wParam));
+      OnCommand(page, LOWORD(wParam), HIWORD(wParam));
       return TRUE;
     case WM_NOTIFY:
       if (OnNotify(page, reinterpret_cast<NMHDR*>(lParam))) return TRUE;
       break;
   }
-  return HandlePageProtocol(page, message, wParam, lParam, kServerProtocol);
+  return HandlePageProtocol(page, message, wParam, lParam, kServerProtocol, state->sheet);
 }

@@ -3,8 +3,8 @@
 #include <commctrl.h>
 #include <prsht.h>
 
-#include "app/app_state.h"
 #include "app/page_protocol.h"
+#include "app/sheet_context.h"
 #include "common/text_util.h"
 #include "common/ui_util.h"
 #include "config/config_files.h"
@@ -37,16 +37,13 @@ const INT kCommandTabStops[2] = {50, 300};
 constexpr int kCommandListExtent = 1500;
 
 struct TwoWayPageState {
+  SheetContext* sheet;
   bool loading;
   // The local-user list has its empty first entry.
   bool usersListed;
 };
 
-TwoWayPageState* State(HWND page) { return reinterpret_cast<TwoWayPageState*>(GetWindowLongPtrA(page, DWLP_USER)); }
-void SetResult(HWND page, LONG_PTR result) { SetWindowLongPtrA(page, DWLP_MSGRESULT, result); }
-bool Checked(HWND page, int id) { return IsDlgButtonChecked(page, id) == BST_CHECKED; }
-void Check(HWND page, int id, bool on) { CheckDlgButton(page, id, on ? BST_CHECKED : BST_UNCHECKED); }
-void Enable(HWND page, int id, bool on) { EnableWindow(GetDlgItem(page, id), on); }
+TwoWayPageState* State(HWND page) { return DialogState<TwoWayPageState>(page); }
 HWND CommandList(HWND page) { return GetDlgItem(page, IDC_RECV_COMMAND_TABLE); }
 const char* SmsIni() { return g_configFiles.smsIni; }
 
@@ -81,30 +78,29 @@ bool ItemText(HWND list, int index, char* text, size_t cap) {
 }
 
 // The configured modem's connection section; false without a modem.
-bool ModemSection(char* section, size_t cap) {
-  if (!g_console.currentModemName[0]) return false;
-  ConnectionSectionName(g_console.currentModemName, section, cap);
+bool ModemSection(HWND page, char* section, size_t cap) {
+  const char* modem = State(page)->sheet->currentModemName;
+  if (!modem[0]) return false;
+  ConnectionSectionName(modem, section, cap);
   return true;
 }
 
 void MarkChanged(HWND page) {
-  if (State(page)->loading) return;
-  PropSheet_Changed(GetParent(page), page);
-  g_console.configDirty = true;
+  if (!State(page)->loading) MarkPageChanged(page, State(page)->sheet);
 }
 
 void ApplyEnabling(HWND page) {
-  bool sms = Checked(page, IDC_RECV_PROCESS_SMS);
-  bool commands = sms && Checked(page, IDC_RECV_USE_COMMANDS);
-  bool mms = sms && Checked(page, IDC_RECV_PROCESS_MMS);
-  Enable(page, IDC_RECV_ROUTE_LOCAL, sms);
-  Enable(page, IDC_RECV_USE_COMMANDS, sms);
-  Enable(page, IDC_RECV_LOCAL_USER, sms && Checked(page, IDC_RECV_ROUTE_LOCAL));
-  for (int id = IDC_RECV_COMMAND_TABLE_LABEL; id <= IDC_RECV_CHARSET; ++id) Enable(page, id, commands);
-  Enable(page, IDC_RECV_PROCESS_MMS, sms);
-  Enable(page, IDC_RECV_MMS_TO_DIRECTORY, mms);
-  Enable(page, IDC_RECV_MMS_ROUTE_MM7, mms);
-  Enable(page, IDC_RECV_CONFIGURE_MM7, mms && Checked(page, IDC_RECV_MMS_ROUTE_MM7));
+  bool sms = IsChecked(page, IDC_RECV_PROCESS_SMS);
+  bool commands = sms && IsChecked(page, IDC_RECV_USE_COMMANDS);
+  bool mms = sms && IsChecked(page, IDC_RECV_PROCESS_MMS);
+  EnableItem(page, IDC_RECV_ROUTE_LOCAL, sms);
+  EnableItem(page, IDC_RECV_USE_COMMANDS, sms);
+  EnableItem(page, IDC_RECV_LOCAL_USER, sms && IsChecked(page, IDC_RECV_ROUTE_LOCAL));
+  for (int id = IDC_RECV_COMMAND_TABLE_LABEL; id <= IDC_RECV_CHARSET; ++id) EnableItem(page, id, commands);
+  EnableItem(page, IDC_RECV_PROCESS_MMS, sms);
+  EnableItem(page, IDC_RECV_MMS_TO_DIRECTORY, mms);
+  EnableItem(page, IDC_RECV_MMS_ROUTE_MM7, mms);
+  EnableItem(page, IDC_RECV_CONFIGURE_MM7, mms && IsChecked(page, IDC_RECV_MMS_ROUTE_MM7));
 }
 
 // Adds the users with SMPP login that the list lacks; users are never taken
@@ -129,18 +125,18 @@ void AddLocalUsers(HWND page, TwoWayPageState* state) {
 
 void LoadModemRouting(HWND page) {
   char section[kSectionChars];
-  if (!ModemSection(section, sizeof section)) return;
+  if (!ModemSection(page, section, sizeof section)) return;
   char value[kValueChars];
   ReadIniText(SmsIni(), section, "RouteLocal", "", value, sizeof value);
   LRESULT user = value[0] ? ComboMessage(page, IDC_RECV_LOCAL_USER, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), value)
                           : CB_ERR;
   if (user > 0) {
     SendDlgItemMessageA(page, IDC_RECV_LOCAL_USER, CB_SETCURSEL, user, 0);
-    Check(page, IDC_RECV_ROUTE_LOCAL, true);
-    Check(page, IDC_RECV_PROCESS_SMS, true);
+    CheckItem(page, IDC_RECV_ROUTE_LOCAL, true);
+    CheckItem(page, IDC_RECV_PROCESS_SMS, true);
   }
   ReadIniText(SmsIni(), section, "MMSRouting", "", value, sizeof value);
-  if (EqualsNoCase(value, kMm7Route)) Check(page, IDC_RECV_MMS_ROUTE_MM7, true);
+  if (EqualsNoCase(value, kMm7Route)) CheckItem(page, IDC_RECV_MMS_ROUTE_MM7, true);
 }
 
 void LoadCharsets(HWND page) {
@@ -192,37 +188,37 @@ void ShowPhpAddress(HWND page) {
 // PHP stored as on counts as off while the PHP program cannot be found.
 void LoadPhp(HWND page) {
   bool on = ReadIniSwitch(SmsIni(), kSection, "PHPEnable", "No") && LocatePhpProgram();
-  Check(page, IDC_RECV_PHP_ENABLE, on);
-  Enable(page, IDC_RECV_PHP_ALLOW_REMOTE, on);
+  CheckItem(page, IDC_RECV_PHP_ENABLE, on);
+  EnableItem(page, IDC_RECV_PHP_ALLOW_REMOTE, on);
   if (on) ShowPhpAddress(page);
 }
 
 void Load(HWND page, TwoWayPageState* state) {
   state->loading = true;
-  Check(page, IDC_RECV_PROCESS_SMS, ReadIniSwitch(SmsIni(), kSection, "ReceiveSMS", "No"));
+  CheckItem(page, IDC_RECV_PROCESS_SMS, ReadIniSwitch(SmsIni(), kSection, "ReceiveSMS", "No"));
   AddLocalUsers(page, state);
   LoadModemRouting(page);
-  if (!Checked(page, IDC_RECV_ROUTE_LOCAL)) Check(page, IDC_RECV_USE_COMMANDS, true);
-  if (!Checked(page, IDC_RECV_MMS_ROUTE_MM7)) Check(page, IDC_RECV_MMS_TO_DIRECTORY, true);
+  if (!IsChecked(page, IDC_RECV_ROUTE_LOCAL)) CheckItem(page, IDC_RECV_USE_COMMANDS, true);
+  if (!IsChecked(page, IDC_RECV_MMS_ROUTE_MM7)) CheckItem(page, IDC_RECV_MMS_TO_DIRECTORY, true);
   LoadCharsets(page);
   LoadCommands(page);
-  if (Checked(page, IDC_RECV_PROCESS_SMS))
-    Check(page, IDC_RECV_PROCESS_MMS, ReadIniSwitch(SmsIni(), kSection, "ReceiveMMS", "No"));
+  if (IsChecked(page, IDC_RECV_PROCESS_SMS))
+    CheckItem(page, IDC_RECV_PROCESS_MMS, ReadIniSwitch(SmsIni(), kSection, "ReceiveMMS", "No"));
   ApplyEnabling(page);
   LoadPhp(page);
-  Check(page, IDC_RECV_PHP_ALLOW_REMOTE, ReadIniSwitch(SmsIni(), kSection, "PHPAllowRemote", "No"));
+  CheckItem(page, IDC_RECV_PHP_ALLOW_REMOTE, ReadIniSwitch(SmsIni(), kSection, "PHPAllowRemote", "No"));
   state->loading = false;
 }
 
 void OnPhpSwitch(HWND page) {
-  if (!Checked(page, IDC_RECV_PHP_ENABLE)) {
+  if (!IsChecked(page, IDC_RECV_PHP_ENABLE)) {
     SetDlgItemTextA(page, IDC_RECV_PHP_ADDRESS, "");
-    Enable(page, IDC_RECV_PHP_ALLOW_REMOTE, false);
+    EnableItem(page, IDC_RECV_PHP_ALLOW_REMOTE, false);
   } else if (LocatePhpProgram()) {
-    Enable(page, IDC_RECV_PHP_ALLOW_REMOTE, true);
+    EnableItem(page, IDC_RECV_PHP_ALLOW_REMOTE, true);
     ShowPhpAddress(page);
   } else {
-    Check(page, IDC_RECV_PHP_ENABLE, false);
+    CheckItem(page, IDC_RECV_PHP_ENABLE, false);
     ShowMessage(page, kPhpNotAvailableMessage, MB_OK | MB_ICONERROR);
   }
 }
@@ -310,13 +306,13 @@ bool Mm7ServerConfigured() {
 
 // Refuses to let the page go while a chosen route is incomplete.
 bool RefusesToLeave(HWND page) {
-  if (!Checked(page, IDC_RECV_PROCESS_SMS)) return false;
+  if (!IsChecked(page, IDC_RECV_PROCESS_SMS)) return false;
   int refusal = 0;
   const char* message = nullptr;
-  if (Checked(page, IDC_RECV_ROUTE_LOCAL) && ComboSelection(page, IDC_RECV_LOCAL_USER) <= 0) {
+  if (IsChecked(page, IDC_RECV_ROUTE_LOCAL) && ComboSelection(page, IDC_RECV_LOCAL_USER) <= 0) {
     refusal = IDC_RECV_LOCAL_USER;
     message = "Please select a local user account to receive messages";
-  } else if (Checked(page, IDC_RECV_PROCESS_MMS) && Checked(page, IDC_RECV_MMS_ROUTE_MM7) && !Mm7ServerConfigured()) {
+  } else if (IsChecked(page, IDC_RECV_PROCESS_MMS) && IsChecked(page, IDC_RECV_MMS_ROUTE_MM7) && !Mm7ServerConfigured()) {
     refusal = IDC_RECV_CONFIGURE_MM7;
     message = "MM7 Settings must be configured";
   }
@@ -348,17 +344,17 @@ void SaveCommands(HWND page) {
 }
 
 void Apply(HWND page) {
-  bool sms = Checked(page, IDC_RECV_PROCESS_SMS);
+  bool sms = IsChecked(page, IDC_RECV_PROCESS_SMS);
   WriteIniYesNo(SmsIni(), kSection, "ReceiveSMS", sms);
-  WriteIniYesNo(SmsIni(), kSection, "ReceiveMMS", sms && Checked(page, IDC_RECV_PROCESS_MMS));
-  WriteIniYesNo(SmsIni(), kSection, "PHPEnable", Checked(page, IDC_RECV_PHP_ENABLE));
-  WriteIniYesNo(SmsIni(), kSection, "PHPAllowRemote", Checked(page, IDC_RECV_PHP_ALLOW_REMOTE));
+  WriteIniYesNo(SmsIni(), kSection, "ReceiveMMS", sms && IsChecked(page, IDC_RECV_PROCESS_MMS));
+  WriteIniYesNo(SmsIni(), kSection, "PHPEnable", IsChecked(page, IDC_RECV_PHP_ENABLE));
+  WriteIniYesNo(SmsIni(), kSection, "PHPAllowRemote", IsChecked(page, IDC_RECV_PHP_ALLOW_REMOTE));
   char section[kSectionChars];
-  bool modem = ModemSection(section, sizeof section);
+  bool modem = ModemSection(page, section, sizeof section);
   char value[kValueChars] = "";
   // A local user is kept only while received SMS are processed: it would
   // switch processing back on when the page is loaded next.
-  if (sms && Checked(page, IDC_RECV_ROUTE_LOCAL) && ComboSelection(page, IDC_RECV_LOCAL_USER) > 0)
+  if (sms && IsChecked(page, IDC_RECV_ROUTE_LOCAL) && ComboSelection(page, IDC_RECV_LOCAL_USER) > 0)
     ComboSelectedText(page, IDC_RECV_LOCAL_USER, value, sizeof value);
   if (modem) WriteIniTextOrRemove(SmsIni(), section, "RouteLocal", value);
   SaveCommands(page);
@@ -366,8 +362,8 @@ void Apply(HWND page) {
   if (ComboSelection(page, IDC_RECV_CHARSET) > 0) ComboSelectedText(page, IDC_RECV_CHARSET, value, sizeof value);
   WriteIniTextOrRemove(SmsIni(), kSection, "ReceiveSMSCharset", value);
   if (modem)
-    WriteIniTextOrRemove(SmsIni(), section, "MMSRouting", Checked(page, IDC_RECV_MMS_ROUTE_MM7) ? kMm7Route : "");
-  g_console.configDirty = false;
+    WriteIniTextOrRemove(SmsIni(), section, "MMSRouting", IsChecked(page, IDC_RECV_MMS_ROUTE_MM7) ? kMm7Route : "");
+  State(page)->sheet->configDirty = false;
 }
 
 void OnCommand(HWND page, int control, int code) {
@@ -407,14 +403,14 @@ bool OnNotify(HWND page, TwoWayPageState* state, const NMHDR* header) {
   switch (header->code) {
     case PSN_SETACTIVE:
       AddLocalUsers(page, state);
-      SetResult(page, 0);
+      SetDialogResult(page, 0);
       return true;
     case PSN_KILLACTIVE:
-      SetResult(page, RefusesToLeave(page) ? TRUE : FALSE);
+      SetDialogResult(page, RefusesToLeave(page) ? TRUE : FALSE);
       return true;
     case PSN_APPLY:
       Apply(page);
-      SetResult(page, PSNRET_NOERROR);
+      SetDialogResult(page, PSNRET_NOERROR);
       return true;
   }
   return false;
@@ -423,19 +419,12 @@ bool OnNotify(HWND page, TwoWayPageState* state, const NMHDR* header) {
 }  // namespace
 
 INT_PTR CALLBACK TwoWayPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_INITDIALOG) {
-    auto* state = new TwoWayPageState{};
-    SetWindowLongPtrA(page, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
-    Load(page, state);
-    return TRUE;
-  }
-  TwoWayPageState* state = State(page);
+  TwoWayPageState* state = AttachedPageState<TwoWayPageState>(page, message, lParam);
   if (!state) return FALSE;
   switch (message) {
-    case WM_DESTROY:
-      delete state;
-      SetWindowLongPtrA(page, DWLP_USER, 0);
-      return FALSE;
+    case WM_INITDIALOG:
+      Load(page, state);
+      return TRUE;
     case WM_COMMAND:
       OnCommand(page, LOWORD(wParam), HIWORD(wParam));
       return TRUE;
@@ -443,5 +432,5 @@ INT_PTR CALLBACK TwoWayPageProc(HWND page, UINT message, WPARAM wParam, LPARAM l
       if (OnNotify(page, state, reinterpret_cast<NMHDR*>(lParam))) return TRUE;
       break;
   }
-  return HandlePageProtocol(page, message, wParam, lParam, kTwoWayProtocol);
+  return HandlePageProtocol(page, message, wParam, lParam, kTwoWayProtocol, state->sheet);
 }

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "common/dialog_state.h"
 #include "common/text_util.h"
 #include "common/ui_util.h"
 #include "config/config_files.h"
@@ -24,13 +25,7 @@ struct UserEditorState {
   char openedName[kAccountNameWidth];
 };
 
-UserEditorState* State(HWND dialog) {
-  return reinterpret_cast<UserEditorState*>(GetWindowLongPtrA(dialog, DWLP_USER));
-}
-
-bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
-void Check(HWND dialog, int id, bool on) { CheckDlgButton(dialog, id, on ? BST_CHECKED : BST_UNCHECKED); }
-void Enable(HWND dialog, int id, bool on) { EnableWindow(GetDlgItem(dialog, id), on); }
+UserEditorState* State(HWND dialog) { return DialogState<UserEditorState>(dialog); }
 
 char* AllocateRoutingText() {
   return static_cast<char*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, kRoutingChars + 1));
@@ -39,15 +34,15 @@ void FreeRoutingText(char* text) { HeapFree(GetProcessHeap(), 0, text); }
 
 // The menu and the admin switch belong to web login.
 void EnableWebOptions(HWND dialog) {
-  bool web = Checked(dialog, IDC_USERINFO_WEB_LOGIN);
-  Enable(dialog, IDC_USERINFO_WEB_MENU, web);
-  Enable(dialog, IDC_USERINFO_WEB_MENU_LABEL, web);
-  Enable(dialog, IDC_USERINFO_ADMIN, web);
+  bool web = IsChecked(dialog, IDC_USERINFO_WEB_LOGIN);
+  EnableItem(dialog, IDC_USERINFO_WEB_MENU, web);
+  EnableItem(dialog, IDC_USERINFO_WEB_MENU_LABEL, web);
+  EnableItem(dialog, IDC_USERINFO_ADMIN, web);
 }
 
 void EnableRouting(HWND dialog, bool on) {
-  Enable(dialog, IDC_USERINFO_ROUTING_LABEL, on);
-  Enable(dialog, IDC_USERINFO_ROUTING, on);
+  EnableItem(dialog, IDC_USERINFO_ROUTING_LABEL, on);
+  EnableItem(dialog, IDC_USERINFO_ROUTING, on);
 }
 
 // A user with SMPP login shows the routing entry that already exists.
@@ -58,7 +53,7 @@ void LoadRouting(HWND dialog, const UserAccount& account) {
   if (routing) {
     ReadIniText(g_configFiles.smsIni, kRoutingSection, account.name, "", routing, kRoutingChars + 1);
     if (routing[0]) {
-      Check(dialog, IDC_USERINFO_ACCEPT_RECEIVED, true);
+      CheckItem(dialog, IDC_USERINFO_ACCEPT_RECEIVED, true);
       SetDlgItemTextA(dialog, IDC_USERINFO_ROUTING, routing);
       shown = true;
     }
@@ -82,17 +77,17 @@ void OnInitDialog(HWND dialog, UserEditorState* state) {
   SetDlgItemTextA(dialog, IDC_USERINFO_NAME, account.name);
   SetDlgItemTextA(dialog, IDC_USERINFO_PASSWORD, account.password);
   SetDlgItemTextA(dialog, IDC_USERINFO_FULL_NAME, account.fullName);
-  Check(dialog, IDC_USERINFO_WEB_LOGIN, account.webLogin);
-  Check(dialog, IDC_USERINFO_SMPP_LOGIN, account.smppLogin);
-  Check(dialog, IDC_USERINFO_ACCEPT_RECEIVED, account.acceptReceived);
+  CheckItem(dialog, IDC_USERINFO_WEB_LOGIN, account.webLogin);
+  CheckItem(dialog, IDC_USERINFO_SMPP_LOGIN, account.smppLogin);
+  CheckItem(dialog, IDC_USERINFO_ACCEPT_RECEIVED, account.acceptReceived);
   VaspAccountRecord vasp;
-  Check(dialog, IDC_USERINFO_MM7_LOGIN, account.name[0] && VASPFindUserRecord(account.name, &vasp));
+  CheckItem(dialog, IDC_USERINFO_MM7_LOGIN, account.name[0] && VASPFindUserRecord(account.name, &vasp));
   EnableWebOptions(dialog);
   LoadRouting(dialog, account);
   SetDlgItemTextA(dialog, IDC_USERINFO_IP_RESTRICTION, account.ipRestriction);
   SendDlgItemMessageA(dialog, IDC_USERINFO_IP_RESTRICTION, EM_LIMITTEXT, kIpRestrictionChars, 0);
   LoadWebMenu(dialog, account.webMenuIndex);
-  Check(dialog, IDC_USERINFO_ADMIN, account.webLogin && account.adminAccess);
+  CheckItem(dialog, IDC_USERINFO_ADMIN, account.webLogin && account.adminAccess);
 }
 
 void Refuse(HWND dialog, const char* message) {
@@ -131,7 +126,7 @@ void StoreRouting(HWND dialog, const UserAccount& account) {
 
 // The MM7/EAIF twin keeps what the MMS library stored in it beyond our fields.
 void StoreVaspAccount(HWND dialog, const UserAccount& account) {
-  if (!Checked(dialog, IDC_USERINFO_MM7_LOGIN)) {
+  if (!IsChecked(dialog, IDC_USERINFO_MM7_LOGIN)) {
     VASPDeleteUser(account.name);
     return;
   }
@@ -146,14 +141,14 @@ void OnOk(HWND dialog, UserEditorState* state) {
   GetDlgItemTextA(dialog, IDC_USERINFO_NAME, account.name, sizeof account.name);
   GetDlgItemTextA(dialog, IDC_USERINFO_PASSWORD, account.password, sizeof account.password);
   GetDlgItemTextA(dialog, IDC_USERINFO_FULL_NAME, account.fullName, sizeof account.fullName);
-  account.webLogin = Checked(dialog, IDC_USERINFO_WEB_LOGIN);
-  account.smppLogin = Checked(dialog, IDC_USERINFO_SMPP_LOGIN);
+  account.webLogin = IsChecked(dialog, IDC_USERINFO_WEB_LOGIN);
+  account.smppLogin = IsChecked(dialog, IDC_USERINFO_SMPP_LOGIN);
   if (!NameAccepted(dialog, *state, account.name)) return;
   GetDlgItemTextA(dialog, IDC_USERINFO_IP_RESTRICTION, account.ipRestriction, sizeof account.ipRestriction);
   LRESULT menu = SendDlgItemMessageA(dialog, IDC_USERINFO_WEB_MENU, CB_GETCURSEL, 0, 0);
   account.webMenuIndex = menu == CB_ERR ? 0 : static_cast<unsigned>(menu);
-  account.adminAccess = Checked(dialog, IDC_USERINFO_ADMIN);
-  account.acceptReceived = Checked(dialog, IDC_USERINFO_ACCEPT_RECEIVED);
+  account.adminAccess = IsChecked(dialog, IDC_USERINFO_ADMIN);
+  account.acceptReceived = IsChecked(dialog, IDC_USERINFO_ACCEPT_RECEIVED);
   StoreRouting(dialog, account);
   WriteUserAccount(account, state->record->bytes);
   StoreVaspAccount(dialog, account);
@@ -173,7 +168,7 @@ void OnCommand(HWND dialog, int id, int code) {
       break;
     case IDC_USERINFO_SMPP_LOGIN:
     case IDC_USERINFO_ACCEPT_RECEIVED:
-      if (code == BN_CLICKED) EnableRouting(dialog, Checked(dialog, IDC_USERINFO_ACCEPT_RECEIVED));
+      if (code == BN_CLICKED) EnableRouting(dialog, IsChecked(dialog, IDC_USERINFO_ACCEPT_RECEIVED));
       break;
   }
 }

@@ -6,8 +6,8 @@
 
 #include <cstring>
 
-#include "app/app_state.h"
 #include "app/page_protocol.h"
+#include "app/sheet_context.h"
 #include "common/file_util.h"
 #include "common/text_util.h"
 #include "common/ui_util.h"
@@ -27,6 +27,7 @@ constexpr int kUserLimit = 10;
 constexpr UINT_PTR kListSubclassId = 1;
 
 struct UsersPageState {
+  SheetContext* sheet;
   HANDLE userFile;
   // The record last read, so that both columns of a row cost one read.
   int cachedIndex;
@@ -37,9 +38,7 @@ struct UsersPageState {
   bool extendedList;
 };
 
-UsersPageState* State(HWND page) { return reinterpret_cast<UsersPageState*>(GetWindowLongPtrA(page, DWLP_USER)); }
 HWND List(HWND page) { return GetDlgItem(page, IDC_USERS_LIST); }
-void SetResult(HWND page, LONG_PTR result) { SetWindowLongPtrA(page, DWLP_MSGRESULT, result); }
 
 bool CommonControlsExtended() {
   HMODULE library = GetModuleHandleA("comctl32.dll");
@@ -148,14 +147,11 @@ void SetUpList(HWND page, const UsersPageState& state) {
   SetWindowSubclass(list, ListKeyProc, kListSubclassId, 0);
 }
 
-void OnInitDialog(HWND page) {
-  auto* state = new UsersPageState{};
+void OnInitDialog(HWND page, UsersPageState* state) {
   state->cachedIndex = -1;
   state->loading = true;
   state->extendedList = CommonControlsExtended();
-  SetWindowLongPtrA(page, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
-  CheckDlgButton(page, IDC_USERS_WEB_AUTH,
-                 ReadIniSwitch(g_configFiles.smsIni, "SMSGW", "WebAuth", "No") ? BST_CHECKED : BST_UNCHECKED);
+  CheckItem(page, IDC_USERS_WEB_AUTH, ReadIniSwitch(g_configFiles.smsIni, "SMSGW", "WebAuth", "No"));
   SMSOpenUserFile(&state->userFile, GENERIC_READ | GENERIC_WRITE);  // none on failure: every call then fails
   SetUpList(page, *state);
   Refresh(page, state);
@@ -275,7 +271,7 @@ bool OnListNotify(HWND page, UsersPageState* state, const NMHDR* header) {
       return true;
     case LVN_ODFINDITEMA:
     case LVN_ODFINDITEMW:
-      SetResult(page, OnFindItem(state, header));
+      SetDialogResult(page, OnFindItem(state, header));
       return true;
     case LVN_KEYDOWN:
       OnListKey(page, reinterpret_cast<const NMLVKEYDOWN*>(header)->wVKey);
@@ -292,12 +288,11 @@ bool OnNotify(HWND page, UsersPageState* state, const NMHDR* header) {
   switch (header->code) {
     case PSN_SETACTIVE:
       Refresh(page, state);
-      SetResult(page, 0);
+      SetDialogResult(page, 0);
       return true;
     case PSN_APPLY:
-      WriteIniYesNo(g_configFiles.smsIni, "SMSGW", "WebAuth",
-                    IsDlgButtonChecked(page, IDC_USERS_WEB_AUTH) == BST_CHECKED);
-      SetResult(page, PSNRET_NOERROR);
+      WriteIniYesNo(g_configFiles.smsIni, "SMSGW", "WebAuth", IsChecked(page, IDC_USERS_WEB_AUTH));
+      SetDialogResult(page, PSNRET_NOERROR);
       return true;
   }
   return false;
@@ -315,34 +310,22 @@ void OnCommand(HWND page, UsersPageState* state, int control, int code) {
       OnDelete(page, state);
       break;
     case IDC_USERS_WEB_AUTH:
-      if (code == BN_CLICKED && !state->loading) {
-        PropSheet_Changed(GetParent(page), page);
-        g_console.configDirty = true;
-      }
+      if (code == BN_CLICKED && !state->loading) MarkPageChanged(page, state->sheet);
       break;
   }
-}
-
-void OnDestroy(HWND page) {
-  UsersPageState* state = State(page);
-  if (!state) return;
-  SMSCloseUserFile(state->userFile);
-  delete state;
-  SetWindowLongPtrA(page, DWLP_USER, 0);
 }
 
 }  // namespace
 
 INT_PTR CALLBACK UsersPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_INITDIALOG) {
-    OnInitDialog(page);
-    return TRUE;
-  }
-  UsersPageState* state = State(page);
+  UsersPageState* state = AttachedPageState<UsersPageState>(page, message, lParam);
   if (!state) return FALSE;
   switch (message) {
+    case WM_INITDIALOG:
+      OnInitDialog(page, state);
+      return TRUE;
     case WM_DESTROY:
-      OnDestroy(page);
+      SMSCloseUserFile(state->userFile);
       return FALSE;
     case WM_COMMAND:
       OnCommand(page, state, LOWORD(wParam), HIWORD(wParam));
@@ -351,5 +334,5 @@ INT_PTR CALLBACK UsersPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lP
       if (OnNotify(page, state, reinterpret_cast<NMHDR*>(lParam))) return TRUE;
       break;
   }
-  return HandlePageProtocol(page, message, wParam, lParam, kUsersProtocol);
+  return HandlePageProtocol(page, message, wParam, lParam, kUsersProtocol, state->sheet);
 }

@@ -214,15 +214,6 @@ TEST_F(ConsoleTest, NoOfferWithoutAModemOrWithBothServicesRunning) {
   EXPECT_TRUE(boxes_.Boxes().empty());
 }
 
-TEST_F(ConsoleTest, CurrentModemNameIsTheConfiguredModemCutAt250) {
-  std::string longName(300, 'm');
-  WritePrivateProfileStringA("SMSGW", "Modem1", longName.c_str(), dir_.File("SMSGW.INI").c_str());
-  boxes_.Answer(IDNO);
-  WindowDriver driver(kCaption, [](HWND sheet) { PostMessageA(sheet, WM_COMMAND, IDCANCEL, 0); });
-  ConsoleMain("");
-  EXPECT_EQ(std::string(g_console.currentModemName), std::string(250, 'm'));
-}
-
 TEST_F(ConsoleTest, ServicesAreStoppedBehindTheWaitDialogBeforeTheWizard) {
   StopServicesForWizard();  // nothing runs: no dialog, nothing to do
   // The SMS stand-in stops only through its status block, which takes a poll.

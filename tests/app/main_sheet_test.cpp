@@ -9,6 +9,7 @@
 #include "app/console.h"
 #include "app/page_protocol.h"
 #include "common/ui_util.h"
+#include "resources/page_ids.h"
 #include "support/message_box_answerer.h"
 #include "support/test_env.h"
 #include "support/window_driver.h"
@@ -34,6 +35,13 @@ class MainSheetTest : public testing::Test {
     Sleep(200);
   }
   void SelectPage(HWND sheet, int index) { SendMessageA(sheet, PSM_SETCURSEL, index, 0); }
+  // An unsaved edit, made as a user makes one: a debug switch flipped.
+  void EditDebugSwitch(HWND sheet) {
+    SelectPage(sheet, 6);
+    HWND page = PropSheet_GetCurrentPageHwnd(sheet);
+    SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_DEBUGLOG_SMSGW, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(page, IDC_DEBUGLOG_SMSGW)));
+  }
 
   TempDataDirectory dir_{"sheet"};
   MessageBoxAnswerer boxes_;
@@ -86,7 +94,7 @@ TEST_F(MainSheetTest, CancelWithUnsavedChangesAsksAndOnlyYesCloses) {
   boxes_.Answer(IDCANCEL);
   boxes_.Answer(IDYES);
   RunSheet([this](HWND sheet) {
-    g_console.configDirty = true;
+    EditDebugSwitch(sheet);
     PressCancel(sheet, 1);
     EXPECT_TRUE(IsWindow(sheet)) << "No keeps the sheet";
     PressCancel(sheet, 2);
@@ -113,7 +121,7 @@ TEST_F(MainSheetTest, EverySettingsPageAsksButTheTestMessagePageLetsGo) {
   for (size_t i = 0; i < sizeof kAskingPages / sizeof kAskingPages[0]; ++i) boxes_.Answer(IDNO);
   boxes_.Answer(IDNO);  // the activation offer once the sheet has closed
   RunSheet([&](HWND sheet) {
-    g_console.configDirty = true;
+    EditDebugSwitch(sheet);
     size_t asked = 0;
     for (int page : kAskingPages) {
       SelectPage(sheet, page);
@@ -129,15 +137,14 @@ TEST_F(MainSheetTest, EverySettingsPageAsksButTheTestMessagePageLetsGo) {
   EXPECT_EQ(boxes[5].text, "Service is not active, do you wish to activate the service?");
 }
 
-TEST_F(MainSheetTest, UnsavedChangesQueryIsAnsweredWithTheDirtyFlag) {
-  RunSheet([](HWND sheet) {
-    g_console.configDirty = false;
+TEST_F(MainSheetTest, UnsavedChangesQueryIsAnsweredWithTheSheetsState) {
+  boxes_.Answer(IDYES);
+  RunSheet([this](HWND sheet) {
     EXPECT_EQ(SendMessageA(sheet, PSM_QUERYSIBLINGS, kUnsavedChangesQuery, 0), 0);
-    g_console.configDirty = true;
+    EditDebugSwitch(sheet);
     EXPECT_EQ(SendMessageA(sheet, PSM_QUERYSIBLINGS, kUnsavedChangesQuery, 0), 1);
     EXPECT_EQ(SendMessageA(sheet, PSM_QUERYSIBLINGS, 7, 0), 0) << "other codes go unanswered";
-    g_console.configDirty = false;
-    PostMessageA(sheet, WM_COMMAND, IDCANCEL, 0);
+    PressCancel(sheet, 1);
   });
 }
 

@@ -110,14 +110,14 @@ TEST_F(GprsTestPageTest, IncompleteSettingsAreRefusedBeforeAnythingIsWritten) {
       EXPECT_EQ(Text(page, kGateway), gateway);
     }
     EXPECT_FALSE(FileExists(ModemTestIni()));
-    g_console.configDirty = false;
+    sheet_.configDirty = false;
     PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
   });
   ExpectBox(0, "MMS Server URL is Required!", MB_ICONERROR, kOk);
   ExpectBox(1, "WAP Gateway Address is Required!", MB_ICONERROR, kOk);
   for (size_t i = 2; i < 5; ++i) ExpectBox(i, "Invalid WAP Gateway Address", MB_ICONERROR, kOk);
   EXPECT_EQ(g_copy.launches, 0);
-  EXPECT_FALSE(g_mmsSettingsTested) << "the gateway was edited";
+  EXPECT_FALSE(sheet_.mmsSettingsTested) << "the gateway was edited";
 }
 
 TEST_F(GprsTestPageTest, WithoutAModemTheAddModemDialogOpens) {
@@ -136,7 +136,7 @@ TEST_F(GprsTestPageTest, WithoutAModemTheAddModemDialogOpens) {
       Click(page, kTestConnection);
     }
     EXPECT_TRUE(dialogSeen);
-    g_console.configDirty = false;
+    sheet_.configDirty = false;
     PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
   });
   ExpectBox(0, "Please select a modem", MB_ICONERROR, kOk);
@@ -152,7 +152,7 @@ TEST_F(GprsTestPageTest, TheSettingsAreHandedOverInNormalForm) {
   RunSheet([&](HWND sheet, HWND page) {
     Type(page, kGateway, " 010.000.001.002 ");
     Click(page, kTestConnection);
-    EXPECT_TRUE(g_mmsSettingsTested);
+    EXPECT_TRUE(sheet_.mmsSettingsTested);
     EXPECT_EQ(Text(page, kGateway), " 010.000.001.002 ") << "the page keeps what was typed";
     Type(page, kGateway, "http://10.0.0.1:8080");
     Type(page, kLogin, "");
@@ -163,7 +163,7 @@ TEST_F(GprsTestPageTest, TheSettingsAreHandedOverInNormalForm) {
     Click(page, kTestConnection);
     Choose(page, kConnection, "Modem: Checked Modem");
     Click(page, kTestConnection);
-    g_console.configDirty = false;
+    sheet_.configDirty = false;
     PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
   });
   ASSERT_EQ(g_copy.launches, 4);
@@ -184,9 +184,9 @@ TEST_F(GprsTestPageTest, TheSettingsAreHandedOverInNormalForm) {
 
 TEST_F(GprsTestPageTest, NoResultShowsNothing) {
   RunSheet([&](HWND sheet, HWND page) {
-    g_mmsSettingsTested = false;
+    sheet_.mmsSettingsTested = false;
     Click(page, kTestConnection);
-    EXPECT_FALSE(g_mmsSettingsTested);
+    EXPECT_FALSE(sheet_.mmsSettingsTested);
     PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
   });
   EXPECT_EQ(g_copy.launches, 1);
@@ -198,9 +198,9 @@ TEST_F(GprsTestPageTest, AFailureOffersRetryAndThePassThenCounts) {
   boxes_.Answer(IDRETRY);
   boxes_.Answer(IDOK);
   RunSheet([&](HWND sheet, HWND page) {
-    g_mmsSettingsTested = false;
+    sheet_.mmsSettingsTested = false;
     Click(page, kTestConnection);
-    EXPECT_TRUE(g_mmsSettingsTested);
+    EXPECT_TRUE(sheet_.mmsSettingsTested);
     PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
   });
   EXPECT_EQ(g_copy.launches, 2);
@@ -262,7 +262,7 @@ TEST_F(GprsTestPageTest, YesToTheUntestedQuestionTestsAndAFailureIsAskedAgainOnA
   RunSheet([&](HWND sheet, HWND page) {
     Type(page, kApn, "other.example");
     EXPECT_FALSE(SendMessageA(sheet, PSM_APPLY, 0, 0));
-    EXPECT_TRUE(g_console.configDirty) << "nothing was saved";
+    EXPECT_TRUE(sheet_.configDirty) << "nothing was saved";
     EXPECT_EQ(ModemKey("Checked Modem", "APN"), "mms.example");
     PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
   });
@@ -288,11 +288,11 @@ TEST_F(GprsTestPageTest, WizardNextGoesOnOnlyAfterAPassedTest) {
     SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_NEXT, 0);
     EXPECT_TRUE(WaitUntil([&] { return CurrentPageIndex(sheet) == 1; }, 10000));
     EXPECT_EQ(ModemKey("Checked Modem", "PIN"), "5678") << "applied after the pass";
-    EXPECT_FALSE(g_console.configDirty);
+    EXPECT_FALSE(sheet_.configDirty);
     PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
   });
   EXPECT_EQ(g_copy.launches, 2);
-  EXPECT_TRUE(g_mmsSettingsTested);
+  EXPECT_TRUE(sheet_.mmsSettingsTested);
 }
 
 TEST_F(GprsTestPageTest, WizardNextWithoutMmsAppliesWithoutATest) {
@@ -324,10 +324,10 @@ class GprsTestEndToEndTest : public ModemPageTest {
   std::string Gateway() { return "http://" + gateway_.Address(); }
   void TestOnPage(std::function<void(HWND)> prepare = nullptr) {
     RunSheet([&](HWND sheet, HWND page) {
-      g_mmsSettingsTested = false;
+      sheet_.mmsSettingsTested = false;
       if (prepare) prepare(page);
       Click(page, kTestConnection);
-      g_console.configDirty = false;
+      sheet_.configDirty = false;
       PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
     });
   }
@@ -360,7 +360,7 @@ TEST_F(GprsTestEndToEndTest, PassesThroughTheElevatedCopy) {
   }
   EXPECT_EQ(waitText, "Connection test in progress.\r\n\r\nPlease be patient...");
   ExpectBox(0, "Connection Test OK!", MB_ICONINFORMATION, kOk);
-  EXPECT_TRUE(g_mmsSettingsTested);
+  EXPECT_TRUE(sheet_.mmsSettingsTested);
   EXPECT_EQ(RasLog("Dials"), "1");
   EXPECT_EQ(RasLog("LastEntry"), "ZedSMS GPRS - GPRS Test Modem");
   EXPECT_EQ(RasLog("LastUser"), "mmsuser");
@@ -374,7 +374,7 @@ TEST_F(GprsTestEndToEndTest, AGatewayThatDoesNotAnswer) {
   boxes_.Answer(IDCANCEL);
   TestOnPage([&](HWND page) { Type(page, kGateway, closed.c_str()); });
   ExpectBox(0, "Unable to connect to WAP Gateway", MB_ICONERROR, kRetryCancel);
-  EXPECT_FALSE(g_mmsSettingsTested);
+  EXPECT_FALSE(sheet_.mmsSettingsTested);
   EXPECT_EQ(RasLog("Dials"), "1");
   EXPECT_EQ(RasLog("HangUps"), "1");
 }
@@ -388,7 +388,7 @@ TEST_F(GprsTestEndToEndTest, ADialUpErrorWithItsNumberAndText) {
   });
   ExpectBox(0, "Connection Failed\r\nRAS Error 619\r\nFake dial-up error 619.", MB_ICONERROR, kRetryCancel);
   EXPECT_EQ(RasLog("LastEntry"), "Office VPN") << "the chosen connection was dialled";
-  EXPECT_FALSE(g_mmsSettingsTested);
+  EXPECT_FALSE(sheet_.mmsSettingsTested);
 }
 
 TEST_F(GprsTestEndToEndTest, ElevatedRetryAfterAFailurePasses) {
@@ -403,7 +403,7 @@ TEST_F(GprsTestEndToEndTest, ElevatedRetryAfterAFailurePasses) {
   ExpectBox(0, kElevationQuestion, 0, kYesNoCancel);
   ExpectBox(1, "Connection Failed\r\nRAS Error 619\r\nFake dial-up error 619.", MB_ICONERROR, kRetryCancel);
   ExpectBox(2, "Connection Test OK!", MB_ICONINFORMATION, kOk);
-  EXPECT_TRUE(g_mmsSettingsTested);
+  EXPECT_TRUE(sheet_.mmsSettingsTested);
   EXPECT_EQ(RasLog("Dials"), "2");
 }
 

@@ -58,9 +58,6 @@ HANDLE RunRealConsole(const char* parameters) {
 void ModemPageTest::SetUp() {
   UseFakeRas();
   PrepareConfigFiles();
-  g_console.configDirty = false;
-  g_console.currentModemName[0] = '\0';
-  g_mmsSettingsTested = true;
   Rights().runElevated = RunRealConsole;
   Rights().runPlain = [](const char*) -> HANDLE {
     ADD_FAILURE() << "the console was started without elevation";
@@ -76,8 +73,8 @@ void ModemPageTest::TearDown() {
 
 namespace {
 
-INT_PTR RunModemSheet(bool wizard, std::function<void(HWND, HWND)> action) {
-  return RunPageInSheet({"DIALOG_MODEM", wizard ? kWizardTitle : "Modem", ModemPageProc},
+INT_PTR RunModemSheet(SheetContext* sheet, bool wizard, std::function<void(HWND, HWND)> action) {
+  return RunPageInSheet(sheet, {"DIALOG_MODEM", wizard ? kWizardTitle : "Modem", ModemPageProc},
                         wizard ? PSH_WIZARD | PSH_NOAPPLYNOW : 0, wizard ? kWizardTitle : kCaption,
                         [&](HWND sheet, HWND) { action(sheet, CurrentPage(sheet)); });
 }
@@ -85,11 +82,11 @@ INT_PTR RunModemSheet(bool wizard, std::function<void(HWND, HWND)> action) {
 }  // namespace
 
 INT_PTR ModemPageTest::RunSheet(std::function<void(HWND, HWND)> action) {
-  return RunModemSheet(false, std::move(action));
+  return RunModemSheet(&sheet_, false, std::move(action));
 }
 
 INT_PTR ModemPageTest::RunWizard(std::function<void(HWND, HWND)> action) {
-  return RunModemSheet(true, std::move(action));
+  return RunModemSheet(&sheet_, true, std::move(action));
 }
 
 void ModemPageTest::ConfigureModem(const std::string& name) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/sheet_context.h"
 #include "support/dialog_items.h"
 #include "support/message_box_answerer.h"
 #include "support/test_env.h"
@@ -59,6 +60,7 @@ class ModemPageTest : public testing::Test {
 
   TempDataDirectory dir_{"modempage"};
   MessageBoxAnswerer boxes_;
+  SheetContext sheet_;
 };
 
 // Launchers for the rights seam. The real console of the program folder, as

@@ -70,10 +70,10 @@ TEST_F(ModemPageShowsTest, TheModemsSettingsFromItsEscapedSection) {
     EXPECT_EQ(Selected(page, kConnection), "Office VPN");
     EXPECT_TRUE(Enabled(page, kConnection));
     EXPECT_TRUE(Enabled(page, kConnectionLabel));
-    EXPECT_STREQ(g_console.currentModemName, name.c_str());
-    EXPECT_FALSE(g_console.configDirty) << "loading is no edit";
+    EXPECT_STREQ(sheet_.currentModemName, name.c_str());
+    EXPECT_FALSE(sheet_.configDirty) << "loading is no edit";
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(sheet, kApplyButton)));
-    EXPECT_TRUE(g_mmsSettingsTested);
+    EXPECT_TRUE(sheet_.mmsSettingsTested);
     Close(sheet, PSBTN_CANCEL);
   });
   EXPECT_TRUE(boxes_.Boxes().empty());
@@ -132,7 +132,7 @@ TEST_F(ModemPageShowsTest, AnSmppConnectionAsNoModemAndAsksForOneBeforeLeaving) 
   boxes_.Answer(IDOK);
   RunSheet([&](HWND sheet, HWND page) {
     EXPECT_EQ(Text(page, kName), "");
-    EXPECT_STREQ(g_console.currentModemName, "");
+    EXPECT_STREQ(sheet_.currentModemName, "");
     bool dialogSeen = false;
     {
       WindowDriver addModem("Select Modem", [&](HWND dialog) {
@@ -178,7 +178,7 @@ TEST_F(ModemPageControlsTest, EnablingFollowsTheBoxes) {
     EXPECT_FALSE(Enabled(page, kStorageLabel));
     EXPECT_FALSE(Enabled(page, kReceiveMms));
     EXPECT_TRUE(Checked(page, kReceiveMms)) << "after a click only disabled";
-    EXPECT_TRUE(g_console.configDirty);
+    EXPECT_TRUE(sheet_.configDirty);
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(sheet, kApplyButton)));
     Click(page, kReceiveSms);
     EXPECT_TRUE(Enabled(page, kReceiveMms));
@@ -196,8 +196,8 @@ TEST_F(ModemPageControlsTest, EnablingFollowsTheBoxes) {
     EXPECT_EQ(Selected(page, kConnection), "Modem: Boxed Modem") << "checking picks the page's modem";
     Click(page, kUseConnection);
     EXPECT_FALSE(Enabled(page, kConnection));
-    EXPECT_TRUE(g_mmsSettingsTested) << "none of these is a tested setting";
-    g_console.configDirty = false;
+    EXPECT_TRUE(sheet_.mmsSettingsTested) << "none of these is a tested setting";
+    sheet_.configDirty = false;
     Close(sheet, PSBTN_CANCEL);
   });
 }
@@ -208,7 +208,7 @@ TEST_F(ModemPageControlsTest, CancellingWithUnsavedEditsAsks) {
   boxes_.Answer(IDYES);
   INT_PTR result = RunSheet([&](HWND sheet, HWND page) {
     Type(page, kPin, "0000");
-    EXPECT_TRUE(g_console.configDirty);
+    EXPECT_TRUE(sheet_.configDirty);
     PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
     ASSERT_TRUE(WaitUntil([&] { return boxes_.Boxes().size() == 1; }, 5000));
     Sleep(200);
@@ -238,7 +238,7 @@ TEST_F(ModemPageControlsTest, ChangeModemTakesTheTestedModemAndItsPin) {
       Click(page, kChange);
     }
     EXPECT_EQ(Text(page, kName), "Old Modem") << "cancelled";
-    EXPECT_FALSE(g_console.configDirty);
+    EXPECT_FALSE(sheet_.configDirty);
     {
       WindowDriver addModem("Select Modem", [](HWND dialog) {
         SetDlgItemTextA(dialog, 104, "1234");
@@ -248,12 +248,12 @@ TEST_F(ModemPageControlsTest, ChangeModemTakesTheTestedModemAndItsPin) {
     }
     EXPECT_EQ(Text(page, kName), "Alpha Modem");
     EXPECT_EQ(Text(page, kPin), "1234");
-    EXPECT_STREQ(g_console.currentModemName, "Alpha Modem");
-    EXPECT_FALSE(g_mmsSettingsTested) << "the settings are untested on another modem";
+    EXPECT_STREQ(sheet_.currentModemName, "Alpha Modem");
+    EXPECT_FALSE(sheet_.mmsSettingsTested) << "the settings are untested on another modem";
     EXPECT_FALSE(Checked(page, kUseConnection));
     EXPECT_FALSE(Enabled(page, kConnection));
     EXPECT_FALSE(Enabled(page, kConnectionLabel));
-    EXPECT_TRUE(g_console.configDirty);
+    EXPECT_TRUE(sheet_.configDirty);
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(sheet, kApplyButton)));
     Close(sheet, PSBTN_OK);
   });
@@ -273,7 +273,7 @@ TEST_F(ModemPageControlsTest, LookupFillsTheOperatorsSettings) {
     Type(page, kPassword, "MMS");
     Type(page, kGateway, "192.0.2.10");
     Type(page, kUrl, "HTTP://MMS.EXAMPLEMOBILE.EXAMPLE/SERVLETS/MMS");
-    g_mmsSettingsTested = true;
+    sheet_.mmsSettingsTested = true;
     auto pick = [](const char* country, const char* name) {
       return [country, name](HWND dialog) {
         for (auto [list, item] : {std::pair<int, const char*>{IDC_OPERATOR_COUNTRIES, country},
@@ -295,7 +295,7 @@ TEST_F(ModemPageControlsTest, LookupFillsTheOperatorsSettings) {
     EXPECT_EQ(Text(page, kLogin), "MMS");
     EXPECT_EQ(Text(page, kGateway), "192.0.2.10");
     EXPECT_EQ(Text(page, kUrl), "http://mms.examplemobile.example/servlets/mms") << "the URL is always taken";
-    EXPECT_TRUE(g_mmsSettingsTested) << "no tested setting changed";
+    EXPECT_TRUE(sheet_.mmsSettingsTested) << "no tested setting changed";
     {
       WindowDriver picker("Operator Settings", [](HWND dialog) { PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0); });
       Click(page, kLookup);
@@ -309,8 +309,8 @@ TEST_F(ModemPageControlsTest, LookupFillsTheOperatorsSettings) {
     EXPECT_EQ(Text(page, kLogin), "");
     EXPECT_EQ(Text(page, kGateway), "198.51.100.17");
     EXPECT_EQ(Text(page, kUrl), "http://mmsc.musternetz.example/");
-    EXPECT_FALSE(g_mmsSettingsTested);
-    g_console.configDirty = false;
+    EXPECT_FALSE(sheet_.mmsSettingsTested);
+    sheet_.configDirty = false;
     Close(sheet, PSBTN_CANCEL);
   });
 }
@@ -331,12 +331,12 @@ TEST_F(ModemPageApplyTest, WritesTheModemSectionTheRouteAndTheDefaultRoute) {
     Type(page, kGateway, "10.1.2.3");
     Type(page, kUrl, "http://mms.example/mms");
     Click(page, kReceiveMms);
-    EXPECT_FALSE(g_mmsSettingsTested);
+    EXPECT_FALSE(sheet_.mmsSettingsTested);
     Close(sheet, PSBTN_OK);
   });
   ExpectBox(0, kUntested, MB_ICONQUESTION, kYesNoCancel);
-  EXPECT_TRUE(g_mmsSettingsTested) << "No saves them as they are";
-  EXPECT_FALSE(g_console.configDirty);
+  EXPECT_TRUE(sheet_.mmsSettingsTested) << "No saves them as they are";
+  EXPECT_FALSE(sheet_.configDirty);
   EXPECT_EQ(ReadIni(SmsIni(), "SMSGW", "Modem1"), "Route Modem");
   EXPECT_EQ(ReadIni(MmscIni(), "MMSC", "DefaultOutboundRoute"), "zedsmslite");
   const std::vector<std::pair<const char*, const char*>> modemKeys = {
@@ -459,11 +459,11 @@ TEST_F(ModemPageApplyTest, UntestedSettingsAreAskedAboutOnceUntilATestedOneChang
   boxes_.Answer(IDNO);      // then leave it untested
   RunSheet([&](HWND sheet, HWND page) {
     Type(page, kUrl, "http://changed.example/");
-    EXPECT_TRUE(g_mmsSettingsTested) << "the URL is not a tested setting";
+    EXPECT_TRUE(sheet_.mmsSettingsTested) << "the URL is not a tested setting";
     ASSERT_TRUE(Apply(sheet));
     EXPECT_EQ(boxes_.Boxes().size(), 0u);
     Type(page, kApn, "other.example");
-    EXPECT_FALSE(g_mmsSettingsTested);
+    EXPECT_FALSE(sheet_.mmsSettingsTested);
     ASSERT_TRUE(Apply(sheet));
     EXPECT_EQ(ModemKey("Asked Modem", "APN"), "other.example");
     Type(page, kPin, "4321");
@@ -473,12 +473,12 @@ TEST_F(ModemPageApplyTest, UntestedSettingsAreAskedAboutOnceUntilATestedOneChang
     Type(page, kGateway, "10.9.9.9");
     EXPECT_FALSE(Apply(sheet)) << "Cancel refuses the apply";
     EXPECT_EQ(ModemKey("Asked Modem", "WAPGatewayIP"), "10.1.2.3");
-    EXPECT_TRUE(g_console.configDirty) << "the edits are still unsaved";
+    EXPECT_TRUE(sheet_.configDirty) << "the edits are still unsaved";
     SendMessageA(sheet, PSM_SETCURSEL, 1, 0);
     EXPECT_EQ(CurrentPageIndex(sheet), 0) << "Cancel keeps the page";
     SendMessageA(sheet, PSM_SETCURSEL, 1, 0);
     EXPECT_EQ(CurrentPageIndex(sheet), 1) << "No lets it go";
-    g_console.configDirty = false;
+    sheet_.configDirty = false;
     Close(sheet, PSBTN_CANCEL);
   });
   ASSERT_EQ(boxes_.Boxes().size(), 4u);

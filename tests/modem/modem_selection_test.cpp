@@ -131,7 +131,7 @@ class SelectModemPageTest : public ModemSelectionTest {
  protected:
   INT_PTR RunWizard(std::function<void(HWND)> action) {
     const char* title = "ZedSMS Lite Setup Wizard:  Select Modem";
-    return RunPageInSheet({"DIALOG_WIZADDMODEM", title, SelectModemPageProc}, PSH_WIZARD | PSH_NOAPPLYNOW, title,
+    return RunPageInSheet(nullptr, {"DIALOG_WIZADDMODEM", title, SelectModemPageProc}, PSH_WIZARD | PSH_NOAPPLYNOW, title,
                           [&](HWND sheet, HWND) { action(sheet); });
   }
   static int CurrentPage(HWND sheet) {

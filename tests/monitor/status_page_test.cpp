@@ -153,7 +153,8 @@ TEST_F(StatusPageTest, RemovingAsksAndNoKeepsTheServices) {
   EXPECT_EQ(boxes[0].buttons, (std::vector<int>{IDCANCEL, IDYES, IDNO}));
 }
 
-// Last: the queues are counted at most every 10 seconds in a process.
+// The queues are counted at most every 10 seconds in a process: an hour on
+// from every earlier count here.
 TEST_F(StatusPageTest, QueueSizesAndTheAlertSize) {
   std::string q = dir_.File("Q\\");
   CreateDirectoryPath((q + "Modem - COM5-").c_str());
@@ -164,7 +165,7 @@ TEST_F(StatusPageTest, QueueSizesAndTheAlertSize) {
   for (const char* name : {"a", "b", "c"}) WriteFileText(vaspq + name + ".MMS", "");
   WriteFileText(vaspq + "a.INI", "");
   WriteFileText(vaspq + "b.INI", "");
-  Sleep(10500);
+  g_today.wHour = 1;
   RunOnStatusPage([](HWND page) {
     EXPECT_EQ(Text(page, kSmsQueue), "101");
     EXPECT_TRUE(DrawnRed(page, kSmsQueue)) << "101 is more than the alert size of 100";

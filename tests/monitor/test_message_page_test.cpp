@@ -60,11 +60,9 @@ class TestMessagePageTest : public ServiceTest {
     smsQueue_ = directory;
     GetVaspQueueDirectory(directory);
     mmsQueue_ = directory;
-    g_testMessages = TestMessageState{};
   }
   void TearDown() override {
     Clock() = SystemClock();
-    g_testMessages = TestMessageState{};
     ServiceTest::TearDown();
   }
 
@@ -80,8 +78,8 @@ class TestMessagePageTest : public ServiceTest {
   void RunPage(DWORD sheetFlags, const std::function<void(HWND sheet, HWND page)>& action) {
     // A wizard is titled by its page.
     const char* caption = sheetFlags & PSH_WIZARD ? "Send Test Message" : kSheetCaption;
-    RunPageInSheet({"DIALOG_TESTMSG", "Send Test Message", TestMessagePageProc}, PSH_NOAPPLYNOW | sheetFlags, caption,
-                   [&](HWND sheet, HWND page) {
+    RunPageInSheet(&sheet_, {"DIALOG_TESTMSG", "Send Test Message", TestMessagePageProc}, PSH_NOAPPLYNOW | sheetFlags,
+                   caption, [&](HWND sheet, HWND page) {
                      action(sheet, page);
                      PostMessageA(sheet, WM_COMMAND, IDCANCEL, 0);
                    });
@@ -96,6 +94,7 @@ class TestMessagePageTest : public ServiceTest {
 
   std::string smsQueue_;
   std::string mmsQueue_;
+  SheetContext sheet_;
 };
 
 TEST_F(TestMessagePageTest, EverythingIsDisabledWhileTheSmsServiceIsStopped) {
@@ -137,16 +136,16 @@ TEST_F(TestMessagePageTest, SmsIsFollowedThroughTheQueueToSent) {
   RunPage([&](HWND, HWND page) {
     SetDlgItemTextA(page, kPhone, "+4477");
     Click(page, kSendSms);
-    std::string request = smsQueue_ + TestName(g_testMessages.smsTestId) + ".REQ";
-    EXPECT_TRUE(g_testMessages.smsPending);
+    std::string request = smsQueue_ + TestName(sheet_.testMessages.smsTestId) + ".REQ";
+    EXPECT_TRUE(sheet_.testMessages.smsPending);
     EXPECT_EQ(Text(page, kSmsStatus), "Status:  Waiting");
     EXPECT_TRUE(Visible(page, kCancel));
     EXPECT_FALSE(Enabled(page, kSendSms)) << "one SMS test at a time";
-    EXPECT_TRUE(FileExists(request) || g_testMessages.smsDone);
+    EXPECT_TRUE(FileExists(request) || sheet_.testMessages.smsDone);
     EXPECT_TRUE(Shows(page, kSmsStatus, kSent)) << Text(page, kSmsStatus);
     EXPECT_EQ(Text(page, kSmsDetail), "");
     EXPECT_FALSE(FileExists(request));
-    EXPECT_TRUE(g_testMessages.smsDone);
+    EXPECT_TRUE(sheet_.testMessages.smsDone);
     EXPECT_TRUE(WaitUntil([&] { return !Visible(page, kCancel); }, 3000));
     EXPECT_TRUE(WaitUntil([&] { return Enabled(page, kSendSms); }, 3000)) << "another test may follow";
   });
@@ -183,7 +182,7 @@ TEST_F(TestMessagePageTest, ModemErrorShowsOffLineAndCancelEndsTheTest) {
     Click(page, kCancel);
     // Status, detail and the pending flag change one after the other on the page's thread.
     EXPECT_TRUE(WaitUntil([&] { return Text(page, kSmsStatus).empty() && Text(page, kSmsDetail).empty() &&
-                                       !g_testMessages.smsPending; },
+                                       !sheet_.testMessages.smsPending; },
                           15000))
         << "cancelled: nothing found in the log; " << Text(page, kSmsStatus) << " / " << Text(page, kSmsDetail);
     EXPECT_TRUE(WaitUntil([&] { return !Visible(page, kCancel); }, 3000));
@@ -198,7 +197,7 @@ TEST_F(TestMessagePageTest, CancelStopsTheServicesWhileTheyHoldTheRequest) {
   RunPage([&](HWND, HWND page) {
     SetDlgItemTextA(page, kPhone, "4477");
     Click(page, kSendSms);
-    std::string request = smsQueue_ + TestName(g_testMessages.smsTestId) + ".REQ";
+    std::string request = smsQueue_ + TestName(sheet_.testMessages.smsTestId) + ".REQ";
     ASSERT_TRUE(FileExists(request));
     Sleep(800);  // a few service cycles: the service now holds it
     EXPECT_FALSE(DeleteFileA(request.c_str())) << "the service holds the request";
@@ -216,7 +215,7 @@ TEST_F(TestMessagePageTest, MmsIsFollowedToSentToRetriesAndToTheRoutesError) {
   RunPage([&](HWND, HWND page) {
     SetDlgItemTextA(page, kPhone, "+4477");
     Click(page, kSendMms);
-    std::string name = TestName(g_testMessages.mmsTestId);
+    std::string name = TestName(sheet_.testMessages.mmsTestId);
     EXPECT_EQ(Text(page, kMmsStatus), "Status:  Waiting");
     EXPECT_EQ(ReadFileText(mmsQueue_ + name + ".MMS"), ReadFileText(ProgramFolder() + "MMSTEST.MMS"));
     EXPECT_TRUE(Shows(page, kMmsStatus, kSent)) << Text(page, kMmsStatus);
@@ -225,7 +224,7 @@ TEST_F(TestMessagePageTest, MmsIsFollowedToSentToRetriesAndToTheRoutesError) {
     SimSetting("ZedMMSC", "Outcome", "Fail");
     SimSetting("ZedMMSC", "MaxRetries", "2");
     Click(page, kSendMms);
-    name = TestName(g_testMessages.mmsTestId);
+    name = TestName(sheet_.testMessages.mmsTestId);
     EXPECT_TRUE(Shows(page, kMmsStatus, "Status:  Retry pending, 1 attempts")) << Text(page, kMmsStatus);
     EXPECT_TRUE(Shows(page, kMmsDetail, "Last Error Info:  HTTP 503 Service Unavailable", 3000));
     EXPECT_TRUE(Shows(page, kMmsStatus, "Status:  ERROR"));
@@ -258,25 +257,25 @@ TEST_F(TestMessagePageTest, TheLogOfTheCurrentDayDecidesAndItsLinesAreReadWhole)
                                           std::string(5000, 'x') + " t,TESTABCD.REQ,1,COM5:,ERROR inside\r\n" +
                                           "t,TESTABCD.REQ,1,COM5:,OK\n" + "t,TESTABCE.REQ,1,COM5:,ERROR other\n");
   WriteFileText(Log("MMSC", g_now), "t,OUT,1,zedsmslite,10,Timeout,TEST0042.MMS\r\nhalf a line still being wri");
-  g_testMessages.smsPending = true;
-  g_testMessages.smsTestId = 0x1ABCD;
-  g_testMessages.mmsPending = true;
-  g_testMessages.mmsTestId = 0x42;
+  sheet_.testMessages.smsPending = true;
+  sheet_.testMessages.smsTestId = 0x1ABCD;
+  sheet_.testMessages.mmsPending = true;
+  sheet_.testMessages.mmsTestId = 0x42;
   RunPage([&](HWND, HWND page) {
     EXPECT_TRUE(Shows(page, kSmsStatus, kSent, 3000)) << Text(page, kSmsStatus);
     EXPECT_EQ(Text(page, kSmsDetail), "");
     EXPECT_TRUE(Shows(page, kMmsStatus, "Status:  ERROR", 3000));
     EXPECT_TRUE(Shows(page, kMmsDetail, "Timeout,TEST0042.MMS", 3000));
   });
-  EXPECT_TRUE(g_testMessages.smsDone && g_testMessages.mmsDone);
+  EXPECT_TRUE(sheet_.testMessages.smsDone && sheet_.testMessages.mmsDone);
 }
 
 // A log line the service writes only after the request has gone comes too late.
 TEST_F(TestMessagePageTest, ALogLineAfterTheRequestHasGoneIsNotSeen) {
   std::string request = smsQueue_ + "TEST0077.REQ";
   WriteFileText(request, "[SMS]\r\nPhoneNumber=1\r\n");
-  g_testMessages.smsPending = true;
-  g_testMessages.smsTestId = 0x77;
+  sheet_.testMessages.smsPending = true;
+  sheet_.testMessages.smsTestId = 0x77;
   RunPage([&](HWND, HWND page) {
     SetDlgItemTextA(page, kSmsStatus, "Status:  Waiting");
     Sleep(1500);
@@ -289,8 +288,8 @@ TEST_F(TestMessagePageTest, ALogLineAfterTheRequestHasGoneIsNotSeen) {
     Sleep(2500);
     EXPECT_EQ(Text(page, kSmsStatus), "");
   });
-  EXPECT_FALSE(g_testMessages.smsPending);
-  EXPECT_TRUE(g_testMessages.smsDone);
+  EXPECT_FALSE(sheet_.testMessages.smsPending);
+  EXPECT_TRUE(sheet_.testMessages.smsDone);
 }
 
 TEST_F(TestMessagePageTest, RequestFilesThatCannotBeCreatedAreReported) {
@@ -310,8 +309,8 @@ TEST_F(TestMessagePageTest, RequestFilesThatCannotBeCreatedAreReported) {
     Click(page, kSendMms);
     DeleteFileA(templatePath.c_str());
     Click(page, kSendMms);
-    EXPECT_FALSE(g_testMessages.smsPending);
-    EXPECT_FALSE(g_testMessages.mmsPending);
+    EXPECT_FALSE(sheet_.testMessages.smsPending);
+    EXPECT_FALSE(sheet_.testMessages.mmsPending);
     EXPECT_EQ(Text(page, kSmsStatus), "");
     EXPECT_EQ(Text(page, kMmsStatus), "");
     EXPECT_FALSE(Visible(page, kCancel));

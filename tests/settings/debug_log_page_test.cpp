@@ -29,32 +29,33 @@ class DebugLogPageTest : public testing::Test {
       HWND page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
       action(sheet, page);
     });
-    EXPECT_EQ(ConsoleMain(""), 0);
+    RunConsoleSheet(&sheet_);
   }
 
   TempDataDirectory dir_{"debuglog"};
   MessageBoxAnswerer boxes_;
+  SheetContext sheet_;
 };
 
 TEST_F(DebugLogPageTest, SwitchesAreReadAsTrueValuesAndWrittenAsYesOrRemoved) {
   WritePrivateProfileStringA("SMSGW", "Debug", "1", Ini("SMSGW.INI").c_str());
   WritePrivateProfileStringA("MMSC", "Debug", "TRUE", Ini("MMSC.INI").c_str());
   WritePrivateProfileStringA("MMSWAP", "Debug", "No", Ini("MMSWAP.INI").c_str());
-  RunOnDebugPage([](HWND sheet, HWND page) {
+  RunOnDebugPage([this](HWND sheet, HWND page) {
     EXPECT_TRUE(Checked(page, kSmsGw));
     EXPECT_TRUE(Checked(page, kMmsc));
     EXPECT_FALSE(Checked(page, kMmsWap));
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(sheet, kApply)));
     Click(page, kMmsc);     // off
     Click(page, kMmsWap);   // on
-    EXPECT_TRUE(g_console.configDirty);
+    EXPECT_TRUE(sheet_.configDirty);
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(sheet, kApply))) << "the sheet was told of the change";
     PostMessageA(sheet, WM_COMMAND, IDOK, 0);
   });
   EXPECT_EQ(ReadIni(Ini("SMSGW.INI"), "SMSGW", "Debug"), "Yes") << "a checked box is written Yes";
   EXPECT_EQ(ReadIni(Ini("MMSC.INI"), "MMSC", "Debug", "<none>"), "<none>") << "unchecked removes the key";
   EXPECT_EQ(ReadIni(Ini("MMSWAP.INI"), "MMSWAP", "Debug"), "Yes");
-  EXPECT_TRUE(g_console.configDirty) << "Apply leaves the flag alone";
+  EXPECT_TRUE(sheet_.configDirty) << "Apply leaves the flag alone";
 }
 
 TEST_F(DebugLogPageTest, AnEditAsksBeforeTheSheetIsCancelled) {

@@ -27,13 +27,15 @@ class ServerPageTest : public ServiceTest {
       SendMessageA(sheet, PSM_SETCURSEL, kServerPage, 0);
       action(sheet, reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0)));
     });
-    EXPECT_EQ(ConsoleMain(""), 0);
+    RunConsoleSheet(&sheet_);
   }
   void Close(HWND sheet, int button) { PostMessageA(sheet, WM_COMMAND, button, 0); }
   // Waits for the once-a-second refresh to show the expected status.
   static bool ShowsStatus(HWND page, const char* status, const char* action) {
     return WaitUntil([&] { return Text(page, kStatus) == status && Text(page, kAction) == action; }, 5000);
   }
+
+  SheetContext sheet_;
 };
 
 TEST_F(ServerPageTest, LoadsPortsWithTheirDefaultsAndEnablesFieldsByTheirBoxes) {
@@ -49,13 +51,13 @@ TEST_F(ServerPageTest, LoadsPortsWithTheirDefaultsAndEnablesFieldsByTheirBoxes) 
     EXPECT_EQ(Text(page, kMm7Port), "");
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, kMm7Port)));
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, kMm7Label)));
-    EXPECT_FALSE(g_console.configDirty) << "loading is no edit";
+    EXPECT_FALSE(sheet_.configDirty) << "loading is no edit";
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(sheet, 0x3021)));
     Click(page, kMm7Enable);
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, kMm7Port)));
-    EXPECT_TRUE(g_console.configDirty);
+    EXPECT_TRUE(sheet_.configDirty);
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(sheet, 0x3021)));
-    g_console.configDirty = false;
+    sheet_.configDirty = false;
     Close(sheet, IDCANCEL);
   });
 }
@@ -66,13 +68,13 @@ TEST_F(ServerPageTest, ApplyStoresPortsByTheirRules) {
     Click(page, kMm7Enable);
     SetDlgItemTextA(page, kMm7Port, "-1");
     SetDlgItemTextA(page, kSmppPort, "2775");  // a number, but SMPP stays unticked
-    EXPECT_TRUE(g_console.configDirty);
+    EXPECT_TRUE(sheet_.configDirty);
     Close(sheet, IDOK);
   });
   EXPECT_EQ(ReadIni(SmsIni(), "SMSGW", "WebPort"), "12");
   EXPECT_EQ(ReadIni(SmsIni(), "SMSGW", "SMPPPort", "<none>"), "<none>");
   EXPECT_EQ(ReadIni(MmscIni(), "MMSC", "WebPort"), "4294967295");
-  EXPECT_FALSE(g_console.configDirty);
+  EXPECT_FALSE(sheet_.configDirty);
 
   WritePrivateProfileStringA("SMSGW", "SMPPPort", "2775", SmsIni().c_str());
   RunOnServerPage([this](HWND sheet, HWND page) {
@@ -109,12 +111,12 @@ TEST_F(ServerPageTest, UnsavedChangesAreOfferedBeforeInstalling) {
     Click(page, kAction);  // Cancel: installs all the same, without saving
     EXPECT_TRUE(IsSmsServiceInstalled());
     EXPECT_EQ(ReadIni(SmsIni(), "SMSGW", "WebPort", "<none>"), "<none>");
-    EXPECT_TRUE(g_console.configDirty);
+    EXPECT_TRUE(sheet_.configDirty);
     Click(page, kAction);  // running: stops, no question
     SetDlgItemTextA(page, kWebPort, "18801");
     Click(page, kAction);  // Yes: saves, then installs
     EXPECT_EQ(ReadIni(SmsIni(), "SMSGW", "WebPort"), "18801");
-    EXPECT_FALSE(g_console.configDirty);
+    EXPECT_FALSE(sheet_.configDirty);
     EXPECT_TRUE(IsSmsServiceRunning());
     Close(sheet, IDCANCEL);
   });

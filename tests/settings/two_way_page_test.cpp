@@ -152,25 +152,20 @@ class TwoWayPageTest : public testing::Test {
  protected:
   void SetUp() override {
     PrepareConfigFiles();
-    g_console.configDirty = false;
-    CopyText(g_console.currentModemName, sizeof g_console.currentModemName, "Acme [USB]");
+    CopyText(sheet_.currentModemName, sizeof sheet_.currentModemName, "Acme [USB]");
     phprc_.Clear();
     path_.Set("C:\\windows\\system32;C:\\windows");
   }
-  void TearDown() override {
-    boxes_.ExpectAllAnswered();
-    g_console.configDirty = false;
-    g_console.currentModemName[0] = '\0';
-  }
+  void TearDown() override { boxes_.ExpectAllAnswered(); }
   // A sheet of the 2-Way page and one other page; the action gets the sheet
   // and the page and closes the sheet.
   void RunOnPage(std::function<void(HWND, HWND)> action) {
-    RunPageInSheet({"DIALOG_RECV", "2-Way", TwoWayPageProc}, 0, kCaption, action);
+    RunPageInSheet(&sheet_, {"DIALOG_RECV", "2-Way", TwoWayPageProc}, 0, kCaption, action);
   }
   static void Close(HWND sheet, int button) { PostMessageA(sheet, WM_COMMAND, button, 0); }
   // Cancels the sheet, agreeing to lose the edits when this page asks about them.
   void Discard(HWND sheet) {
-    if (g_console.configDirty && PropSheet_GetCurrentPageHwnd(sheet) == PropSheet_IndexToHwnd(sheet, 0))
+    if (sheet_.configDirty && PropSheet_GetCurrentPageHwnd(sheet) == PropSheet_IndexToHwnd(sheet, 0))
       boxes_.Answer(IDYES);
     Close(sheet, IDCANCEL);
   }
@@ -205,6 +200,7 @@ class TwoWayPageTest : public testing::Test {
 
   TempDataDirectory dir_{"twoway"};
   MessageBoxAnswerer boxes_;
+  SheetContext sheet_;
   EnvironmentVariable phprc_{"PHPRC"};
   EnvironmentVariable path_{"PATH"};
 };
@@ -252,7 +248,7 @@ TEST_F(TwoWayPageTest, AnEmptyConfigurationLoadsWithEverythingOff) {
     EXPECT_EQ(ComboItems(page, kLocalUser), Texts{""}) << "the empty entry, no users";
     EXPECT_EQ(ComboChosen(page, kCharset), "utf-8") << "the default character set";
     EXPECT_TRUE(ListItems(page).empty());
-    EXPECT_FALSE(g_console.configDirty) << "loading is no change";
+    EXPECT_FALSE(sheet_.configDirty) << "loading is no change";
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(sheet, kApplyButton)));
     Close(sheet, IDOK);
   });
@@ -323,7 +319,7 @@ TEST_F(TwoWayPageTest, ALocalUserWithoutSmppLoginFallsBackToCommandsAndIsDeleted
 }
 
 TEST_F(TwoWayPageTest, WithoutAModemTheModemKeysAreLeftAlone) {
-  g_console.currentModemName[0] = '\0';
+  sheet_.currentModemName[0] = '\0';
   AddUser("alice", true);
   SetSms("ReceiveSMS", "Yes");
   SetModem("RouteLocal", "alice");
@@ -413,11 +409,11 @@ TEST_F(TwoWayPageTest, EveryEditTellsTheSheetAndSetsTheDirtyFlag) {
   SetSms("PHPEnable", "Yes");
   phprc_.Set(MakePhpFolder("php"));
   for (size_t i = 0; i < edits.size(); ++i) {
-    g_console.configDirty = false;
+    sheet_.configDirty = false;
     RunOnPage([&](HWND sheet, HWND page) {
-      EXPECT_FALSE(g_console.configDirty);
+      EXPECT_FALSE(sheet_.configDirty);
       edits[i](page);
-      EXPECT_TRUE(g_console.configDirty) << "edit " << i;
+      EXPECT_TRUE(sheet_.configDirty) << "edit " << i;
       EXPECT_TRUE(IsWindowEnabled(GetDlgItem(sheet, kApplyButton))) << "edit " << i;
       Discard(sheet);
     });
@@ -433,7 +429,7 @@ TEST_F(TwoWayPageTest, ApplyWritesTheSwitchesAndTheModemRoutes) {
   AddUser("alice", true);
   CreateDirectoryPath((dir_.Path() + "VASPOUT\\zedsmslitemm7").c_str());
   WritePrivateProfileStringA("VASP", "Server", "http://mm7", (dir_.Path() + "VASPOUT\\zedsmslitemm7\\VASP.INI").c_str());
-  g_console.configDirty = true;
+  sheet_.configDirty = true;
   RunOnPage([this](HWND sheet, HWND page) {
     Click(page, kProcessSms);
     Click(page, kRouteLocal);
@@ -446,7 +442,7 @@ TEST_F(TwoWayPageTest, ApplyWritesTheSwitchesAndTheModemRoutes) {
   EXPECT_EQ(Sms("ReceiveMMS"), "Yes");
   EXPECT_EQ(Modem("RouteLocal"), "alice");
   EXPECT_EQ(Modem("MMSRouting"), "zedsmslitemm7");
-  EXPECT_FALSE(g_console.configDirty) << "Apply clears the flag";
+  EXPECT_FALSE(sheet_.configDirty) << "Apply clears the flag";
 
   // MMS routing follows its own choice; ReceiveMMS needs both switches.
   RunOnPage([this](HWND sheet, HWND page) {
@@ -616,7 +612,7 @@ TEST_F(TwoWayPageTest, AddPutsTheNewEntryInSortedPlaceWithAStarForNoPrefix) {
              });
     EXPECT_EQ(ListItems(page), (Texts{"*\thttp://all/?t=@@FULLSMS@@\tNo", "M\thttp://m/@@SMS@@\tNo"}));
     EXPECT_EQ(ListSelection(page), 0) << "the new entry is selected";
-    EXPECT_TRUE(g_console.configDirty);
+    EXPECT_TRUE(sheet_.configDirty);
     InEditor([&] { Press(page, kAdd); }, CancelEditor);
     EXPECT_EQ(ListItems(page).size(), 2u);
     Close(sheet, IDOK);
@@ -793,7 +789,7 @@ TEST_F(TwoWayPageTest, ButtonsOpenTheViewersAndTheMm7Dialog) {
       Press(page, opened.first);
       EXPECT_TRUE(dialog.Appeared()) << opened.second;
     }
-    EXPECT_FALSE(g_console.configDirty) << "the dialogs write their own settings";
+    EXPECT_FALSE(sheet_.configDirty) << "the dialogs write their own settings";
     Discard(sheet);
   });
 }
@@ -825,7 +821,7 @@ TEST_F(TwoWayPageTest, PhpFoundThroughPhprcShowsWhereScriptsAreServed) {
     Click(page, kPhpEnable);
     EXPECT_EQ(Text(page, kPhpAddress), "");
     EXPECT_FALSE(Enabled(page, kPhpRemote));
-    EXPECT_TRUE(g_console.configDirty);
+    EXPECT_TRUE(sheet_.configDirty);
     Click(page, kPhpEnable);
     EXPECT_TRUE(Checked(page, kPhpEnable));
     EXPECT_TRUE(Enabled(page, kPhpRemote));

@@ -66,18 +66,12 @@ void InEditor(std::function<void()> open, std::function<void(HWND)> action) {
 
 class UsersPageTest : public testing::Test {
  protected:
-  void SetUp() override {
-    PrepareConfigFiles();
-    g_console.configDirty = false;
-  }
-  void TearDown() override {
-    boxes_.ExpectAllAnswered();
-    g_console.configDirty = false;
-  }
+  void SetUp() override { PrepareConfigFiles(); }
+  void TearDown() override { boxes_.ExpectAllAnswered(); }
   // A sheet of the Users page and one other page; the action gets the sheet
   // and the Users page and closes the sheet.
   void RunOnUsersPage(std::function<void(HWND, HWND)> action) {
-    RunPageInSheet({"DIALOG_SMSUSERS", "Users", UsersPageProc}, 0, kCaption, action);
+    RunPageInSheet(&sheet_, {"DIALOG_SMSUSERS", "Users", UsersPageProc}, 0, kCaption, action);
   }
   static void Close(HWND sheet, int button) { PostMessageA(sheet, WM_COMMAND, button, 0); }
   std::string Routing(const char* name) { return ReadIni(g_configFiles.smsIni, kRouting, name, "<none>"); }
@@ -105,6 +99,7 @@ class UsersPageTest : public testing::Test {
 
   TempDataDirectory dir_{"userspage"};
   MessageBoxAnswerer boxes_;
+  SheetContext sheet_;
 };
 
 TEST_F(UsersPageTest, TheMainSheetShowsThisPageAsItsFourthTab) {
@@ -117,7 +112,7 @@ TEST_F(UsersPageTest, ListsEveryUserWithNameAndFullNameAndSelectsTheFirst) {
   StoreUser(UserBytes("alice", {{102, "Alice Example"}}));
   StoreUser(UserBytes("bob", {{102, "Bob Example"}}));
   StoreUser(UserBytes("carol"));
-  RunOnUsersPage([](HWND sheet, HWND page) {
+  RunOnUsersPage([this](HWND sheet, HWND page) {
     EXPECT_EQ(Column(page, 0), (Names{"alice", "bob", "carol"}));
     EXPECT_EQ(Column(page, 1), (Names{"Alice Example", "Bob Example", ""}));
     EXPECT_EQ(Selected(page), 0);
@@ -137,24 +132,24 @@ TEST_F(UsersPageTest, ListsEveryUserWithNameAndFullNameAndSelectsTheFirst) {
     EXPECT_EQ(Text(page, kAdd), "Add");
     EXPECT_EQ(Text(page, kDelete), "Delete");
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(sheet, kApply))) << "loading is no change";
-    EXPECT_FALSE(g_console.configDirty);
+    EXPECT_FALSE(sheet_.configDirty);
     Close(sheet, IDCANCEL);
   });
 }
 
 TEST_F(UsersPageTest, WebLoginSwitchIsReadAsATrueValueAndAppliedAsYesOrNo) {
   WritePrivateProfileStringA("SMSGW", "WebAuth", "1", g_configFiles.smsIni);
-  RunOnUsersPage([](HWND sheet, HWND page) {
+  RunOnUsersPage([this](HWND sheet, HWND page) {
     EXPECT_TRUE(Checked(page, kWebAuth));
     Click(page, kWebAuth);
-    EXPECT_TRUE(g_console.configDirty);
+    EXPECT_TRUE(sheet_.configDirty);
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(sheet, kApply))) << "the sheet was told";
     Close(sheet, IDOK);
   });
   EXPECT_EQ(ReadIni(g_configFiles.smsIni, "SMSGW", "WebAuth"), "No");
-  EXPECT_TRUE(g_console.configDirty) << "Apply leaves the flag alone";
+  EXPECT_TRUE(sheet_.configDirty) << "Apply leaves the flag alone";
 
-  g_console.configDirty = false;
+  sheet_.configDirty = false;
   WritePrivateProfileStringA("SMSGW", "WebAuth", "true", g_configFiles.smsIni);
   RunOnUsersPage([](HWND sheet, HWND page) {
     EXPECT_TRUE(Checked(page, kWebAuth));
@@ -202,7 +197,7 @@ TEST_F(UsersPageTest, AddStoresTheNewUserAndShowsIt) {
              });
     EXPECT_EQ(Column(page, 0), (Names{"alice", "bob"}));
     EXPECT_EQ(Cell(page, 1, 1), "Bob Example");
-    EXPECT_FALSE(g_console.configDirty) << "accounts are written at once";
+    EXPECT_FALSE(sheet_.configDirty) << "accounts are written at once";
     InEditor([&] { Press(page, kAdd); }, Cancel);
     EXPECT_EQ(Rows(page), 2);
     Close(sheet, IDCANCEL);

@@ -4,6 +4,8 @@
 #include <prsht.h>
 #include <gtest/gtest.h>
 
+#include "config/config_files.h"
+
 namespace {
 constexpr DWORD kAppearTimeoutMs = 30000;
 constexpr DWORD kCloseTimeoutMs = 20000;
@@ -91,13 +93,18 @@ DWORD WINAPI WindowDriver::Run(void* param) {
   return 0;
 }
 
+INT_PTR RunConsoleSheet(SheetContext* sheetContext) {
+  PrepareConfigFiles();
+  return RunMainSheet(sheetContext);
+}
+
 static INT_PTR CALLBACK EmptyPageProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
-INT_PTR RunPageInSheet(const SheetPage& page, DWORD sheetFlags, const char* caption,
+INT_PTR RunPageInSheet(SheetContext* sheetContext, const SheetPage& page, DWORD sheetFlags, const char* caption,
                        const std::function<void(HWND sheet, HWND page)>& action) {
   const SheetPage pages[2] = {page, {"DIALOG_DEBUGLOG", "Other", EmptyPageProc}};
   PROPSHEETPAGEA records[2];
-  BuildPropertyPages(pages, 2, records);
+  BuildPropertyPages(pages, 2, records, sheetContext);
   PROPSHEETHEADERA header = {};
   header.dwSize = sizeof header;
   header.dwFlags = PSH_PROPSHEETPAGE | sheetFlags;
