@@ -8,7 +8,7 @@
 #include <cstdio>
 
 #include "modem/at_channel.h"
-#include "modem/modem_test.h"
+#include "modem/modem_check.h"
 #include "modemsim/modem_simulator.h"
 #include "support/fake_telephony.h"
 #include "support/modem_cable.h"

@@ -11,10 +11,6 @@ target_link_libraries(gwcore PRIVATE record_file)
 
 target_link_libraries(mmsacct PRIVATE gwcore record_file)
 
-target_sources(console_lib PRIVATE
-  src/settings/users_page.cpp
-  src/settings/user_editor.cpp)
-
 set_property(SOURCE ${CONSOLE_RESOURCES} ${CMAKE_SOURCE_DIR}/tests/app/no_icon.rc APPEND PROPERTY OBJECT_DEPENDS
   ${CMAKE_SOURCE_DIR}/src/resources/users_dialogs.rc
   ${CMAKE_SOURCE_DIR}/src/resources/user_editor_ids.h)

@@ -1,8 +1,4 @@
-# The Modem page with the GPRS connection test, and their tests.
-
-target_sources(console_lib PRIVATE
-  src/modem/modem_page.cpp
-  src/modem/gprs_test.cpp)
+# The Modem page and the GPRS connection check: their tests.
 
 # The page and the connection test against the real console, the dial-up
 # stand-in and, for the modem hand-over, the stand-in services.

@@ -1,13 +1,6 @@
 # The 2-Way page with its command editor, the MM7 receiver dialog with its
 # connection test, and their tests.
 
-target_sources(console_lib PRIVATE
-  src/settings/two_way_page.cpp
-  src/settings/command_editor.cpp
-  src/settings/php_support.cpp
-  src/settings/mm7_dialog.cpp
-  src/settings/host_connect.cpp)
-
 set_property(SOURCE ${CONSOLE_RESOURCES} ${CMAKE_SOURCE_DIR}/tests/app/no_icon.rc APPEND PROPERTY OBJECT_DEPENDS
   ${CMAKE_SOURCE_DIR}/src/resources/two_way_dialogs.rc
   ${CMAKE_SOURCE_DIR}/src/resources/two_way_ids.h)

@@ -37,31 +37,40 @@ add_library(console_lib STATIC
   src/app/console.cpp
   src/app/main_sheet.cpp
   src/app/page_protocol.cpp
+  src/common/file_viewer.cpp
   src/common/ui_util.cpp
   src/config/config_files.cpp
   src/config/link_libraries.cpp
   src/modem/at_channel.cpp
+  src/modem/gprs_check.cpp
+  src/modem/modem_check.cpp
+  src/modem/modem_page.cpp
+  src/modem/modem_port.cpp
+  src/modem/modem_selection.cpp
+  src/modem/telephony.cpp
   src/monitor/clock.cpp
   src/monitor/event_log.cpp
   src/monitor/event_log_dialog.cpp
   src/monitor/stat_files.cpp
   src/monitor/status_page.cpp
   src/monitor/test_message_page.cpp
-  src/modem/modem_port.cpp
-  src/modem/modem_test.cpp
-  src/modem/modem_selection.cpp
-  src/modem/telephony.cpp
   src/queues/mms_details_dialog.cpp
-  src/common/file_viewer.cpp
   src/queues/queue_scanners.cpp
   src/queues/queue_viewer.cpp
   src/queues/request_files.cpp
   src/queues/store_walker.cpp
-  src/settings/debug_log_page.cpp
-  src/settings/server_page.cpp
   src/services/rights.cpp
   src/services/service_control.cpp
   src/services/status_block.cpp
+  src/settings/command_editor.cpp
+  src/settings/debug_log_page.cpp
+  src/settings/host_connect.cpp
+  src/settings/mm7_dialog.cpp
+  src/settings/php_support.cpp
+  src/settings/server_page.cpp
+  src/settings/two_way_page.cpp
+  src/settings/user_editor.cpp
+  src/settings/users_page.cpp
 )
 target_link_libraries(console_lib PUBLIC win_common gwcore mmsacct
   comctl32 comdlg32 shell32 advapi32 user32 gdi32 ws2_32 wsock32)

@@ -14,7 +14,7 @@
 #include "common/ui_util.h"
 #include "config/config_files.h"
 #include "config/gwcore_api.h"
-#include "modem/gprs_test.h"
+#include "modem/gprs_check.h"
 #include "services/rights.h"
 #include "services/service_control.h"
 #include "resources/resource.h"

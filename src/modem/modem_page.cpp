@@ -13,7 +13,7 @@
 #include "config/link_libraries.h"
 #include "config/mmsacct_api.h"
 #include "modem/connection_name.h"
-#include "modem/gprs_test.h"
+#include "modem/gprs_check.h"
 #include "modem/modem_selection.h"
 #include "modem/modem_settings.h"
 #include "resources/page_ids.h"

@@ -11,7 +11,7 @@
 #include "config/link_libraries.h"
 #include "modem/connection_name.h"
 #include "modem/modem_port.h"
-#include "modem/modem_test.h"
+#include "modem/modem_check.h"
 #include "resources/page_ids.h"
 
 namespace {

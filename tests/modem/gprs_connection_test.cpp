@@ -12,7 +12,7 @@
 #include "app/app_state.h"
 #include "config/config_files.h"
 #include "gprslink/gprslink_fixture.h"
-#include "modem/gprs_test.h"
+#include "modem/gprs_check.h"
 #include "modem/modem_page_fixture.h"
 #include "services/rights.h"
 #include "support/modem_cable.h"

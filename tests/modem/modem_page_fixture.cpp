@@ -7,7 +7,7 @@
 #include "app/main_sheet.h"
 #include "config/config_files.h"
 #include "gprslink/gprslink_fixture.h"
-#include "modem/gprs_test.h"
+#include "modem/gprs_check.h"
 #include "modem/modem_page.h"
 #include "services/rights.h"
 #include "support/dialog_items.h"

@@ -9,7 +9,7 @@
 #include "app/app_state.h"
 #include "app/console.h"
 #include "gwcore/operator_picker_ids.h"
-#include "modem/gprs_test.h"
+#include "modem/gprs_check.h"
 #include "modem/modem_page_fixture.h"
 #include "services/rights.h"
 #include "support/fake_telephony.h"

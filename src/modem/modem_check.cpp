@@ -1,4 +1,4 @@
-#include "modem/modem_test.h"
+#include "modem/modem_check.h"
 
 #include <cstring>
 #include <initializer_list>

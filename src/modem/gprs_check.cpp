@@ -1,4 +1,4 @@
-#include "modem/gprs_test.h"
+#include "modem/gprs_check.h"
 
 #include <cstring>
 
