@@ -79,15 +79,14 @@ bool SelectExactEntry(HWND page, int id, const char* text) {
 }
 
 void EnableControls(HWND page) {
-  bool receiveSms = IsChecked(page, IDC_MODEM_RECEIVE_SMS);
-  bool sendMms = IsChecked(page, IDC_MODEM_SEND_MMS);
-  bool otherConnection = IsChecked(page, IDC_MODEM_USE_NETWORK_CONNECTION);
-  EnableItem(page, IDC_MODEM_SMS_STORAGE_LABEL, receiveSms);
-  EnableItem(page, IDC_MODEM_SMS_STORAGE, receiveSms);
-  for (int id = IDC_MODEM_LOOKUP_OPERATOR; id <= IDC_MODEM_TEST_CONNECTION; ++id) EnableItem(page, id, sendMms);
-  EnableItem(page, IDC_MODEM_RECEIVE_MMS, sendMms && receiveSms);
-  EnableItem(page, IDC_MODEM_NETWORK_CONNECTION_LABEL, otherConnection);
-  EnableItem(page, IDC_MODEM_NETWORK_CONNECTION, otherConnection);
+  ModemEnabling e = ModemEnablingOf({IsChecked(page, IDC_MODEM_RECEIVE_SMS), IsChecked(page, IDC_MODEM_SEND_MMS),
+                                     IsChecked(page, IDC_MODEM_USE_NETWORK_CONNECTION)});
+  EnableItem(page, IDC_MODEM_SMS_STORAGE_LABEL, e.smsStorage);
+  EnableItem(page, IDC_MODEM_SMS_STORAGE, e.smsStorage);
+  for (int id = IDC_MODEM_LOOKUP_OPERATOR; id <= IDC_MODEM_TEST_CONNECTION; ++id) EnableItem(page, id, e.mmsSettings);
+  EnableItem(page, IDC_MODEM_RECEIVE_MMS, e.receiveMms);
+  EnableItem(page, IDC_MODEM_NETWORK_CONNECTION_LABEL, e.networkConnection);
+  EnableItem(page, IDC_MODEM_NETWORK_CONNECTION, e.networkConnection);
 }
 
 void MarkChanged(HWND page) {

@@ -137,3 +137,7 @@ void FormatDialResult(int dialResult, char* result, size_t cap) {
   else
     CopyText(result, cap, kResultFailed);
 }
+
+ModemEnabling ModemEnablingOf(const ModemChoices& c) {
+  return {c.receiveSms, c.sendMms, c.sendMms && c.receiveSms, c.otherConnection};
+}

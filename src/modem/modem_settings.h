@@ -4,6 +4,21 @@
 #pragma once
 #include <cstddef>
 
+// Which of the page's controls its three switches enable. Receiving MMS
+// needs both received SMS (the notifications) and MMS over the modem.
+struct ModemChoices {
+  bool receiveSms;
+  bool sendMms;
+  bool otherConnection;
+};
+struct ModemEnabling {
+  bool smsStorage;
+  bool mmsSettings;  // the operator lookup, the MMS fields and the connection test
+  bool receiveMms;
+  bool networkConnection;
+};
+ModemEnabling ModemEnablingOf(const ModemChoices& choices);
+
 // "Modem: " followed by a modem name: the network connection over that modem.
 extern const char kModemConnectionPrefix[];
 constexpr size_t kModemConnectionPrefixLength = 7;

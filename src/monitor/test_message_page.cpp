@@ -197,32 +197,35 @@ void FollowMms(HWND page) {
   ShowQueuedTest(page, kMmsTest, error, control);
 }
 
-bool TestPending(const TestMessageState& tests) { return tests.smsPending || tests.mmsPending; }
-
-void ShowCancelButton(HWND page) {
-  ShowWindow(GetDlgItem(page, IDC_TESTMSG_CANCEL), TestPending(Tests(page)) ? SW_SHOW : SW_HIDE);
+// The controls' states; Cancel and Finish follow the tests alone, so they
+// need no service query.
+TestMessageControls Controls(HWND page, const ServiceState* sms = nullptr, const ServiceState* mms = nullptr) {
+  const TestMessageState& tests = Tests(page);
+  char number[kPhoneChars];
+  TestMessageInputs in = {sms && Active(*sms), mms && Active(*mms), ReadPhoneNumber(page, number),
+                          tests.smsPending, tests.mmsPending, tests.smsDone, tests.mmsDone};
+  return TestMessageControlsOf(in);
 }
 
-// Finish only once a test has left the queue and none is in flight. Has no
-// effect outside the wizard.
+void ShowCancelButton(HWND page) {
+  ShowWindow(GetDlgItem(page, IDC_TESTMSG_CANCEL), Controls(page).cancelShown ? SW_SHOW : SW_HIDE);
+}
+
+// Has no effect outside the wizard.
 void RequestWizardButtons(HWND page) {
-  const TestMessageState& tests = Tests(page);
-  if (!tests.pageActive) return;
-  bool finish = !TestPending(tests) && (tests.smsDone || tests.mmsDone);
+  if (!Tests(page).pageActive) return;
+  bool finish = Controls(page).finish;
   PropSheet_SetWizButtons(GetParent(page), PSWIZB_BACK | (finish ? PSWIZB_FINISH : PSWIZB_DISABLEDFINISH));
 }
 
 void UpdateControls(HWND page) {
-  const TestMessageState& tests = Tests(page);
   ServiceState sms, mms;
   QueryGatewayServices(&sms, &mms);
-  bool smsReady = Active(sms);
-  EnableItem(page, IDC_TESTMSG_WEB_TEST, smsReady);
-  EnableItem(page, IDC_TESTMSG_PHONE, smsReady && !tests.smsPending);
-  char number[kPhoneChars];
-  bool valid = smsReady && ReadPhoneNumber(page, number);
-  EnableItem(page, IDC_TESTMSG_SEND_SMS, valid && !tests.smsPending);
-  EnableItem(page, IDC_TESTMSG_SEND_MMS, valid && !tests.mmsPending && Active(mms));
+  TestMessageControls controls = Controls(page, &sms, &mms);
+  EnableItem(page, IDC_TESTMSG_WEB_TEST, controls.webTest);
+  EnableItem(page, IDC_TESTMSG_PHONE, controls.phone);
+  EnableItem(page, IDC_TESTMSG_SEND_SMS, controls.sendSms);
+  EnableItem(page, IDC_TESTMSG_SEND_MMS, controls.sendMms);
   ShowCancelButton(page);
 }
 

@@ -103,3 +103,14 @@ TestOutcome MatchMmsLogLine(const char* line, const char* testName, char* detail
     return TestOutcome::NotFound;
   return Judge(result, resultLength, name + nameLength, detail, cap);
 }
+
+TestMessageControls TestMessageControlsOf(const TestMessageInputs& in) {
+  bool pending = in.smsPending || in.mmsPending;
+  bool sendable = in.smsServiceActive && in.phoneValid;
+  return {in.smsServiceActive,
+          in.smsServiceActive && !in.smsPending,
+          sendable && !in.smsPending,
+          sendable && !in.mmsPending && in.mmsServiceActive,
+          pending,
+          !pending && (in.smsDone || in.mmsDone)};
+}

@@ -1,10 +1,33 @@
-// How the Test Message page judges a phone number and reads the services'
-// daily logs to learn what became of a test. No windows.h.
+// How the Test Message page judges a phone number, which of its controls
+// work, and how it reads the services' daily logs to learn what became of a
+// test. No windows.h.
 #pragma once
 #include <cstddef>
 
 // An optional leading "+" and then one or more decimal digits, nothing else.
 bool IsValidPhoneNumber(const char* number);
+
+// A test is sent only through a running service and never while one of its
+// kind is in flight (a second would orphan the first). The wizard finishes
+// once a test has left the queue and none is in flight.
+struct TestMessageInputs {
+  bool smsServiceActive;
+  bool mmsServiceActive;
+  bool phoneValid;
+  bool smsPending;
+  bool mmsPending;
+  bool smsDone;
+  bool mmsDone;
+};
+struct TestMessageControls {
+  bool webTest;
+  bool phone;
+  bool sendSms;
+  bool sendMms;
+  bool cancelShown;
+  bool finish;
+};
+TestMessageControls TestMessageControlsOf(const TestMessageInputs& in);
 
 constexpr size_t kMostLogLineBytes = 4096;
 

@@ -18,6 +18,7 @@
 #include "settings/mm7_settings.h"
 #include "settings/php_support.h"
 #include "settings/two_way_entry.h"
+#include "settings/two_way_rules.h"
 
 namespace {
 
@@ -89,18 +90,36 @@ void MarkChanged(HWND page) {
   if (!State(page)->loading) MarkPageChanged(page, State(page)->sheet);
 }
 
+TwoWayChoices ReadChoices(HWND page) {
+  TwoWayChoices c = {};
+  c.processSms = IsChecked(page, IDC_RECV_PROCESS_SMS);
+  c.routeLocal = IsChecked(page, IDC_RECV_ROUTE_LOCAL);
+  c.useCommands = IsChecked(page, IDC_RECV_USE_COMMANDS);
+  c.userSelected = ComboSelection(page, IDC_RECV_LOCAL_USER) > 0;
+  c.processMms = IsChecked(page, IDC_RECV_PROCESS_MMS);
+  c.mmsRouteMm7 = IsChecked(page, IDC_RECV_MMS_ROUTE_MM7);
+  return c;
+}
+
+void ShowChoices(HWND page, const TwoWayChoices& c) {
+  CheckItem(page, IDC_RECV_PROCESS_SMS, c.processSms);
+  CheckItem(page, IDC_RECV_ROUTE_LOCAL, c.routeLocal);
+  CheckItem(page, IDC_RECV_USE_COMMANDS, c.useCommands);
+  CheckItem(page, IDC_RECV_PROCESS_MMS, c.processMms);
+  CheckItem(page, IDC_RECV_MMS_ROUTE_MM7, c.mmsRouteMm7);
+  CheckItem(page, IDC_RECV_MMS_TO_DIRECTORY, !c.mmsRouteMm7);
+}
+
 void ApplyEnabling(HWND page) {
-  bool sms = IsChecked(page, IDC_RECV_PROCESS_SMS);
-  bool commands = sms && IsChecked(page, IDC_RECV_USE_COMMANDS);
-  bool mms = sms && IsChecked(page, IDC_RECV_PROCESS_MMS);
-  EnableItem(page, IDC_RECV_ROUTE_LOCAL, sms);
-  EnableItem(page, IDC_RECV_USE_COMMANDS, sms);
-  EnableItem(page, IDC_RECV_LOCAL_USER, sms && IsChecked(page, IDC_RECV_ROUTE_LOCAL));
-  for (int id = IDC_RECV_COMMAND_TABLE_LABEL; id <= IDC_RECV_CHARSET; ++id) EnableItem(page, id, commands);
-  EnableItem(page, IDC_RECV_PROCESS_MMS, sms);
-  EnableItem(page, IDC_RECV_MMS_TO_DIRECTORY, mms);
-  EnableItem(page, IDC_RECV_MMS_ROUTE_MM7, mms);
-  EnableItem(page, IDC_RECV_CONFIGURE_MM7, mms && IsChecked(page, IDC_RECV_MMS_ROUTE_MM7));
+  TwoWayEnabling e = TwoWayEnablingOf(ReadChoices(page));
+  EnableItem(page, IDC_RECV_ROUTE_LOCAL, e.routeChoice);
+  EnableItem(page, IDC_RECV_USE_COMMANDS, e.routeChoice);
+  EnableItem(page, IDC_RECV_LOCAL_USER, e.localUser);
+  for (int id = IDC_RECV_COMMAND_TABLE_LABEL; id <= IDC_RECV_CHARSET; ++id) EnableItem(page, id, e.commandTable);
+  EnableItem(page, IDC_RECV_PROCESS_MMS, e.processMms);
+  EnableItem(page, IDC_RECV_MMS_TO_DIRECTORY, e.mmsRouteChoice);
+  EnableItem(page, IDC_RECV_MMS_ROUTE_MM7, e.mmsRouteChoice);
+  EnableItem(page, IDC_RECV_CONFIGURE_MM7, e.configureMm7);
 }
 
 // Adds the users with SMPP login that the list lacks; users are never taken
@@ -123,7 +142,10 @@ void AddLocalUsers(HWND page, TwoWayPageState* state) {
   SMSCloseUserFile(file);
 }
 
-void LoadModemRouting(HWND page) {
+// The modem's stored routing: selects its local user when listed. False
+// for either without a modem.
+void LoadModemRouting(HWND page, bool* userListed, bool* mmsRoutingMm7) {
+  *userListed = *mmsRoutingMm7 = false;
   char section[kSectionChars];
   if (!ModemSection(page, section, sizeof section)) return;
   char value[kValueChars];
@@ -132,11 +154,10 @@ void LoadModemRouting(HWND page) {
                           : CB_ERR;
   if (user > 0) {
     SendDlgItemMessageA(page, IDC_RECV_LOCAL_USER, CB_SETCURSEL, user, 0);
-    CheckItem(page, IDC_RECV_ROUTE_LOCAL, true);
-    CheckItem(page, IDC_RECV_PROCESS_SMS, true);
+    *userListed = true;
   }
   ReadIniText(SmsIni(), section, "MMSRouting", "", value, sizeof value);
-  if (EqualsNoCase(value, kMm7Route)) CheckItem(page, IDC_RECV_MMS_ROUTE_MM7, true);
+  *mmsRoutingMm7 = EqualsNoCase(value, kMm7Route);
 }
 
 void LoadCharsets(HWND page) {
@@ -195,15 +216,14 @@ void LoadPhp(HWND page) {
 
 void Load(HWND page, TwoWayPageState* state) {
   state->loading = true;
-  CheckItem(page, IDC_RECV_PROCESS_SMS, ReadIniSwitch(SmsIni(), kSection, "ReceiveSMS", "No"));
   AddLocalUsers(page, state);
-  LoadModemRouting(page);
-  if (!IsChecked(page, IDC_RECV_ROUTE_LOCAL)) CheckItem(page, IDC_RECV_USE_COMMANDS, true);
-  if (!IsChecked(page, IDC_RECV_MMS_ROUTE_MM7)) CheckItem(page, IDC_RECV_MMS_TO_DIRECTORY, true);
+  bool userListed, mmsRoutingMm7;
+  LoadModemRouting(page, &userListed, &mmsRoutingMm7);
+  ShowChoices(page, TwoWayChoicesFromStored(ReadIniSwitch(SmsIni(), kSection, "ReceiveSMS", "No"),
+                                            ReadIniSwitch(SmsIni(), kSection, "ReceiveMMS", "No"), userListed,
+                                            mmsRoutingMm7));
   LoadCharsets(page);
   LoadCommands(page);
-  if (IsChecked(page, IDC_RECV_PROCESS_SMS))
-    CheckItem(page, IDC_RECV_PROCESS_MMS, ReadIniSwitch(SmsIni(), kSection, "ReceiveMMS", "No"));
   ApplyEnabling(page);
   LoadPhp(page);
   CheckItem(page, IDC_RECV_PHP_ALLOW_REMOTE, ReadIniSwitch(SmsIni(), kSection, "PHPAllowRemote", "No"));
@@ -306,20 +326,19 @@ bool Mm7ServerConfigured() {
 
 // Refuses to let the page go while a chosen route is incomplete.
 bool RefusesToLeave(HWND page) {
-  if (!IsChecked(page, IDC_RECV_PROCESS_SMS)) return false;
-  int refusal = 0;
-  const char* message = nullptr;
-  if (IsChecked(page, IDC_RECV_ROUTE_LOCAL) && ComboSelection(page, IDC_RECV_LOCAL_USER) <= 0) {
-    refusal = IDC_RECV_LOCAL_USER;
-    message = "Please select a local user account to receive messages";
-  } else if (IsChecked(page, IDC_RECV_PROCESS_MMS) && IsChecked(page, IDC_RECV_MMS_ROUTE_MM7) && !Mm7ServerConfigured()) {
-    refusal = IDC_RECV_CONFIGURE_MM7;
-    message = "MM7 Settings must be configured";
+  switch (TwoWayLeaveRefusal(ReadChoices(page), Mm7ServerConfigured())) {
+    case TwoWayRefusal::kNone:
+      return false;
+    case TwoWayRefusal::kNoLocalUser:
+      ShowMessage(page, "Please select a local user account to receive messages", MB_OK | MB_ICONERROR);
+      SetFocus(GetDlgItem(page, IDC_RECV_LOCAL_USER));
+      return true;
+    case TwoWayRefusal::kMm7NotConfigured:
+      ShowMessage(page, "MM7 Settings must be configured", MB_OK | MB_ICONERROR);
+      SetFocus(GetDlgItem(page, IDC_RECV_CONFIGURE_MM7));
+      return true;
   }
-  if (!message) return false;
-  ShowMessage(page, message, MB_OK | MB_ICONERROR);
-  SetFocus(GetDlgItem(page, refusal));
-  return true;
+  return false;
 }
 
 void SaveCommands(HWND page) {
@@ -344,25 +363,22 @@ void SaveCommands(HWND page) {
 }
 
 void Apply(HWND page) {
-  bool sms = IsChecked(page, IDC_RECV_PROCESS_SMS);
-  WriteIniYesNo(SmsIni(), kSection, "ReceiveSMS", sms);
-  WriteIniYesNo(SmsIni(), kSection, "ReceiveMMS", sms && IsChecked(page, IDC_RECV_PROCESS_MMS));
+  TwoWayWrites writes = TwoWayWritesOf(ReadChoices(page));
+  WriteIniYesNo(SmsIni(), kSection, "ReceiveSMS", writes.receiveSms);
+  WriteIniYesNo(SmsIni(), kSection, "ReceiveMMS", writes.receiveMms);
   WriteIniYesNo(SmsIni(), kSection, "PHPEnable", IsChecked(page, IDC_RECV_PHP_ENABLE));
   WriteIniYesNo(SmsIni(), kSection, "PHPAllowRemote", IsChecked(page, IDC_RECV_PHP_ALLOW_REMOTE));
   char section[kSectionChars];
   bool modem = ModemSection(page, section, sizeof section);
   char value[kValueChars] = "";
-  // A local user is kept only while received SMS are processed: it would
-  // switch processing back on when the page is loaded next.
-  if (sms && IsChecked(page, IDC_RECV_ROUTE_LOCAL) && ComboSelection(page, IDC_RECV_LOCAL_USER) > 0)
-    ComboSelectedText(page, IDC_RECV_LOCAL_USER, value, sizeof value);
+  if (writes.keepLocalUser) ComboSelectedText(page, IDC_RECV_LOCAL_USER, value, sizeof value);
   if (modem) WriteIniTextOrRemove(SmsIni(), section, "RouteLocal", value);
   SaveCommands(page);
   value[0] = '\0';
   if (ComboSelection(page, IDC_RECV_CHARSET) > 0) ComboSelectedText(page, IDC_RECV_CHARSET, value, sizeof value);
   WriteIniTextOrRemove(SmsIni(), kSection, "ReceiveSMSCharset", value);
   if (modem)
-    WriteIniTextOrRemove(SmsIni(), section, "MMSRouting", IsChecked(page, IDC_RECV_MMS_ROUTE_MM7) ? kMm7Route : "");
+    WriteIniTextOrRemove(SmsIni(), section, "MMSRouting", writes.mmsRoutingMm7 ? kMm7Route : "");
   State(page)->sheet->configDirty = false;
 }
 
