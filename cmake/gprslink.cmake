@@ -13,6 +13,7 @@ target_link_libraries(gprslink_handover PUBLIC portable_core advapi32)
 # walk, AT channel, reset sequence), without the console's application shell.
 add_library(gprslink_console_modem STATIC
   src/modem/modem_port.cpp
+  src/modem/modem_registry.cpp
   src/modem/telephony.cpp
   src/modem/at_channel.cpp
   libs/gprslink/library_messages.cpp)

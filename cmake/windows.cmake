@@ -46,6 +46,7 @@ add_library(console_lib STATIC
   src/modem/modem_check.cpp
   src/modem/modem_page.cpp
   src/modem/modem_port.cpp
+  src/modem/modem_registry.cpp
   src/modem/modem_selection.cpp
   src/modem/telephony.cpp
   src/monitor/clock.cpp

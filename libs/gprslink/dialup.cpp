@@ -10,6 +10,7 @@
 #include "gateway_probe.h"
 #include "gprs_rules.h"
 #include "gprslink_exports.h"
+#include "modem/modem_registry.h"
 #include "modem_drivers.h"
 #include "ras_library.h"
 

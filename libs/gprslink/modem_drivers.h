@@ -3,7 +3,5 @@
 #pragma once
 #include <windows.h>
 
-// Calls visit with the FriendlyName of every installed modem, in key order.
-void ForEachModemDriver(void (*visit)(const char* name, void* context), void* context);
 // The context id the driver's initialisation strings define for the APN; 0 when none.
 unsigned DriverContextForApn(const char* modemName, const char* apn);

@@ -1,12 +1,13 @@
 #include "modem/modem_port.h"
 
-#include <cstdlib>
 #include <cstring>
 
 #include "app/app_state.h"
+#include "common/owned_handles.h"
 #include "common/text_util.h"
 #include "common/ui_util.h"
 #include "modem/at_channel.h"
+#include "modem/modem_registry.h"
 #include "modem/telephony.h"
 
 namespace {
@@ -24,24 +25,21 @@ const unsigned kDirectRates[] = {115200, 57600, 38400, 19200, 9600, 2400};
 void CALLBACK IgnoreTelephonyEvent(DWORD, DWORD, DWORD_PTR, DWORD_PTR, DWORD_PTR, DWORD_PTR) {}
 
 // Line capabilities in a heap block that grows until the device's answer fits.
-LINEDEVCAPS* ReadLineCaps(HLINEAPP app, DWORD device, DWORD version) {
+HeapBlock<LINEDEVCAPS> ReadLineCaps(HLINEAPP app, DWORD device, DWORD version) {
   DWORD size = kInitialCapsSize;
   for (int attempt = 0; attempt < 8; ++attempt) {
-    auto* caps = static_cast<LINEDEVCAPS*>(calloc(1, size));
+    auto caps = AllocateBlock<LINEDEVCAPS>(size);
     if (!caps) return nullptr;
     caps->dwTotalSize = size;
-    LONG result = Telephony().lineGetDevCapsA(app, device, version, 0, caps);
-    if (result == static_cast<LONG>(LINEERR_STRUCTURETOOSMALL)) {
+    LONG result = Telephony().lineGetDevCapsA(app, device, version, 0, caps.get());
+    if (result == static_cast<LONG>(LINEERR_STRUCTURETOOSMALL))
       size += kCapsGrowth;
-    } else if (result != 0) {
-      free(caps);
+    else if (result != 0)
       return nullptr;
-    } else if (caps->dwNeededSize > caps->dwTotalSize) {
+    else if (caps->dwNeededSize > caps->dwTotalSize)
       size = caps->dwNeededSize;
-    } else {
+    else
       return caps;
-    }
-    free(caps);
   }
   return nullptr;
 }
@@ -148,13 +146,17 @@ HANDLE OpenThroughLine(DWORD device, DWORD version, HANDLE notification, ModemPo
     handles->line = 0;
     return INVALID_HANDLE_VALUE;
   }
-  auto* id = static_cast<VARSTRING*>(calloc(1, kVarStringSize));
-  if (!id) return INVALID_HANDLE_VALUE;
+  auto id = AllocateBlock<VARSTRING>(kVarStringSize);
+  if (!id) {
+    Telephony().lineClose(handles->line);
+    handles->line = 0;
+    return INVALID_HANDLE_VALUE;
+  }
   id->dwTotalSize = kVarStringSize;
-  if (Telephony().lineGetIDA(handles->line, 0, 0, LINECALLSELECT_LINE, id, "comm/datamodem/portname") == 0 &&
+  if (Telephony().lineGetIDA(handles->line, 0, 0, LINECALLSELECT_LINE, id.get(), "comm/datamodem/portname") == 0 &&
       id->dwStringSize > 0 && id->dwStringOffset + id->dwStringSize <= kVarStringSize) {
     CopyTextMax(state->rememberedPort, sizeof state->rememberedPort,
-                reinterpret_cast<const char*>(id) + id->dwStringOffset, id->dwStringSize);
+                reinterpret_cast<const char*>(id.get()) + id->dwStringOffset, id->dwStringSize);
   }
   loud = state->rememberedPort[0] == '\0' || state->secondPass;
 
@@ -168,22 +170,20 @@ HANDLE OpenThroughLine(DWORD device, DWORD version, HANDLE notification, ModemPo
     Report("lineMakeCall", result, loud);
     Telephony().lineClose(handles->line);
     handles->line = 0;
-    free(id);
     return INVALID_HANDLE_VALUE;
   }
   if (notification) WaitForSingleObject(notification, kNotificationWaitMs);
-  memset(id, 0, kVarStringSize);
+  memset(id.get(), 0, kVarStringSize);
   id->dwTotalSize = kVarStringSize;
-  result = Telephony().lineGetIDA(0, 0, call, LINECALLSELECT_CALL, id, "comm/datamodem");
+  result = Telephony().lineGetIDA(0, 0, call, LINECALLSELECT_CALL, id.get(), "comm/datamodem");
   HANDLE port = INVALID_HANDLE_VALUE;
   if (result == 0 && id->dwStringSize >= sizeof(HANDLE) && id->dwStringOffset + sizeof(HANDLE) <= kVarStringSize) {
-    memcpy(&port, reinterpret_cast<const char*>(id) + id->dwStringOffset, sizeof port);
+    memcpy(&port, reinterpret_cast<const char*>(id.get()) + id->dwStringOffset, sizeof port);
   } else {
     Report("lineGetID", result, loud);
     Telephony().lineClose(handles->line);
     handles->line = 0;
   }
-  free(id);
   return port;
 }
 
@@ -206,13 +206,11 @@ HANDLE OpenByTelephony(const char* name, ModemPortHandles* handles, OpenState* s
   for (DWORD device = 0; device < devices; ++device) {
     DWORD negotiated = 0;
     if (!NegotiateVersion(handles->application, device, &negotiated)) continue;
-    LINEDEVCAPS* caps = ReadLineCaps(handles->application, device, negotiated);
+    HeapBlock<LINEDEVCAPS> caps = ReadLineCaps(handles->application, device, negotiated);
     if (!caps) continue;
     char lineName[kModemNameCapacity];
-    LineName(caps, lineName, sizeof lineName);
-    bool candidate = (caps->dwMediaModes & LINEMEDIAMODE_DATAMODEM) && EqualsNoCase(lineName, name);
-    free(caps);
-    if (!candidate) continue;
+    LineName(caps.get(), lineName, sizeof lineName);
+    if (!(caps->dwMediaModes & LINEMEDIAMODE_DATAMODEM) || !EqualsNoCase(lineName, name)) continue;
     HANDLE port = OpenThroughLine(device, negotiated, params.Handles.hEvent, handles, state);
     if (state->rememberedPort[0] == '\0')
       FindModemComPort(name, state->rememberedPort, sizeof state->rememberedPort);
@@ -240,66 +238,23 @@ void ListModems(HWND dialog, int comboId) {
   for (DWORD device = 0; device < devices; ++device) {
     DWORD negotiated = 0;
     if (!NegotiateVersion(app, device, &negotiated)) continue;
-    LINEDEVCAPS* caps = ReadLineCaps(app, device, negotiated);
-    if (!caps) continue;
-    if (caps->dwMediaModes & LINEMEDIAMODE_DATAMODEM) {
-      char name[kModemNameCapacity];
-      LineName(caps, name, sizeof name);
-      SendDlgItemMessageA(dialog, comboId, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
-    }
-    free(caps);
+    HeapBlock<LINEDEVCAPS> caps = ReadLineCaps(app, device, negotiated);
+    if (!caps || !(caps->dwMediaModes & LINEMEDIAMODE_DATAMODEM)) continue;
+    char name[kModemNameCapacity];
+    LineName(caps.get(), name, sizeof name);
+    SendDlgItemMessageA(dialog, comboId, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
   }
   Telephony().lineShutdown(app);
 }
 
 bool FindModemComPort(const char* modemName, char* port, size_t portCap) {
   port[0] = '\0';
-  HKEY classes;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Class", 0, KEY_READ, &classes) !=
-      ERROR_SUCCESS)
-    return false;
-  bool found = false;
-  char className[500];
-  for (DWORD i = 0; !found; ++i) {
-    DWORD length = sizeof className;
-    if (RegEnumKeyExA(classes, i, className, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    HKEY deviceClass;
-    if (RegOpenKeyExA(classes, className, 0, KEY_READ, &deviceClass) != ERROR_SUCCESS) continue;
-    char value[500];
-    DWORD size = sizeof value - 1;
-    DWORD type = 0;
-    memset(value, 0, sizeof value);
-    if (RegQueryValueExA(deviceClass, "Class", nullptr, &type, reinterpret_cast<BYTE*>(value), &size) ==
-            ERROR_SUCCESS &&
-        type == REG_SZ && EqualsNoCase(value, "Modem")) {
-      char modemKey[500];
-      for (DWORD j = 0; !found; ++j) {
-        length = sizeof modemKey;
-        if (RegEnumKeyExA(deviceClass, j, modemKey, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-          break;
-        HKEY modem;
-        if (RegOpenKeyExA(deviceClass, modemKey, 0, KEY_READ, &modem) != ERROR_SUCCESS) continue;
-        char friendly[500] = "";
-        size = sizeof friendly - 1;
-        bool named = RegQueryValueExA(modem, "FriendlyName", nullptr, &type, reinterpret_cast<BYTE*>(friendly),
-                                      &size) == ERROR_SUCCESS &&
-                     type == REG_SZ && EqualsNoCase(friendly, modemName);
-        char attached[500] = "";
-        size = sizeof attached - 1;
-        if (named &&
-            RegQueryValueExA(modem, "AttachedTo", nullptr, &type, reinterpret_cast<BYTE*>(attached), &size) ==
-                ERROR_SUCCESS &&
-            type == REG_SZ && attached[0]) {
-          CopyText(port, portCap, attached);
-          found = true;
-        }
-        RegCloseKey(modem);
-      }
-    }
-    RegCloseKey(deviceClass);
-  }
-  RegCloseKey(classes);
-  return found;
+  RegistryKey driver;
+  if (!OpenModemDriverKey(modemName, KEY_READ, driver.Receive())) return false;
+  char attached[500];
+  if (!ReadRegistryText(driver.get(), "AttachedTo", attached, sizeof attached) || !attached[0]) return false;
+  CopyText(port, portCap, attached);
+  return true;
 }
 
 bool InitModemAtBaud(HANDLE port, unsigned baud, const char* pin) {
