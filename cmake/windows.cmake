@@ -55,8 +55,10 @@ add_library(console_lib STATIC
   src/monitor/stat_files.cpp
   src/monitor/status_page.cpp
   src/monitor/test_message_page.cpp
+  src/queues/message_delete.cpp
   src/queues/mms_details_dialog.cpp
   src/queues/queue_scanners.cpp
+  src/queues/queue_sort.cpp
   src/queues/queue_viewer.cpp
   src/queues/request_files.cpp
   src/queues/store_walker.cpp

@@ -11,7 +11,9 @@
 #include "config/config_files.h"
 #include "queues/mms_details_dialog.h"
 #include "common/file_viewer.h"
+#include "queues/message_delete.h"
 #include "queues/queue_rows.h"
+#include "queues/queue_sort.h"
 #include "queues/queue_scanners.h"
 #include "queues/recipients.h"
 #include "queues/store_walker.h"
@@ -22,11 +24,7 @@ namespace {
 constexpr UINT_PTR kRefreshTimer = 1;
 constexpr UINT kRefreshPeriodMs = 60000;
 constexpr size_t kDisplayChars = 500;
-constexpr unsigned kMaxColumns = 6;
 constexpr int kTimeSort = 4;  // the time column, 1-based
-constexpr DWORD kRetryLimitMs = 120000;
-constexpr DWORD kRetryPauseMs = 5000;
-constexpr DWORD kPauseAfterRetryStartMs = 2000;
 constexpr DWORD kPauseAfterRefreshMs = 1000;
 constexpr UINT_PTR kListSubclassId = 1;
 // A message key is a path relative to the store; kept whole so that a long
@@ -70,32 +68,6 @@ struct QueueViewer {
 // ---------------------------------------------------------------------------
 // Rows
 
-template <unsigned kColumn>
-int CompareAscending(const void* a, const void* b) {
-  const char* rowA = *static_cast<char* const*>(a);
-  const char* rowB = *static_cast<char* const*>(b);
-  return lstrcmpiA(QueueRowField(rowA, kColumn + 2, kColumn + 1), QueueRowField(rowB, kColumn + 2, kColumn + 1));
-}
-
-template <unsigned kColumn>
-int CompareDescending(const void* a, const void* b) {
-  return -CompareAscending<kColumn>(a, b);
-}
-
-using RowComparator = int (*)(const void*, const void*);
-const RowComparator kAscending[kMaxColumns] = {CompareAscending<0>, CompareAscending<1>, CompareAscending<2>,
-                                               CompareAscending<3>, CompareAscending<4>, CompareAscending<5>};
-const RowComparator kDescending[kMaxColumns] = {CompareDescending<0>, CompareDescending<1>,
-                                                CompareDescending<2>, CompareDescending<3>,
-                                                CompareDescending<4>, CompareDescending<5>};
-
-void SortRows(char** rows, unsigned count, int sortState, unsigned columnCount) {
-  if (!rows || sortState == 0 || count < 2) return;
-  unsigned column = static_cast<unsigned>(sortState > 0 ? sortState - 1 : -sortState - 1);
-  if (column >= columnCount || column >= kMaxColumns) return;
-  qsort(rows, count, sizeof *rows, sortState > 0 ? kAscending[column] : kDescending[column]);
-}
-
 const char* RowKey(const QueueViewer& viewer, unsigned index) {
   return QueueRowField(viewer.state->rows[index], viewer.columnCount + 1, 0);
 }
@@ -124,50 +96,6 @@ bool MessagePath(const char* directory, const char* key, char* path, size_t cap)
   CopyText(path, cap, directory);
   AppendText(path, cap, key);
   return true;
-}
-
-bool PathExists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
-
-// ---------------------------------------------------------------------------
-// Deleting
-
-DWORD WINAPI DeleteRetryWorker(void* parameter) {
-  char* path = static_cast<char*>(parameter);
-  DWORD start = GetTickCount();
-  while (PathExists(path) && GetTickCount() - start < kRetryLimitMs) {
-    DeleteFileA(path);
-    if (PathExists(path)) Sleep(kRetryPauseMs);
-  }
-  HeapFree(GetProcessHeap(), 0, path);
-  return 0;
-}
-
-// The worker owns its copy of the path and frees it.
-bool StartDeleteRetryWorker(const char* path) {
-  size_t size = strlen(path) + 1;
-  char* copy = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, size));
-  if (!copy) return false;
-  memcpy(copy, path, size);
-  HANDLE thread = CreateThread(nullptr, 0, DeleteRetryWorker, copy, 0, nullptr);
-  if (!thread) {
-    HeapFree(GetProcessHeap(), 0, copy);
-    return false;
-  }
-  CloseHandle(thread);
-  return true;
-}
-
-// Deletes a received MMS: the header, and once it is gone its content folder.
-void DeleteReceivedMms(const char* directory, const char* headerPath) {
-  DeleteFileA(headerPath);
-  if (PathExists(headerPath)) return;
-  char content[MAX_PATH];
-  if (!PathWithoutExtension(headerPath, content, sizeof content)) return;
-  // A header named only by its extension (".HDR") would make the store or a
-  // route folder the content folder; only a named folder below them may go.
-  size_t length = strlen(content);
-  if (length <= strlen(directory) || content[length - 1] == '\\') return;
-  DeleteDirectoryTree(content);
 }
 
 void DeleteMessage(const QueueViewer& viewer, const char* directory, const char* key) {
@@ -561,12 +489,3 @@ INT_PTR ShowOutboundSmsQueue(HWND owner) { return ShowViewer(owner, kOutboundSms
 INT_PTR ShowOutboundMmsQueue(HWND owner) { return ShowViewer(owner, kOutboundMms); }
 INT_PTR ShowReceivedSms(HWND owner) { return ShowViewer(owner, kReceivedSms); }
 INT_PTR ShowReceivedMms(HWND owner) { return ShowViewer(owner, kReceivedMms); }
-
-bool DeleteFileOrRetry(const char* path) {
-  DeleteFileA(path);
-  if (!PathExists(path)) return false;
-  // A gateway service holds the file: keep trying in the background.
-  bool started = StartDeleteRetryWorker(path);
-  Sleep(kPauseAfterRetryStartMs);
-  return started;
-}

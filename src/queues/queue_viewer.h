@@ -8,8 +8,3 @@ INT_PTR ShowOutboundSmsQueue(HWND owner);
 INT_PTR ShowOutboundMmsQueue(HWND owner);
 INT_PTR ShowReceivedSms(HWND owner);
 INT_PTR ShowReceivedMms(HWND owner);
-
-// Deletes the file; when it is still there (a gateway service holds it open),
-// a background thread keeps trying for up to 2 minutes. True when a retry
-// thread was started.
-bool DeleteFileOrRetry(const char* path);
