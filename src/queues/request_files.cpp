@@ -102,7 +102,12 @@ bool CopyFileBody(HANDLE from, HANDLE to) {
   bool copied = true;
   for (;;) {
     DWORD got = 0;
-    if (!ReadFile(from, buffer, static_cast<DWORD>(size), &got, nullptr) || got == 0) break;
+    // A read error is no end of file: a cut copy must not count as whole.
+    if (!ReadFile(from, buffer, static_cast<DWORD>(size), &got, nullptr)) {
+      copied = false;
+      break;
+    }
+    if (got == 0) break;
     DWORD written = 0;
     if (!WriteFile(to, buffer, got, &written, nullptr) || written != got) {
       copied = false;

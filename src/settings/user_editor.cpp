@@ -95,10 +95,14 @@ void Refuse(HWND dialog, const char* message) {
   SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_USERINFO_NAME)), TRUE);
 }
 
-// The name must be given, and must not be another user's.
+// The name must be given, storable, and not another user's.
 bool NameAccepted(HWND dialog, const UserEditorState& state, const char* name) {
   if (!name[0]) {
     Refuse(dialog, "Field is required!");
+    return false;
+  }
+  if (!IsValidAccountName(name)) {
+    Refuse(dialog, "A user name cannot contain control characters.");
     return false;
   }
   SmsUserRecord existing;
@@ -149,8 +153,15 @@ void OnOk(HWND dialog, UserEditorState* state) {
   account.webMenuIndex = menu == CB_ERR ? 0 : static_cast<unsigned>(menu);
   account.adminAccess = IsChecked(dialog, IDC_USERINFO_ADMIN);
   account.acceptReceived = IsChecked(dialog, IDC_USERINFO_ACCEPT_RECEIVED);
+  // The record first: routing and the MM7/EAIF account only for a user that exists.
+  SmsUserRecord record = *state->record;
+  WriteUserAccount(account, record.bytes);
+  if (!SMSAddUser(state->userFile, &record)) {
+    ShowMessage(dialog, "The user file is busy: the user was not saved. Please try again.", MB_OK | MB_ICONERROR);
+    return;
+  }
+  *state->record = record;
   StoreRouting(dialog, account);
-  WriteUserAccount(account, state->record->bytes);
   StoreVaspAccount(dialog, account);
   EndDialog(dialog, IDOK);
 }

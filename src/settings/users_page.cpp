@@ -5,6 +5,7 @@
 #include <shlwapi.h>
 
 #include <cstring>
+#include <vector>
 
 #include "app/page_protocol.h"
 #include "app/sheet_context.h"
@@ -25,6 +26,7 @@ const char kRoutingSection[] = "Inbound SMS Routing";
 // Accounts added here stop at this many records in the user file.
 constexpr int kUserLimit = 10;
 constexpr UINT_PTR kListSubclassId = 1;
+const char kUserFileBusy[] = "The user file is busy: a user could not be changed. Please try again.";
 
 struct UsersPageState {
   SheetContext* sheet;
@@ -63,9 +65,10 @@ bool ReadUser(UsersPageState* state, int index, SmsUserRecord* record) {
 
 const char* RecordName(const SmsUserRecord& record) { return reinterpret_cast<const char*>(record.bytes); }
 
-int FirstSelected(HWND list) {
-  return static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+int NextSelected(HWND list, int after) {
+  return static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(after), LVNI_SELECTED));
 }
+int FirstSelected(HWND list) { return NextSelected(list, -1); }
 
 // The user's own folder, USERS\<name> in the program data directory. A name
 // that is not one plain folder name could reach outside USERS or another
@@ -166,14 +169,18 @@ void OnEdit(HWND page, UsersPageState* state) {
   SmsUserRecord old;
   if (!ReadUser(state, FirstSelected(List(page)), &old)) return;
   SmsUserRecord edited = old;
-  if (ShowUserEditor(page, &edited, state->userFile) != IDOK) return;
-  // A change of letter case alone is the same user.
-  if (!EqualsNoCase(RecordName(old), RecordName(edited))) {
-    SMSDeleteUser(state->userFile, &old);
-    MoveUserFolder(RecordName(old), RecordName(edited));
-    ForgetUserName(RecordName(old));
+  // The editor has stored the record under its new name; a change of letter
+  // case alone is the same user. The old name goes only once the new one is
+  // stored, and keeps everything while its record cannot be removed.
+  if (ShowUserEditor(page, &edited, state->userFile) == IDOK && !EqualsNoCase(RecordName(old), RecordName(edited))) {
+    if (SMSDeleteUser(state->userFile, &old)) {
+      MoveUserFolder(RecordName(old), RecordName(edited));
+      ForgetUserName(RecordName(old));
+    } else {
+      ShowMessage(page, kUserFileBusy, MB_OK | MB_ICONERROR);
+    }
   }
-  SMSAddUser(state->userFile, &edited);
+  state->cachedIndex = -1;
   Refresh(page, state);
 }
 
@@ -184,7 +191,7 @@ void OnAdd(HWND page, UsersPageState* state) {
   }
   SmsUserRecord record = {};
   if (ShowUserEditor(page, &record, state->userFile) != IDOK) return;
-  SMSAddUser(state->userFile, &record);
+  state->cachedIndex = -1;
   Refresh(page, state);
 }
 
@@ -198,19 +205,30 @@ void OnDelete(HWND page, UsersPageState* state) {
   else
     FormatText(question, sizeof question, "Delete %u users?", selected);
   if (ShowMessage(page, question, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
-  for (int index = FirstSelected(list); index >= 0; index = FirstSelected(list)) {
-    state->cachedIndex = -1;
+  // Every selected record is read before any goes: a deletion moves the
+  // later records up, so rows would no longer name them.
+  std::vector<SmsUserRecord> chosen;
+  for (int index = FirstSelected(list); index >= 0; index = NextSelected(list, index)) {
     SmsUserRecord record;
-    if (ReadUser(state, index, &record)) {
-      SMSDeleteUser(state->userFile, &record);
-      char folder[MAX_PATH];
-      if (UserFolder(RecordName(record), folder)) DeleteDirectoryTree(folder);
-      ForgetUserName(RecordName(record));
-    }
-    if (!SendMessageA(list, LVM_DELETEITEM, index, 0)) break;
+    if (ReadUser(state, index, &record)) chosen.push_back(record);
   }
-  // A record that could not be read is still in the file: show it again.
+  bool refused = false;
+  for (const SmsUserRecord& record : chosen) {
+    if (!SMSDeleteUser(state->userFile, &record)) {
+      refused = true;
+      continue;
+    }
+    char folder[MAX_PATH];
+    if (UserFolder(RecordName(record), folder)) DeleteDirectoryTree(folder);
+    ForgetUserName(RecordName(record));
+  }
+  // Rows keep their selection by index; the chosen rows are gone.
+  LVITEMA none = {};
+  none.stateMask = LVIS_SELECTED;
+  SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
+  state->cachedIndex = -1;
   Refresh(page, state);
+  if (refused) ShowMessage(page, kUserFileBusy, MB_OK | MB_ICONERROR);
 }
 
 void OnGetDisplayInfo(UsersPageState* state, NMLVDISPINFOA* info) {

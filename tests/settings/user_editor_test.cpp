@@ -107,7 +107,7 @@ TEST_F(UserEditorTest, OkBuildsTheRecordFromZeroWithEveryField) {
   EXPECT_EQ(Routing("dave"), "+4470000001");
   VaspAccountRecord vasp;
   EXPECT_FALSE(VASPFindUserRecord("dave", &vasp)) << "MM7/EAIF login was not ticked";
-  EXPECT_TRUE(UserNames().empty()) << "the caller stores the record";
+  EXPECT_EQ(UserNames(), std::vector<std::string>{"dave"}) << "the editor stores the record";
 }
 
 TEST_F(UserEditorTest, TextsAreCutAtTheirFields) {
