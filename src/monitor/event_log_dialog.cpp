@@ -1,8 +1,9 @@
 #include "monitor/event_log_dialog.h"
 
-#include <cstdlib>
 #include <cstring>
 
+#include "common/dialog_state.h"
+#include "common/owned_handles.h"
 #include "common/text_util.h"
 #include "common/ui_util.h"
 #include "monitor/event_line.h"
@@ -20,6 +21,14 @@ const char kCannotOpen[] = "Unable to open event log";
 
 // The next record to read; 0 starts at the oldest.
 DWORD g_nextRecord = 0;
+
+struct EventLogViewState {
+  // A read or a box of the viewer is under way: the timer, which still fires
+  // while a box is up, must not start another read.
+  bool busy;
+  // Said once until the log opens again.
+  bool openFailureShown;
+};
 
 EventTime LocalEventTime(DWORD secondsSince1970) {
   EventTime time = {};
@@ -61,78 +70,94 @@ void ListBatch(HWND dialog, const char* buffer, DWORD size) {
     if (record->Length < sizeof(EVENTLOGRECORD) || offset + record->Length > size) break;
     const char* end = buffer + offset + record->Length;
     const char* source = SourceOf(record, end);
+    g_nextRecord = record->RecordNumber + 1;
+    offset += record->Length;
     if (!listFull && source && EqualsNoCase(source, kSource)) {
       char line[kEventLineChars + 1];
       FormatEventLine(LocalEventTime(record->TimeGenerated), KindOf(record->EventType), FirstInsertion(record, end),
                       line, sizeof line);
       LRESULT added = SendDlgItemMessageA(dialog, IDC_EVENT_LIST, LB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(line));
       if (added == LB_ERR || added == LB_ERRSPACE) {
+        listFull = true;
         ShowMessage(dialog, "Too many events.  Please use Windows Event Log viewer to view all events.", MB_OK,
                     "Warning");
-        listFull = true;  // the rest of this batch is skipped
       }
     }
-    g_nextRecord = record->RecordNumber + 1;
-    offset += record->Length;
   }
 }
 
-void ReadNewEvents(HWND dialog) {
+void ReadEvents(HWND dialog, EventLogViewState* state) {
   HANDLE log = EventLog().open(nullptr, "Application");
   if (!log) {
-    ShowMessage(dialog, kCannotOpen, MB_OK | MB_ICONERROR);
+    if (!state->openFailureShown) {
+      state->openFailureShown = true;
+      ShowMessage(dialog, kCannotOpen, MB_OK | MB_ICONERROR);
+    }
     return;
   }
+  state->openFailureShown = false;
   DWORD oldest = 0, count = 0;
   EventLog().oldestRecord(log, &oldest);
   EventLog().numberOfRecords(log, &count);
   if (g_nextRecord == 0) g_nextRecord = oldest;
-  char* buffer = g_nextRecord < oldest + count ? static_cast<char*>(calloc(1, kReadBufferBytes)) : nullptr;
+  auto buffer = g_nextRecord < oldest + count ? AllocateBlock<char>(kReadBufferBytes) : nullptr;
   if (buffer) {
     DWORD flags = EVENTLOG_SEEK_READ | EVENTLOG_FORWARDS_READ;
     DWORD got = 0, needed = 0;
-    while (EventLog().read(log, flags, g_nextRecord, buffer, kReadBufferBytes, &got, &needed) && got > 0) {
-      ListBatch(dialog, buffer, got);
+    while (EventLog().read(log, flags, g_nextRecord, buffer.get(), kReadBufferBytes, &got, &needed) && got > 0) {
+      ListBatch(dialog, buffer.get(), got);
       flags = EVENTLOG_SEQUENTIAL_READ | EVENTLOG_FORWARDS_READ;
     }
-    free(buffer);
   }
   EventLog().close(log);
 }
 
-void ClearLog(HWND dialog) {
-  if (ShowMessage(dialog,
+void ReadNewEvents(HWND dialog, EventLogViewState* state) {
+  if (state->busy) return;
+  state->busy = true;
+  ReadEvents(dialog, state);
+  state->busy = false;
+}
+
+void ClearLog(HWND dialog, EventLogViewState* state) {
+  state->busy = true;
+  int answer = ShowMessage(dialog,
                   "This will clear all events from the application event log for this system, which includes "
                   "events from applications other than ZedSMS.\r\n\r\nContinue?",
-                  MB_YESNO | MB_ICONQUESTION) != IDYES)
-    return;
+                  MB_YESNO | MB_ICONQUESTION);
+  state->busy = false;
+  if (answer != IDYES) return;
   HANDLE log = EventLog().open(nullptr, "Application");
   if (!log) {
+    state->busy = true;
     ShowMessage(dialog, kCannotOpen, MB_OK | MB_ICONERROR);
+    state->busy = false;
     return;
   }
   EventLog().clear(log, nullptr);
   EventLog().close(log);
   SendDlgItemMessageA(dialog, IDC_EVENT_LIST, LB_RESETCONTENT, 0, 0);
   g_nextRecord = 0;
-  ReadNewEvents(dialog);
+  ReadNewEvents(dialog, state);
 }
 
 INT_PTR CALLBACK EventLogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  EventLogViewState* state = AttachedDialogState<EventLogViewState>(dialog, message);
+  if (!state) return FALSE;
   switch (message) {
     case WM_INITDIALOG:
       g_nextRecord = 0;
       SendDlgItemMessageA(dialog, IDC_EVENT_LIST, LB_SETHORIZONTALEXTENT, kHorizontalExtent, 0);
       SetTimer(dialog, kReadTimer, kReadMs, nullptr);
-      ReadNewEvents(dialog);
+      ReadNewEvents(dialog, state);
       return TRUE;
     case WM_TIMER:
-      if (wParam == kReadTimer) ReadNewEvents(dialog);
+      if (wParam == kReadTimer) ReadNewEvents(dialog, state);
       return TRUE;
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
         case IDC_EVENT_CLEAR:
-          ClearLog(dialog);
+          ClearLog(dialog, state);
           return TRUE;
         case IDOK:
         case IDCANCEL:
