@@ -57,11 +57,11 @@ bool NegotiateVersion(HLINEAPP app, DWORD device, DWORD* version) {
   return Telephony().lineNegotiateAPIVersion(app, device, kLowestApiVersion, kApiVersion, version, &extension) == 0;
 }
 
-void ShowTapiInitError(LONG error, UINT icon) {
+void ShowTapiInitError(HWND owner, LONG error, UINT icon) {
   char message[100];
   FormatText(message, sizeof message, "Unable to initialize TAPI:  Error %lX from lineInitialize",
              static_cast<unsigned long>(error));
-  ShowMessage(nullptr, message, MB_OK | MB_SETFOREGROUND | icon);
+  ShowMessage(owner, message, MB_OK | MB_SETFOREGROUND | icon);
 }
 
 void ShowAccessError(const char* port, DWORD error) {
@@ -198,7 +198,7 @@ HANDLE OpenByTelephony(const char* name, ModemPortHandles* handles, OpenState* s
                                               &devices, &version, &params);
   if (result != 0) {
     handles->application = 0;
-    ShowTapiInitError(result, MB_ICONERROR);
+    ShowTapiInitError(nullptr, result, MB_ICONERROR);
     state->giveUp = true;
     return INVALID_HANDLE_VALUE;
   }
@@ -223,7 +223,7 @@ HANDLE OpenByTelephony(const char* name, ModemPortHandles* handles, OpenState* s
 
 }  // namespace
 
-void ListModems(HWND dialog, int comboId) {
+bool ListModems(HWND dialog, int comboId, bool reportFailure) {
   HLINEAPP app = 0;
   DWORD devices = 0;
   DWORD version = kApiVersion;
@@ -232,8 +232,8 @@ void ListModems(HWND dialog, int comboId) {
   LONG result = Telephony().lineInitializeExA(&app, GetModuleHandleA(nullptr), IgnoreTelephonyEvent, kProductCaption,
                                               &devices, &version, &params);
   if (result != 0) {
-    ShowTapiInitError(result, 0);
-    return;
+    if (reportFailure) ShowTapiInitError(dialog, result, 0);
+    return false;
   }
   for (DWORD device = 0; device < devices; ++device) {
     DWORD negotiated = 0;
@@ -245,6 +245,7 @@ void ListModems(HWND dialog, int comboId) {
     SendDlgItemMessageA(dialog, comboId, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
   }
   Telephony().lineShutdown(app);
+  return true;
 }
 
 bool FindModemComPort(const char* modemName, char* port, size_t portCap) {

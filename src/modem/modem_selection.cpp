@@ -36,16 +36,26 @@ void SelectModem(HWND dialog, const char* name) {
   SendMessageA(list, CB_SETCURSEL, index == CB_ERR ? 0 : index, 0);
 }
 
-void FillModemList(HWND dialog, const char* select) {
+// What the dialog and the wizard page keep between fillings of their list.
+struct ModemListState {
+  // The list is filled again on every activation, and closing the failure's
+  // box activates the dialog again: one failure, one box.
+  bool telephonyFailureShown;
+};
+
+void FillModemList(HWND dialog, ModemListState* list, const char* select) {
   SendDlgItemMessageA(dialog, IDC_ADDMODEM_LIST, CB_RESETCONTENT, 0, 0);
-  ListModems(dialog, IDC_ADDMODEM_LIST);
+  // Marked before listing: the box's own modal loop activates and fills again.
+  bool alreadyShown = list->telephonyFailureShown;
+  list->telephonyFailureShown = true;
+  if (ListModems(dialog, IDC_ADDMODEM_LIST, !alreadyShown)) list->telephonyFailureShown = alreadyShown;
   SelectModem(dialog, select);
 }
 
-void FillWithConfiguredModem(HWND dialog) {
+void FillWithConfiguredModem(HWND dialog, ModemListState* list) {
   char configured[kModemChoiceCapacity];
   ReadIniText(g_configFiles.smsIni, "SMSGW", "Modem1", "", configured, sizeof configured);
-  FillModemList(dialog, configured);
+  FillModemList(dialog, list, configured);
 }
 
 // The selected entry's text; with firstWhenNone, the first entry when nothing is selected.
@@ -61,10 +71,10 @@ void SelectedModem(HWND dialog, bool firstWhenNone, char* name, size_t cap) {
 }
 
 // A modem driver installed meanwhile shows up when the user comes back.
-void RefreshModemList(HWND dialog) {
+void RefreshModemList(HWND dialog, ModemListState* list) {
   char selected[kModemChoiceCapacity];
   SelectedModem(dialog, false, selected, sizeof selected);
-  FillModemList(dialog, selected);
+  FillModemList(dialog, list, selected);
 }
 
 void ReadPin(HWND dialog, size_t maxChars, char* pin, size_t cap) {
@@ -92,7 +102,12 @@ void ReleaseModem(DWORD allocation) {
   if (allocation && link) link->ModemRelease(allocation);
 }
 
-void TestAndSelect(HWND dialog) {
+struct AddModemDialogState {
+  char* choice;  // kModemChoiceCapacity characters
+  ModemListState list;
+};
+
+void TestAndSelect(HWND dialog, char* choice) {
   char name[kModemChoiceCapacity];
   SelectedModem(dialog, false, name, sizeof name);
   if (!name[0]) return;
@@ -102,7 +117,6 @@ void TestAndSelect(HWND dialog) {
   bool passed = TestModem(dialog, name, pin);
   ReleaseModem(allocation);
   if (!passed) return;
-  char* choice = reinterpret_cast<char*>(GetWindowLongPtrA(dialog, DWLP_USER));
   if (pin[0])
     FormatText(choice, kModemChoiceCapacity, "%s\tPIN=%s", name, pin);
   else
@@ -111,18 +125,21 @@ void TestAndSelect(HWND dialog) {
 }
 
 INT_PTR CALLBACK AddModemDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+    FillWithConfiguredModem(dialog, &reinterpret_cast<AddModemDialogState*>(lParam)->list);
+    return TRUE;
+  }
+  auto* state = DialogState<AddModemDialogState>(dialog);
+  if (!state) return FALSE;
   switch (message) {
-    case WM_INITDIALOG:
-      SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-      FillWithConfiguredModem(dialog);
-      return TRUE;
     case WM_ACTIVATE:
-      if (LOWORD(wParam) != WA_INACTIVE) RefreshModemList(dialog);
+      if (LOWORD(wParam) != WA_INACTIVE) RefreshModemList(dialog, &state->list);
       return FALSE;
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
         case IDC_ADDMODEM_TEST:
-          TestAndSelect(dialog);
+          TestAndSelect(dialog, state->choice);
           return TRUE;
         case IDC_ADDMODEM_NOT_LISTED:
           ShowMessage(dialog, kNotListed, MB_OK);
@@ -161,14 +178,16 @@ const PageProtocol kSelectModemProtocol = {CancelRule::LetCancel, false};
 
 struct SelectModemPageState {
   SheetContext* sheet;
+  ModemListState list;
 };
 
 }  // namespace
 
 INT_PTR ShowAddModemDialog(HWND owner, char* choice) {
   choice[0] = '\0';
+  AddModemDialogState state = {choice, {}};
   return DialogBoxParamA(GetModuleHandleA(nullptr), "DIALOG_ADDMODEM", owner, AddModemDialogProc,
-                         reinterpret_cast<LPARAM>(choice));
+                         reinterpret_cast<LPARAM>(&state));
 }
 
 INT_PTR CALLBACK SelectModemPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -176,14 +195,14 @@ INT_PTR CALLBACK SelectModemPageProc(HWND page, UINT message, WPARAM wParam, LPA
   if (!state) return FALSE;
   switch (message) {
     case WM_INITDIALOG:
-      FillWithConfiguredModem(page);
+      FillWithConfiguredModem(page, &state->list);
       SetWindowSubclass(GetParent(page), SheetActivation, kActivationSubclass, reinterpret_cast<DWORD_PTR>(page));
       return TRUE;
     case WM_DESTROY:
       RemoveWindowSubclass(GetParent(page), SheetActivation, kActivationSubclass);
       return FALSE;
     case kRefreshList:
-      RefreshModemList(page);
+      RefreshModemList(page, &state->list);
       return TRUE;
     case WM_COMMAND:
       if (LOWORD(wParam) == IDC_ADDMODEM_NOT_LISTED) {

@@ -53,20 +53,20 @@ TEST_F(ModemPortTest, ListModemsAddsDataModemLinesInDeviceOrder) {
   HWND owner = CreateWindowA("STATIC", "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   SetParent(combo, owner);
   SetWindowLongPtrA(combo, GWLP_ID, 102);
-  ListModems(owner, 102);
+  ListModems(owner, 102, true);
   EXPECT_EQ(ComboItems(combo), (std::vector<std::string>{"Modem A", "Big Modem"}));
   EXPECT_EQ(telephony_.fake.calls.back(), "lineShutdown");
 
   // No data-modem lines: nothing listed, nothing said.
   SendMessageA(combo, CB_RESETCONTENT, 0, 0);
   telephony_.fake.lines = {{"Voice Line", LINEMEDIAMODE_INTERACTIVEVOICE}};
-  ListModems(owner, 102);
+  ListModems(owner, 102, true);
   EXPECT_TRUE(ComboItems(combo).empty());
   EXPECT_TRUE(boxes_.Boxes().empty());
 
   telephony_.fake.initializeError = static_cast<LONG>(0x80000048);
   boxes_.Answer(IDOK);
-  ListModems(owner, 102);
+  ListModems(owner, 102, true);
   ASSERT_EQ(boxes_.Boxes().size(), 1u);
   EXPECT_EQ(boxes_.Boxes()[0].caption, kCaption);
   EXPECT_EQ(boxes_.Boxes()[0].text, "Unable to initialize TAPI:  Error 80000048 from lineInitialize");

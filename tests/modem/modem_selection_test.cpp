@@ -126,6 +126,25 @@ TEST_F(ModemSelectionTest, DialogFallsBackToTheFirstEntryRefreshesAndCancels) {
   EXPECT_FALSE(modem_->Received("AT+CFUN?")) << "no test was run";
 }
 
+TEST_F(ModemSelectionTest, TelephonyThatDoesNotStartIsReportedOnceAndCancelStaysReachable) {
+  telephony_.fake.initializeError = static_cast<LONG>(LINEERR_NODEVICE);
+  boxes_.Answer(IDOK);
+  char choice[kModemChoiceCapacity] = "";
+  INT_PTR result = -1;
+  {
+    WindowDriver driver("Select Modem", [&](HWND dialog) {
+      // Closing the box activates the dialog again, which fills its list again.
+      for (int activation = 0; activation < 3; ++activation) SendMessageA(dialog, WM_ACTIVATE, WA_ACTIVE, 0);
+      EXPECT_EQ(ListCount(dialog), 0);
+      PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    result = ShowAddModemDialog(nullptr, choice);
+  }
+  EXPECT_EQ(result, 0);
+  ASSERT_EQ(boxes_.Boxes().size(), 1u);
+  EXPECT_EQ(boxes_.Boxes()[0].text, "Unable to initialize TAPI:  Error 80000042 from lineInitialize");
+}
+
 // The wizard page in a wizard of its own, followed by an empty page to move on to.
 class SelectModemPageTest : public ModemSelectionTest {
  protected:
