@@ -120,42 +120,31 @@ TEST_F(UserFileTest, DamagedRecordsKeepTheirPlaceAndAPartialOneIsOverwritten) {
   EXPECT_TRUE(std::equal(garbage.begin(), garbage.end(), after.begin())) << "moved, not changed";
 }
 
-// A reader that keeps the file open all along, as a gateway service does,
-// sees a deletion's shortening too.
-TEST_F(UserFileTest, ReadersHoldingTheFileOpenSeeEveryChange) {
-  OpenUserFile writer;
-  OpenUserFile reader(GENERIC_READ);
-  HANDLE foreign = CreateFileA(UserFilePath().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(foreign, INVALID_HANDLE_VALUE) << "a plain reader sharing read and write";
-  for (const char* name : {"alice", "bob", "carol"}) Add(writer.handle(), name);
-  EXPECT_TRUE(Delete(writer.handle(), "bob")) << "while others hold the file open";
-  EXPECT_EQ(Listed(reader.handle()), (Names{"alice", "carol"}));
-  LARGE_INTEGER size;
-  ASSERT_TRUE(GetFileSizeEx(foreign, &size));
-  EXPECT_EQ(size.QuadPart, static_cast<LONGLONG>(2 * kRecord));
-  CloseHandle(foreign);
-}
-
-// A process that holds the services' lock byte too long makes calls fail
-// after their wait, never hang, and nothing is written meanwhile.
-TEST_F(UserFileTest, ALockHeldElsewhereTimesCallsOut) {
+// Another process's handle, as a gateway service holds one all along, sees a
+// deletion's shortening; while it holds the services' lock byte too long,
+// calls fail after their wait, never hang, and nothing is written.
+TEST_F(UserFileTest, AnotherHandleSeesEveryChangeAndItsLockTimesCallsOut) {
   OpenUserFile file;
-  ASSERT_TRUE(Add(file.handle(), "alice"));
   HANDLE other = CreateFileA(UserFilePath().c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                              nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(other, INVALID_HANDLE_VALUE);
+  for (const char* name : {"alice", "bob", "carol"}) ASSERT_TRUE(Add(file.handle(), name));
+  EXPECT_TRUE(Delete(file.handle(), "bob"));
+  LARGE_INTEGER size;
+  ASSERT_TRUE(GetFileSizeEx(other, &size));
+  EXPECT_EQ(size.QuadPart, static_cast<LONGLONG>(2 * kRecord));
   OVERLAPPED lockByte = {};
   lockByte.Offset = 0xFFFFFFF0u;
   ASSERT_TRUE(LockFileEx(other, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &lockByte));
   DWORD start = GetTickCount();
-  EXPECT_FALSE(Add(file.handle(), "bob"));
+  EXPECT_FALSE(Add(file.handle(), "dave"));
   SmsUserRecord record;
   EXPECT_FALSE(SMSGetUserRecord(file.handle(), 0, &record));
   EXPECT_LT(GetTickCount() - start, 20000u);
-  EXPECT_EQ(ReadBytes(UserFilePath()).size(), kRecord);
+  EXPECT_EQ(ReadBytes(UserFilePath()).size(), 2 * kRecord);
   UnlockFileEx(other, 0, 1, 0, &lockByte);
   CloseHandle(other);
-  EXPECT_TRUE(Add(file.handle(), "bob")) << "free again";
+  EXPECT_TRUE(Add(file.handle(), "dave")) << "free again";
 }
 
 // Two writers at once, as the console and a service may be: no change of one
