@@ -116,16 +116,14 @@ class TestMessagePageTest : public ServiceTest {
     ASSERT_TRUE(InstallServices(false));
     ASSERT_TRUE(WaitUntil([] { return IsSmsServiceRunning() && IsMmsServiceRunning(); }, 10000));
   }
-  void RunPage(DWORD sheetFlags, const std::function<void(HWND sheet, HWND page)>& action) {
-    // A wizard is titled by its page.
-    const char* caption = sheetFlags & PSH_WIZARD ? "Send Test Message" : "Test Sheet";
-    RunPageInSheet(&sheet_, {"DIALOG_TESTMSG", "Send Test Message", TestMessagePageProc}, PSH_NOAPPLYNOW | sheetFlags,
-                   caption, [&](HWND sheet, HWND page) {
+  // In the wizard, which is titled by its page.
+  void RunPage(const std::function<void(HWND sheet, HWND page)>& action) {
+    RunPageInSheet(&sheet_, {"DIALOG_TESTMSG", "Send Test Message", TestMessagePageProc}, PSH_WIZARD,
+                   "Send Test Message", [&](HWND sheet, HWND page) {
                      action(sheet, page);
                      PostMessageA(sheet, WM_COMMAND, IDCANCEL, 0);
                    });
   }
-  void RunPage(const std::function<void(HWND sheet, HWND page)>& action) { RunPage(0, action); }
   std::string Log(const char* prefix, const SYSTEMTIME& day) {
     char name[40];
     wsprintfA(name, "%s-%04u%02u%02u.LOG", prefix, day.wYear, day.wMonth, day.wDay);
@@ -164,7 +162,7 @@ TEST_F(TestMessagePageTest, FollowsEachKindOfTestThroughEveryOutcome) {
   std::string templatePath = ProgramFolder() + "MMSTEST.MMS";
   std::string savedTemplate = ReadFileText(templatePath);
   for (int i = 0; i < 3; ++i) boxes_.Answer(IDOK);
-  RunPage(PSH_WIZARD, [&](HWND sheet, HWND page) {
+  RunPage([&](HWND sheet, HWND page) {
     HWND finish = GetDlgItem(sheet, kWizardFinish);
     SetDlgItemTextA(page, IDC_TESTMSG_PHONE, "+4477");
     Tick(page);

@@ -80,7 +80,6 @@ TEST_F(ServiceControlTest, InstallRegistersBothServicesWhateverWasThereAndStarts
     EXPECT_EQ(config.displayName, service.displayName);
     EXPECT_EQ(config.binaryPath, ShortProgramPath(service.executable));
     EXPECT_EQ(config.startType, static_cast<DWORD>(SERVICE_AUTO_START)) << service.name;
-    EXPECT_EQ(config.serviceType & SERVICE_WIN32_OWN_PROCESS, static_cast<DWORD>(SERVICE_WIN32_OWN_PROCESS));
     EXPECT_EQ(config.errorControl, static_cast<DWORD>(SERVICE_ERROR_NORMAL)) << service.name;
   }
   EXPECT_EQ(FirewallRequests(2),
