@@ -136,9 +136,10 @@ class TestMessagePageTest : public ServiceTest {
 };
 
 // The page through its states in the wizard: nothing without the service;
-// each kind of test sent, failed after its retries, and cancelled while its
-// connection is out of order; a request a service holds; queues that cannot
-// take a request; the browser opened on the gateway's address.
+// each kind of test held, then sent; failed after its retries; cancelled while
+// its connection is out of order; a request a service holds cancelled; queues
+// that cannot take a request; the browser opened on the gateway's address.
+// (The sheet sets the wizard's buttons by a posted message: they are awaited.)
 TEST_F(TestMessagePageTest, FollowsEachKindOfTestThroughEveryOutcome) {
   WritePrivateProfileStringA("SMSGW", "Modem1", "COM5:", g_configFiles.smsIni);
   const struct Kind {
@@ -169,7 +170,8 @@ TEST_F(TestMessagePageTest, FollowsEachKindOfTestThroughEveryOutcome) {
     for (int id : {IDC_TESTMSG_PHONE, IDC_TESTMSG_SEND_SMS, IDC_TESTMSG_SEND_MMS, IDC_TESTMSG_WEB_TEST})
       EXPECT_FALSE(Enabled(page, id)) << "no service: " << id;
     EXPECT_FALSE(Visible(page, IDC_TESTMSG_CANCEL)) << "Cancel only while a test is pending";
-    EXPECT_TRUE(IsWindowVisible(finish) && !IsWindowEnabled(finish)) << "no test has been sent";
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(finish) && !IsWindowEnabled(finish); }, 3000))
+        << "no test has been sent";
     StartServicesNow();
     Tick(page);
     SetDlgItemTextA(page, IDC_TESTMSG_PHONE, "0770-0900");
@@ -178,14 +180,21 @@ TEST_F(TestMessagePageTest, FollowsEachKindOfTestThroughEveryOutcome) {
 
     for (const Kind& kind : kinds) {
       SCOPED_TRACE(kind.service);
+      // Held by the service until it may go on.
+      SimSetting(kind.service, "Outcome", "Hold");
       ClickWhenEnabled(page, kind.send);
+      std::string name = TestName(sheet_.testMessages.*kind.id);
+      std::string queued = kind.send == IDC_TESTMSG_SEND_SMS ? smsQueue_ + name + ".REQ" : mmsQueue_ + name + ".MMS";
+      EXPECT_TRUE(WaitUntil([&] { return Held(queued); }, 5000));
+      Tick(page);
       EXPECT_EQ(Text(page, kind.status), "Status:  Waiting");
       EXPECT_TRUE(Visible(page, IDC_TESTMSG_CANCEL));
       EXPECT_FALSE(Enabled(page, kind.send)) << "one test of a kind at a time";
-      std::string name = TestName(sheet_.testMessages.*kind.id);
+      EXPECT_TRUE(WaitUntil([&] { return !IsWindowEnabled(finish); }, 3000)) << "not while a test is pending";
       if (kind.send == IDC_TESTMSG_SEND_MMS) {
-        EXPECT_EQ(ReadFileText(mmsQueue_ + name + ".MMS"), savedTemplate);
+        EXPECT_EQ(ReadFileText(queued), savedTemplate);
       }
+      SimSetting(kind.service, "Outcome", "Send");
       EXPECT_TRUE(Shows(page, kind.status, kSent)) << Text(page, kind.status);
       EXPECT_EQ(Text(page, kind.detail), "");
       EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(finish) != FALSE; }, 3000)) << "a test has left the queue";
@@ -215,8 +224,6 @@ TEST_F(TestMessagePageTest, FollowsEachKindOfTestThroughEveryOutcome) {
     ClickWhenEnabled(page, IDC_TESTMSG_SEND_SMS);
     std::string request = smsQueue_ + TestName(sheet_.testMessages.smsTestId) + ".REQ";
     EXPECT_TRUE(WaitUntil([&] { return Held(request); }, 5000));
-    Tick(page);
-    EXPECT_FALSE(IsWindowEnabled(finish)) << "not while a test is pending";
     Click(page, IDC_TESTMSG_CANCEL);
     EXPECT_FALSE(FileExists(request)) << "deleted while the services were stopped";
     EXPECT_NE(LastStop("ZedSMS"), "");
