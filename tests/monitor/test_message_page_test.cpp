@@ -5,8 +5,6 @@
 #include <windows.h>
 #include <prsht.h>
 
-#include <algorithm>
-#include <cstring>
 #include <functional>
 #include <string>
 
@@ -56,41 +54,6 @@ std::string TestName(DWORD id) {
   return name;
 }
 
-// The browser stands in as RECORDARGS.EXE, which logs each address it is given.
-class BrowserStandIn {
- public:
-  BrowserStandIn() {
-    DWORD size = sizeof saved_;
-    had_ = RegGetValueA(HKEY_CLASSES_ROOT, kKey, nullptr, RRF_RT_REG_SZ, nullptr, saved_, &size) == ERROR_SUCCESS;
-    Set(("\"" + ProgramFolder() + "RECORDARGS.EXE\" \"%1\"").c_str());
-    DeleteFileA(log_.c_str());
-  }
-  ~BrowserStandIn() {
-    if (had_)
-      Set(saved_);
-    else
-      RegDeleteKeyValueA(HKEY_CLASSES_ROOT, kKey, nullptr);
-  }
-  // The log once it holds the given number of addresses.
-  std::string Opened(size_t count) {
-    std::string text;
-    WaitUntil([&] {
-      text = ReadFileText(log_);
-      return static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) >= count;
-    }, 10000);
-    return text;
-  }
-
- private:
-  static constexpr const char* kKey = "http\\shell\\open\\command";
-  static void Set(const char* command) {
-    RegSetKeyValueA(HKEY_CLASSES_ROOT, kKey, nullptr, REG_SZ, command, static_cast<DWORD>(strlen(command) + 1));
-  }
-  char saved_[1024] = "";
-  bool had_ = false;
-  std::string log_ = ProgramFolder() + "RECORDARGS.LOG";
-};
-
 class TestMessagePageTest : public ServiceTest {
  protected:
   void SetUp() override {
@@ -138,7 +101,7 @@ class TestMessagePageTest : public ServiceTest {
 // The page through its states in the wizard: nothing without the service;
 // each kind of test held, then sent; failed after its retries; cancelled while
 // its connection is out of order; a request a service holds cancelled; queues
-// that cannot take a request; the browser opened on the gateway's address.
+// that cannot take a request.
 // (The sheet sets the wizard's buttons by a posted message: they are awaited.)
 TEST_F(TestMessagePageTest, FollowsEachKindOfTestThroughEveryOutcome) {
   WritePrivateProfileStringA("SMSGW", "Modem1", "COM5:", g_configFiles.smsIni);
@@ -159,7 +122,6 @@ TEST_F(TestMessagePageTest, FollowsEachKindOfTestThroughEveryOutcome) {
     SimSetting(kind.service, "MaxRetries", "2");
     SimSetting(kind.service, "ErrorText", "Network out of order");
   }
-  BrowserStandIn browser;
   std::string templatePath = ProgramFolder() + "MMSTEST.MMS";
   std::string savedTemplate = ReadFileText(templatePath);
   for (int i = 0; i < 3; ++i) boxes_.Answer(IDOK);
@@ -241,19 +203,6 @@ TEST_F(TestMessagePageTest, FollowsEachKindOfTestThroughEveryOutcome) {
     WriteFileText(templatePath, savedTemplate);
     EXPECT_FALSE(sheet_.testMessages.smsPending || sheet_.testMessages.mmsPending);
     EXPECT_FALSE(Visible(page, IDC_TESTMSG_CANCEL));
-
-    const struct {
-      const char* port;
-      const char* host;
-      const char* address;
-    } addresses[] = {{nullptr, nullptr, "http://127.0.0.1:8800/"}, {"0", "10.1.2.3", "http://10.1.2.3:8800/"}};
-    for (size_t i = 0; i < 2; ++i) {
-      WritePrivateProfileStringA("SMSGW", "WebPort", addresses[i].port, g_configFiles.smsIni);
-      WritePrivateProfileStringA("SMSGW", "IPAddress", addresses[i].host, g_configFiles.smsIni);
-      Click(page, IDC_TESTMSG_WEB_TEST);
-      std::string opened = browser.Opened(i + 1);
-      EXPECT_NE(opened.find(addresses[i].address), std::string::npos) << opened;
-    }
 
     RemoveServiceDirectly("ZedMMSC");
     Tick(page);

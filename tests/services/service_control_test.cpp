@@ -82,9 +82,6 @@ TEST_F(ServiceControlTest, InstallRegistersBothServicesWhateverWasThereAndStarts
     EXPECT_EQ(config.startType, static_cast<DWORD>(SERVICE_AUTO_START)) << service.name;
     EXPECT_EQ(config.errorControl, static_cast<DWORD>(SERVICE_ERROR_NORMAL)) << service.name;
   }
-  EXPECT_EQ(FirewallRequests(2),
-            (Texts{"program=" + ProgramFolder() + "MMSCSRV.EXE|name=Zed MMS Gateway Lite Edition",
-                   "program=" + ProgramFolder() + "SMSGWSRV.EXE|name=Zed SMS Gateway Lite Edition"}));
   EXPECT_TRUE(InstallServices(true)) << "a second install of running services";
   EXPECT_TRUE(IsSmsServiceRunning());
   // A file without a short name keeps its long path, quoted for its space.
