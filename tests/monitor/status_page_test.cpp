@@ -39,10 +39,7 @@ class StatusPageTest : public ServiceTest {
   void SetUp() override {
     ServiceTest::SetUp();
     WritePrivateProfileStringA("SMSGW", "WebPort", "18800", dir_.File("SMSGW.INI").c_str());
-    g_now = SYSTEMTIME{};
-    g_now.wYear = 2013;
-    g_now.wMonth = 1;
-    g_now.wDay = 2;
+    g_now = SYSTEMTIME{2013, 1, 0, 2};
     Clock().localTime = FixedTime;
   }
   void TearDown() override {

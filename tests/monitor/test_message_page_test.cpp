@@ -218,10 +218,7 @@ TEST_F(TestMessagePageTest, FollowsEachKindOfTestThroughEveryOutcome) {
 // the new day's log, however its lines end. It is read once the request has
 // left the queue, and only then.
 TEST_F(TestMessagePageTest, TheLogOfTheDayDecidesOnceTheRequestHasGone) {
-  g_now = SYSTEMTIME{};
-  g_now.wYear = 2012;
-  g_now.wMonth = 5;
-  g_now.wDay = 2;
+  g_now = SYSTEMTIME{2012, 5, 0, 2};
   Clock().localTime = FixedClock;
   SYSTEMTIME yesterday = g_now;
   yesterday.wDay = 1;
