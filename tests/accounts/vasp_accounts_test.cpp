@@ -11,51 +11,45 @@
 namespace {
 
 constexpr size_t kRecord = sizeof(VaspAccountRecord);
-typedef std::vector<std::string> Names;
+using Names = std::vector<std::string>;
 
 class VaspAccountsTest : public testing::Test {
  protected:
-  std::string Users() { return PrivateFile("VASPUSERS.DAT"); }
-  std::string Routes() { return PrivateFile("VASPROUTES.DAT"); }
   TempDataDirectory dir_{"vasp"};
 };
 
-TEST_F(VaspAccountsTest, AccountsAreAddedFoundReplacedAndDeletedByName) {
+// Found by whole name without regard to case, replaced where they are, and
+// read around the damage of a record without a name ending and a partial one.
+TEST_F(VaspAccountsTest, AccountsAreFoundReplacedAndDeletedAroundDamage) {
+  VaspAccountRecord carol = PatternVasp("carol");
+  std::vector<unsigned char> bytes(2 * kRecord + 200, 'z');
+  memset(&bytes[0], 0xC3, kRecord);
+  memcpy(&bytes[kRecord], carol.bytes, kRecord);
+  WriteBytes(PrivateFile("VASPUSERS.DAT"), bytes);
   VaspAccountRecord alice = PatternVasp("alice");
-  VaspAccountRecord bob = PatternVasp("bob");
   ASSERT_TRUE(VASPAddUser(&alice));
-  ASSERT_TRUE(VASPAddUser(&bob));
-  EXPECT_EQ(StoredNames(Users(), kRecord), (Names{"alice", "bob"}));
-  EXPECT_EQ(ReadBytes(Users()).size(), 2 * kRecord) << "511-byte records and nothing else";
-
   VaspAccountRecord found = {};
-  ASSERT_TRUE(VASPFindUserRecord("ALICE", &found)) << "names compare without regard to case";
-  EXPECT_EQ(memcmp(found.bytes, alice.bytes, kRecord), 0) << "all 511 bytes come back";
-  EXPECT_FALSE(VASPFindUserRecord("ali", &found));
-  EXPECT_FALSE(VASPFindUserRecord(nullptr, &found));
-
-  VaspAccountRecord newBob = PatternVasp("Bob");
-  newBob.bytes[400] = 7;
-  ASSERT_TRUE(VASPAddUser(&newBob));
-  EXPECT_EQ(StoredNames(Users(), kRecord), (Names{"alice", "Bob"})) << "replaced where it was";
-  ASSERT_TRUE(VASPFindUserRecord("bob", &found));
+  ASSERT_TRUE(VASPFindUserRecord("ALICE", &found));
+  EXPECT_EQ(memcmp(found.bytes, alice.bytes, kRecord), 0) << "all the record's bytes come back";
+  for (const char* missing : {"ali", static_cast<const char*>(nullptr)})
+    EXPECT_FALSE(VASPFindUserRecord(missing, &found));
+  VaspAccountRecord newCarol = PatternVasp("Carol");
+  newCarol.bytes[400] = 7;
+  ASSERT_TRUE(VASPAddUser(&newCarol));
+  ASSERT_TRUE(VASPFindUserRecord("carol", &found));
   EXPECT_EQ(found.bytes[400], 7);
+  EXPECT_EQ(StoredNames(PrivateFile("VASPUSERS.DAT"), kRecord), (Names{"", "Carol", "alice"}));
+  EXPECT_EQ(ReadBytes(PrivateFile("VASPUSERS.DAT")).size(), 3 * kRecord) << "the partial record overwritten";
+  EXPECT_TRUE(VASPDeleteUser("carol"));
+  EXPECT_FALSE(VASPDeleteUser("carol")) << "already gone";
+  EXPECT_EQ(StoredNames(PrivateFile("VASPUSERS.DAT"), kRecord), (Names{"", "alice"}));
 
-  EXPECT_TRUE(VASPDeleteUser("alice"));
-  EXPECT_FALSE(VASPDeleteUser("alice")) << "already gone";
-  EXPECT_FALSE(VASPFindUserRecord("alice", &found));
-  EXPECT_EQ(StoredNames(Users(), kRecord), (Names{"Bob"}));
-}
-
-TEST_F(VaspAccountsTest, RecordsWithoutAReadableNameAreRefused) {
-  VaspAccountRecord empty = {};
-  EXPECT_FALSE(VASPAddUser(&empty));
   VaspAccountRecord unterminated;
   memset(unterminated.bytes, 'v', sizeof unterminated.bytes);
-  EXPECT_FALSE(VASPAddUser(&unterminated));
-  EXPECT_FALSE(VASPOutAddUser(&unterminated));
-  EXPECT_FALSE(VASPAddUser(nullptr));
-  EXPECT_EQ(ReadBytes(Users()).size(), 0u);
+  VaspAccountRecord empty = {};
+  EXPECT_FALSE(VASPAddUser(&unterminated) || VASPAddUser(&empty) || VASPAddUser(nullptr) ||
+               VASPOutAddUser(&unterminated));
+  EXPECT_EQ(ReadBytes(PrivateFile("VASPUSERS.DAT")).size(), 2 * kRecord);
 }
 
 TEST_F(VaspAccountsTest, TheOutboundRouteIsKeptApartFromTheUsers) {
@@ -63,7 +57,7 @@ TEST_F(VaspAccountsTest, TheOutboundRouteIsKeptApartFromTheUsers) {
   strcpy(reinterpret_cast<char*>(route.bytes), "zedsmslite");
   ASSERT_TRUE(VASPOutAddUser(&route));
   ASSERT_TRUE(VASPOutAddUser(&route)) << "registering again replaces it";
-  std::vector<unsigned char> stored = ReadBytes(Routes());
+  std::vector<unsigned char> stored = ReadBytes(PrivateFile("VASPROUTES.DAT"));
   ASSERT_EQ(stored.size(), kRecord);
   EXPECT_EQ(memcmp(stored.data(), route.bytes, kRecord), 0);
   VaspAccountRecord found;
@@ -71,24 +65,7 @@ TEST_F(VaspAccountsTest, TheOutboundRouteIsKeptApartFromTheUsers) {
   EXPECT_FALSE(VASPDeleteUser("zedsmslite")) << "and cannot be deleted as a user";
   VaspAccountRecord user = PatternVasp("zedsmslite");
   ASSERT_TRUE(VASPAddUser(&user));
-  EXPECT_EQ(ReadBytes(Routes()), stored) << "a user of the same name leaves the route alone";
-}
-
-TEST_F(VaspAccountsTest, DamagedStoresAreReadAroundTheirDamage) {
-  VaspAccountRecord carol = PatternVasp("carol");
-  std::vector<unsigned char> bytes(2 * kRecord + 200, 'z');  // ending in a partial record
-  memset(&bytes[0], 0xC3, kRecord);  // a record with no name ending
-  memcpy(&bytes[kRecord], carol.bytes, kRecord);
-  WriteBytes(Users(), bytes);
-  VaspAccountRecord found;
-  ASSERT_TRUE(VASPFindUserRecord("carol", &found));
-  EXPECT_EQ(memcmp(found.bytes, carol.bytes, kRecord), 0);
-  VaspAccountRecord dave = PatternVasp("dave");
-  ASSERT_TRUE(VASPAddUser(&dave));
-  EXPECT_EQ(StoredNames(Users(), kRecord), (Names{"", "carol", "dave"}));
-  EXPECT_EQ(ReadBytes(Users()).size(), 3 * kRecord);
-  EXPECT_TRUE(VASPDeleteUser("carol"));
-  EXPECT_EQ(StoredNames(Users(), kRecord), (Names{"", "dave"}));
+  EXPECT_EQ(ReadBytes(PrivateFile("VASPROUTES.DAT")), stored) << "a user of the same name leaves the route alone";
 }
 
 }  // namespace

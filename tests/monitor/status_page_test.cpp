@@ -1,27 +1,21 @@
 // The Status tab against the real service manager and stand-in services.
 #include <winsock2.h>
 #include <windows.h>
-#include <commctrl.h>
 #include <prsht.h>
 
-#include "app/console.h"
+#include "app/box_lines.h"
 #include "common/file_util.h"
 #include "monitor/clock.h"
+#include "resources/page_ids.h"
 #include "services/service_control.h"
+#include "support/dialog_items.h"
 #include "support/service_fixture.h"
 #include "support/window_driver.h"
 
 namespace {
 
-const char kCaption[] = "Zed SMS/MMS Gateway Lite Edition (v2012.05.01)";
-constexpr int kSmsQueueLabel = 101, kSmsQueue = 102, kInfo = 105, kStatus = 107, kRunAsService = 171;
-constexpr int kStart = 172, kStop = 173, kMmsQueue = 175, kSentToday = 114, kSentLast7 = 115;
-constexpr int kProcessedToday = 130, kSubmittedToday = 167;
-
-SYSTEMTIME g_today;
-void WINAPI FixedDay(SYSTEMTIME* now) { *now = g_today; }
-
-std::string Text(HWND page, int id) { return InternalText(GetDlgItem(page, id)); }
+SYSTEMTIME g_now;
+void WINAPI FixedTime(SYSTEMTIME* now) { *now = g_now; }
 
 // Whether the page paints a control in the alert colour.
 bool DrawnRed(HWND page, int id) {
@@ -33,78 +27,51 @@ bool DrawnRed(HWND page, int id) {
   return red;
 }
 
+// One pass of the page's refresh timer, done before this returns.
+void Refresh(HWND page) { SendMessageA(page, WM_TIMER, 1, 0); }
+
+bool Shows(HWND page, int id, const std::string& text) {
+  return WaitUntil([&] { return Text(page, id) == text; }, 10000);
+}
+
 class StatusPageTest : public ServiceTest {
  protected:
   void SetUp() override {
     ServiceTest::SetUp();
     WritePrivateProfileStringA("SMSGW", "WebPort", "18800", dir_.File("SMSGW.INI").c_str());
-    g_today = SYSTEMTIME{};
-    g_today.wYear = 2013;
-    g_today.wMonth = 1;
-    g_today.wDay = 2;
-    Clock().localTime = FixedDay;
+    g_now = SYSTEMTIME{2013, 1, 0, 2};
+    Clock().localTime = FixedTime;
   }
   void TearDown() override {
     Clock() = SystemClock();
     ServiceTest::TearDown();
   }
-  void RunOnStatusPage(std::function<void(HWND)> action) {
-    WindowDriver driver(kCaption, [&](HWND sheet) {
-      action(reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0)));
+  void RunOnStatusPage(const std::function<void(HWND)>& action) {
+    WindowDriver driver(kProductCaption, [&](HWND sheet) {
+      action(PropSheet_GetCurrentPageHwnd(sheet));
       PostMessageA(sheet, WM_COMMAND, IDCANCEL, 0);
     });
-    EXPECT_EQ(ConsoleMain(""), 0);
+    RunConsoleSheet(&sheet_);
   }
-  static bool Shows(HWND page, int id, const std::string& text, DWORD ms = 5000) {
-    return WaitUntil([&] { return Text(page, id) == text; }, ms);
-  }
-  void WriteCounter(const char* name, unsigned day, unsigned value) {
-    std::string bytes(4 * day, '\0');
-    for (int b = 0; b < 4; ++b) bytes[4 * (day - 1) + b] = static_cast<char>((value >> (8 * b)) & 0xFF);
+  // Day 2 of 2013 holds the value.
+  void WriteCounter(const char* name, unsigned value) {
+    std::string bytes(8, '\0');
+    for (int b = 0; b < 4; ++b) bytes[4 + b] = static_cast<char>((value >> (8 * b)) & 0xFF);
     CreateDirectoryA(dir_.File("STATS").c_str(), nullptr);
     WriteFileText(dir_.File("STATS\\") + name + "-2013.CTR", bytes);
   }
+  SheetContext sheet_;
 };
 
-TEST_F(StatusPageTest, WithoutServicesEverythingReadsNotActiveInRed) {
-  RunOnStatusPage([](HWND page) {
-    EXPECT_EQ(Text(page, kStatus), "Service is NOT Installed");
-    EXPECT_EQ(Text(page, kInfo), "Service is NOT active");
-    EXPECT_TRUE(DrawnRed(page, kStatus));
-    EXPECT_TRUE(DrawnRed(page, kInfo));
-    EXPECT_FALSE(DrawnRed(page, kRunAsService)) << "other controls draw as usual";
-    EXPECT_NE(IsDlgButtonChecked(page, kRunAsService), BST_CHECKED);
-    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, kStart)));
-    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, kStop)));
-    EXPECT_EQ(Text(page, kSentToday), "") << "a counter of 0 shows nothing";
-  });
-}
-
-TEST_F(StatusPageTest, RunningServicesModemErrorsAndCounters) {
-  WritePrivateProfileStringA("SMSGW", "Modem1", "COM5:", dir_.File("SMSGW.INI").c_str());
-  WritePrivateProfileStringA("SMSGW", "Modem3", "SMPP - smsc:2775", dir_.File("SMSGW.INI").c_str());
+TEST_F(StatusPageTest, FollowsTheServicesFromAbsentThroughAPortConflictToActive) {
+  const std::string ini = dir_.File("SMSGW.INI");
+  WritePrivateProfileStringA("SMSGW", "Modem1", "COM5:", ini.c_str());
+  WritePrivateProfileStringA("SMSGW", "Modem3", "SMPP - smsc:2775", ini.c_str());
   WriteFileText(dir_.File("SMPP - smsc-2775.ERR"), "Bind failed");
-  WriteCounter("SMSSENT", 2, 5);
-  WriteCounter("MMSIN-VASP", 2, 3);
-  WriteCounter("MMSIN-USER", 2, 4);
-  ASSERT_TRUE(InstallServices(false));
-  ASSERT_TRUE(WaitUntil([] { return IsSmsServiceRunning() && IsMmsServiceRunning(); }, 5000));
-  RunOnStatusPage([](HWND page) {
-    EXPECT_TRUE(Shows(page, kStatus, "Service is Active"));
-    EXPECT_FALSE(DrawnRed(page, kStatus));
-    EXPECT_EQ(Text(page, kInfo), "SMPP - smsc:2775 : Bind failed\r\n") << "Modem3 is read though Modem2 is absent";
-    EXPECT_TRUE(DrawnRed(page, kInfo));
-    EXPECT_EQ(IsDlgButtonChecked(page, kRunAsService), BST_CHECKED);
-    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, kStop)));
-    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, kStart)));
-    EXPECT_EQ(Text(page, kSentToday), "5");
-    EXPECT_EQ(Text(page, kSentLast7), "5");
-    EXPECT_EQ(Text(page, kProcessedToday), "7") << "MMS Processed sums its two counters";
-    EXPECT_EQ(Text(page, kSubmittedToday), "");
-  });
-}
-
-TEST_F(StatusPageTest, PortConflictsAreShownAndTheMmsServiceOnlyWhenSmsIsFine) {
+  WriteCounter("SMSSENT", 5);
+  WriteCounter("MMSIN-VASP", 3);
+  WriteCounter("MMSIN-USER", 4);
+  // Another program holds the SMS service's web port.
   WSADATA data;
   WSAStartup(MAKEWORD(2, 2), &data);
   sockaddr_in address = {};
@@ -113,49 +80,66 @@ TEST_F(StatusPageTest, PortConflictsAreShownAndTheMmsServiceOnlyWhenSmsIsFine) {
   SOCKET taken = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
   ASSERT_EQ(bind(taken, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
   listen(taken, 1);
-  ASSERT_TRUE(InstallServices(false));
-  RemoveServiceDirectly("ZedMMSC");
-  RunOnStatusPage([](HWND page) {
-    EXPECT_TRUE(Shows(page, kStatus, "ERROR:  Web Port already in use")) << Text(page, kStatus);
-    EXPECT_TRUE(DrawnRed(page, kStatus));
+  boxes_.Answer(IDNO);
+  RunOnStatusPage([&](HWND page) {
+    EXPECT_EQ(Text(page, IDC_STATUS_SERVICE_TEXT), "Service is NOT Installed");
+    EXPECT_EQ(Text(page, IDC_STATUS_INFO_TEXT), "Service is NOT active");
+    EXPECT_TRUE(DrawnRed(page, IDC_STATUS_SERVICE_TEXT) && DrawnRed(page, IDC_STATUS_INFO_TEXT));
+    EXPECT_FALSE(DrawnRed(page, IDC_STATUS_RUN_AS_SERVICE)) << "other controls draw as usual";
+    EXPECT_FALSE(Checked(page, IDC_STATUS_RUN_AS_SERVICE));
+    EXPECT_FALSE(Enabled(page, IDC_STATUS_START) || Enabled(page, IDC_STATUS_STOP));
+    // Counters show whatever the services do; MMS Processed sums two counters, 0 shows nothing.
+    EXPECT_EQ(Text(page, IDC_STATUS_SMS_SENT_TODAY), "5");
+    EXPECT_EQ(Text(page, IDC_STATUS_SMS_SENT_LAST7), "5");
+    EXPECT_EQ(Text(page, IDC_STATUS_MMS_PROCESSED_TODAY), "7");
+    EXPECT_EQ(Text(page, IDC_STATUS_SMS_SUBMITTED_TODAY), "");
+
+    ASSERT_TRUE(InstallServices(false));
+    EXPECT_TRUE(Shows(page, IDC_STATUS_SERVICE_TEXT, "ERROR:  Web Port already in use"));
+    EXPECT_TRUE(DrawnRed(page, IDC_STATUS_SERVICE_TEXT));
+    EXPECT_TRUE(Shows(page, IDC_STATUS_INFO_TEXT, "SMPP - smsc:2775 : Bind failed\r\n"))
+        << "Modem3 is read though Modem2 is absent";
+    EXPECT_TRUE(DrawnRed(page, IDC_STATUS_INFO_TEXT));
+    EXPECT_TRUE(Checked(page, IDC_STATUS_RUN_AS_SERVICE));
+    EXPECT_TRUE(Enabled(page, IDC_STATUS_STOP));
+    EXPECT_FALSE(Enabled(page, IDC_STATUS_START));
+
+    RemoveServiceDirectly("ZedMMSC");
+    Refresh(page);
+    EXPECT_EQ(Text(page, IDC_STATUS_SERVICE_TEXT), "ERROR:  Web Port already in use") << "the SMS service comes first";
+    EXPECT_FALSE(Checked(page, IDC_STATUS_RUN_AS_SERVICE));
+    EXPECT_FALSE(Enabled(page, IDC_STATUS_START) || Enabled(page, IDC_STATUS_STOP));
+
+    // The port given back; ticking installs, and a stop and start clear the conflict.
+    closesocket(taken);
+    Click(page, IDC_STATUS_RUN_AS_SERVICE);
+    EXPECT_TRUE(IsMmsServiceInstalled());
+    EXPECT_TRUE(WaitUntil([&] { return Enabled(page, IDC_STATUS_STOP); }, 10000));
+    Click(page, IDC_STATUS_STOP);
+    EXPECT_FALSE(IsSmsServiceRunning());
+    Refresh(page);
+    EXPECT_EQ(Text(page, IDC_STATUS_SERVICE_TEXT), "Service is NOT Active");
+    EXPECT_TRUE(Enabled(page, IDC_STATUS_START));
+    Click(page, IDC_STATUS_START);
+    EXPECT_TRUE(IsSmsServiceRunning());
+    EXPECT_TRUE(Shows(page, IDC_STATUS_SERVICE_TEXT, "Service is Active"));
+    EXPECT_FALSE(DrawnRed(page, IDC_STATUS_SERVICE_TEXT));
+
+    // Unticking asks; No keeps the services, and the next refresh the tick.
+    Click(page, IDC_STATUS_RUN_AS_SERVICE);
+    Refresh(page);
+    EXPECT_TRUE(Checked(page, IDC_STATUS_RUN_AS_SERVICE));
+    EXPECT_TRUE(IsSmsServiceInstalled());
+
+    RemoveServiceDirectly("ZedMMSC");
+    Refresh(page);
+    EXPECT_EQ(Text(page, IDC_STATUS_SERVICE_TEXT), "Service is NOT Installed") << "the SMS service fine, the MMS one gone";
   });
-  closesocket(taken);
-  RemoveServiceDirectly("ZedSMS");
-  ASSERT_TRUE(InstallServices(false));
-  RemoveServiceDirectly("ZedMMSC");
-  RunOnStatusPage([](HWND page) {
-    EXPECT_TRUE(Shows(page, kStatus, "Service is NOT Installed")) << "the SMS service is fine, the MMS one missing";
-    EXPECT_TRUE(DrawnRed(page, kStatus));
-  });
+  EXPECT_EQ(BoxLines(boxes_.Boxes()), std::vector<std::string>{"question YesNoCancel [Remove Service]: Are you sure?"});
   WSACleanup();
 }
 
-TEST_F(StatusPageTest, RemovingAsksAndNoKeepsTheServices) {
-  ASSERT_TRUE(InstallServices(false));
-  boxes_.Answer(IDNO);
-  RunOnStatusPage([](HWND page) {
-    ASSERT_TRUE(WaitUntil([&] { return IsDlgButtonChecked(page, kRunAsService) == BST_CHECKED; }, 5000));
-    SendMessageA(GetDlgItem(page, kRunAsService), BM_CLICK, 0, 0);
-    EXPECT_TRUE(WaitUntil([&] { return IsDlgButtonChecked(page, kRunAsService) == BST_CHECKED; }, 5000))
-        << "the next refresh shows the real state";
-    SendMessageA(GetDlgItem(page, kStop), BM_CLICK, 0, 0);
-    EXPECT_FALSE(IsSmsServiceRunning());
-    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(GetDlgItem(page, kStart)) != FALSE; }, 5000));
-    SendMessageA(GetDlgItem(page, kStart), BM_CLICK, 0, 0);
-    EXPECT_TRUE(IsSmsServiceRunning());
-  });
-  EXPECT_TRUE(IsSmsServiceInstalled());
-  auto boxes = boxes_.Boxes();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].caption, "Remove Service");
-  EXPECT_EQ(boxes[0].text, "Are you sure?");
-  EXPECT_EQ(boxes[0].icon, static_cast<UINT>(MB_ICONQUESTION));
-  EXPECT_EQ(boxes[0].buttons, (std::vector<int>{IDCANCEL, IDYES, IDNO}));
-}
-
-// The queues are counted at most every 10 seconds in a process: an hour on
-// from every earlier count here.
-TEST_F(StatusPageTest, QueueSizesAndTheAlertSize) {
+TEST_F(StatusPageTest, QueuesAreCountedAtMostEveryTenSecondsByTheClock) {
   std::string q = dir_.File("Q\\");
   CreateDirectoryPath((q + "Modem - COM5-").c_str());
   for (int i = 0; i < 101; ++i)
@@ -165,13 +149,28 @@ TEST_F(StatusPageTest, QueueSizesAndTheAlertSize) {
   for (const char* name : {"a", "b", "c"}) WriteFileText(vaspq + name + ".MMS", "");
   WriteFileText(vaspq + "a.INI", "");
   WriteFileText(vaspq + "b.INI", "");
-  g_today.wHour = 1;
-  RunOnStatusPage([](HWND page) {
-    EXPECT_EQ(Text(page, kSmsQueue), "101");
-    EXPECT_TRUE(DrawnRed(page, kSmsQueue)) << "101 is more than the alert size of 100";
-    EXPECT_TRUE(DrawnRed(page, kSmsQueueLabel));
-    EXPECT_EQ(Text(page, kMmsQueue), "2") << "an MMS counts only with its control file";
-    EXPECT_FALSE(DrawnRed(page, kMmsQueue));
+  // An hour on from any count this process made under this clock.
+  g_now.wHour = 1;
+  RunOnStatusPage([&](HWND page) {
+    EXPECT_EQ(Text(page, IDC_STATUS_SMS_QUEUE_COUNT), "101");
+    EXPECT_TRUE(DrawnRed(page, IDC_STATUS_SMS_QUEUE_COUNT) && DrawnRed(page, IDC_STATUS_SMS_QUEUE_LABEL))
+        << "101 is more than the alert size of 100";
+    EXPECT_EQ(Text(page, IDC_STATUS_MMS_QUEUE_COUNT), "2") << "an MMS counts only with its control file";
+    EXPECT_FALSE(DrawnRed(page, IDC_STATUS_MMS_QUEUE_COUNT));
+
+    DeleteFileA((q + "R0.REQ").c_str());
+    g_now.wSecond = 9;
+    Refresh(page);
+    EXPECT_EQ(Text(page, IDC_STATUS_SMS_QUEUE_COUNT), "101") << "not yet counted again";
+    g_now.wSecond = 10;
+    Refresh(page);
+    EXPECT_EQ(Text(page, IDC_STATUS_SMS_QUEUE_COUNT), "100");
+    EXPECT_FALSE(DrawnRed(page, IDC_STATUS_SMS_QUEUE_COUNT));
+
+    DeleteFileA((vaspq + "a.MMS").c_str());
+    g_now.wHour = 0;
+    Refresh(page);
+    EXPECT_EQ(Text(page, IDC_STATUS_MMS_QUEUE_COUNT), "1") << "a clock set back counts at once";
   });
 }
 
