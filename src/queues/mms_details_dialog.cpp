@@ -4,9 +4,12 @@
 
 #include <cstring>
 
+#include "common/dialog_state.h"
 #include "common/text_util.h"
+#include "common/ui_util.h"
 #include "config/config_files.h"
 #include "queues/mms_header.h"
+#include "queues/recipients.h"
 #include "common/file_viewer.h"
 #include "queues/text_lines.h"
 #include "resources/page_ids.h"
@@ -69,6 +72,37 @@ bool ReadItemText(HWND list, int index, char* item, size_t cap) {
   return true;
 }
 
+// The object's full path when it may be opened: inside the message's own
+// content folder (the header's path without its extension) and no program.
+// Refused with a box otherwise.
+bool OpenableContentPath(HWND dialog, const char* relative, char* path, size_t cap) {
+  const char* headerPath = DialogState<const char>(dialog);
+  char store[MAX_PATH];
+  GetMmsInDirectory(store);
+  char joined[MAX_PATH];
+  char folder[MAX_PATH];
+  char contentFolder[MAX_PATH];
+  // A cut path would name some other file.
+  bool resolved = headerPath && strlen(store) + strlen(relative) + 1 <= sizeof joined &&
+                  !strchr(relative, ':') && PathWithoutExtension(headerPath, folder, sizeof folder) &&
+                  GetFullPathNameA(folder, sizeof contentFolder, contentFolder, nullptr) < sizeof contentFolder;
+  if (resolved) {
+    FormatText(joined, sizeof joined, "%s%s", store, relative);
+    DWORD length = GetFullPathNameA(joined, static_cast<DWORD>(cap), path, nullptr);
+    resolved = length > 0 && length < cap && PathIsInsideFolder(contentFolder, path);
+  }
+  if (!resolved) {
+    ShowMessage(dialog, "This content object lies outside the message's folder and is not opened.",
+                MB_OK | MB_ICONERROR);
+    return false;
+  }
+  if (IsProgramFileName(path)) {
+    ShowMessage(dialog, "This content object is a program or script and is not opened.", MB_OK | MB_ICONERROR);
+    return false;
+  }
+  return true;
+}
+
 void ViewContentObject(HWND dialog) {
   HWND list = GetDlgItem(dialog, IDC_MMSVIEW_OBJECTS);
   LRESULT index = SendMessageA(list, LB_GETCURSEL, 0, 0);
@@ -76,17 +110,12 @@ void ViewContentObject(HWND dialog) {
   char item[kContentItemChars];
   if (!ReadItemText(list, static_cast<int>(index), item, sizeof item)) return;
   const char* relative = ContentItemPath(item);
-  if (!relative) return;
   char path[MAX_PATH];
-  GetMmsInDirectory(path);
-  // A cut path would open some other file.
-  if (strlen(path) + strlen(relative) + 1 > sizeof path) return;
-  AppendText(path, sizeof path, relative);
-  if (ContentItemOpensInNotepad(item)) {
+  if (!relative || !OpenableContentPath(dialog, relative, path, sizeof path)) return;
+  if (ContentItemOpensInNotepad(item))
     OpenInNotepad(path);
-    return;
-  }
-  OpenWithShell(dialog, path);
+  else
+    OpenWithShell(dialog, path);
 }
 
 INT_PTR OnCommand(HWND dialog, int id, int code) {
@@ -110,6 +139,8 @@ INT_PTR OnCommand(HWND dialog, int id, int code) {
 INT_PTR CALLBACK MmsDetailsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
+      // The header's path, the caller's for the dialog's life.
+      SetWindowLongPtrA(dialog, DWLP_USER, lParam);
       return OnInitDialog(dialog, reinterpret_cast<const char*>(lParam));
     case WM_COMMAND:
       return OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));

@@ -94,3 +94,32 @@ bool ContentItemOpensInNotepad(const char* item) {
   name = name ? name + 1 : path;
   return strchr(name, '.') == nullptr && FindNoCase(item, "text/") != nullptr;
 }
+
+bool IsProgramFileName(const char* path) {
+  static const char* const kPrograms[] = {".exe", ".com", ".bat", ".cmd", ".scr", ".pif", ".js",  ".jse",
+                                          ".vbs", ".vbe", ".wsf", ".wsh", ".msi", ".msp", ".lnk", ".hta",
+                                          ".cpl", ".ps1", ".reg", ".scf", ".url", ".jar", ".inf", ".msc"};
+  size_t length = strlen(path);
+  while (length > 0 && (path[length - 1] == '.' || path[length - 1] == ' ')) --length;
+  size_t dot = length;
+  while (dot > 0 && path[dot - 1] != '.' && path[dot - 1] != '\\' && path[dot - 1] != '/') --dot;
+  if (dot == 0 || path[dot - 1] != '.') return false;
+  char extension[8];
+  size_t extensionLength = length - dot + 1;
+  if (extensionLength >= sizeof extension) return false;
+  memcpy(extension, path + dot - 1, extensionLength);
+  extension[extensionLength] = '\0';
+  for (const char* program : kPrograms)
+    if (EqualsNoCase(extension, program)) return true;
+  return false;
+}
+
+bool PathIsInsideFolder(const char* folder, const char* fullPath) {
+  size_t length = strlen(folder);
+  while (length > 0 && folder[length - 1] == '\\') --length;
+  if (length == 0 || strlen(fullPath) <= length + 1 || fullPath[length] != '\\') return false;
+  auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  for (size_t i = 0; i < length; ++i)
+    if (fold(folder[i]) != fold(fullPath[i])) return false;
+  return true;
+}

@@ -35,3 +35,12 @@ const char* ContentItemPath(const char* item);
 // SMIL always opens in Notepad; "text/" only when the object's file name has
 // no extension for the shell to go by. Everything else opens through the shell.
 bool ContentItemOpensInNotepad(const char* item);
+
+// Content paths come from outside the machine. A file the shell would run
+// rather than show (a program, script, installer or shortcut, judged by its
+// extension as Windows reads it, trailing dots and blanks dropped) is never
+// opened.
+bool IsProgramFileName(const char* path);
+// True when the full path lies below the folder (both already resolved, no
+// "." or ".." left); compared without case.
+bool PathIsInsideFolder(const char* folder, const char* fullPath);

@@ -37,6 +37,36 @@ std::string NulSeparated(std::initializer_list<const char*> entries) {
   return section + '\0';
 }
 
+TEST(ContentObjects, ProgramsAreKnownByTheExtensionWindowsReads) {
+  struct Row {
+    const char* path;
+    bool program;
+  } rows[] = {
+      {"m1\\run.exe", true},      {"m1\\RUN.EXE", true},        {"m1\\run.exe. . ", true},
+      {"m1\\setup.msi", true},    {"m1\\link.lnk", true},       {"m1\\script.vbs", true},
+      {"m1\\photo.jpg", false},   {"m1\\run.exe.txt", false},   {"m1.exe\\BODYTEXT", false},
+      {"m1\\noextension", false}, {"m1\\archive.executable", false},
+  };
+  for (const Row& row : rows) EXPECT_EQ(IsProgramFileName(row.path), row.program) << row.path;
+}
+
+TEST(ContentObjects, OnlyPathsBelowTheFolderAreInside) {
+  const char* folder = "C:\\Data\\MMSIN\\m1";
+  struct Row {
+    const char* path;
+    bool inside;
+  } rows[] = {
+      {"C:\\Data\\MMSIN\\m1\\a.jpg", true},
+      {"c:\\data\\mmsin\\M1\\sub\\a.jpg", true},
+      {"C:\\Data\\MMSIN\\m1", false},
+      {"C:\\Data\\MMSIN\\m1\\", false},
+      {"C:\\Data\\MMSIN\\m10\\a.jpg", false},  // a sibling whose name begins the same
+      {"C:\\Data\\MMSIN\\a.jpg", false},
+  };
+  for (const Row& row : rows) EXPECT_EQ(PathIsInsideFolder(folder, row.path), row.inside) << row.path;
+  EXPECT_TRUE(PathIsInsideFolder("C:\\Data\\MMSIN\\m1\\", "C:\\Data\\MMSIN\\m1\\a.jpg"));
+}
+
 }  // namespace
 
 TEST(ReadMmsHeader, NamesInAnyCaseTheLastLineWinsTypeMarkersGo) {

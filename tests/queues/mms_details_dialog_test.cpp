@@ -13,7 +13,9 @@
 #include "queues/viewer_driver.h"
 #include "resources/page_ids.h"
 #include "support/dialog_items.h"
+#include "support/message_box_answerer.h"
 #include "support/test_env.h"
+#include "support/window_driver.h"
 
 namespace {
 
@@ -121,6 +123,34 @@ TEST_F(MmsDetailsTest, HeaderWithoutObjectsOrUnreadableStillOpens) {
     });
   }
   CloseHandle(service);
+}
+
+// Content paths come from outside the machine: only the message's own files
+// open, and never a program.
+TEST_F(MmsDetailsTest, ObjectsOutsideTheMessageAndProgramsAreRefused) {
+  TestFileType fileType;
+  Put("m2.HDR",
+      "X-ZedMMS-Content-Location: ..\\..\\outside.zedview;application/octet-stream\r\n"
+      "X-ZedMMS-Content-Location: m2\\run.exe.;application/octet-stream\r\n"
+      "X-ZedMMS-Content-Location: m1\\other.zedview;image/jpeg\r\n");
+  Put("..\\..\\outside.zedview", "x");
+  Put("m2\\run.exe", "MZ");
+  Put("m1\\other.zedview", "another message's");
+  MessageBoxAnswerer boxes;
+  for (int i = 0; i < 3; ++i) boxes.Answer(IDOK);
+  Walk("m2.HDR", [&](HWND dialog) {
+    for (int row = 0; row < 3; ++row) {
+      SendDlgItemMessageA(dialog, IDC_MMSVIEW_OBJECTS, LB_SETCURSEL, row, 0);
+      PostMessageA(dialog, WM_COMMAND, IDC_MMSVIEW_VIEW, 0);
+      EXPECT_TRUE(WaitUntil([&] { return boxes.Boxes().size() > static_cast<size_t>(row); }, 5000)) << row;
+    }
+    EXPECT_EQ(WaitForNotepad("", 1000), nullptr) << "nothing was opened";
+  });
+  std::vector<std::string> texts;
+  for (const auto& box : boxes.Boxes()) texts.push_back(box.text);
+  const std::string outside = "This content object lies outside the message's folder and is not opened.";
+  EXPECT_EQ(texts, (std::vector<std::string>{outside, "This content object is a program or script and is not opened.",
+                                             outside}));
 }
 
 }  // namespace
