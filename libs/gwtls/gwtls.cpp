@@ -109,13 +109,17 @@ void __cdecl sslTermLib() {
   WSACleanup();
 }
 
-TlsSession __cdecl sslInitSession(UINT_PTR socket, char* errorText) {
+TlsSession __cdecl sslInitSessionForHost(UINT_PTR socket, const char* serverName, char* errorText) {
   ErrorText error = StartErrorText(errorText);
   if (!IsInitialised()) {
     SetErrorText(&error, kNotInitialised);
     return 0;
   }
-  return Register(ConnectTls(static_cast<SOCKET>(socket), &error));
+  return Register(ConnectTls(static_cast<SOCKET>(socket), serverName, &error));
+}
+
+TlsSession __cdecl sslInitSession(UINT_PTR socket, char* errorText) {
+  return sslInitSessionForHost(socket, nullptr, errorText);
 }
 
 TlsSession __cdecl sslAcceptSession(UINT_PTR socket, char* errorText) {

@@ -100,7 +100,8 @@ SECURITY_STATUS HandshakeCall(TlsConnection* c, SecBufferDesc* input, SecBufferD
     status = AcceptSecurityContext(&c->credentials, existing, input, kAcceptFlags,
                                    SECURITY_NATIVE_DREP, &c->context, output, &attributes, &expiry);
   else
-    status = InitializeSecurityContextA(&c->credentials, existing, nullptr, kConnectFlags, 0,
+    status = InitializeSecurityContextA(&c->credentials, existing, c->serverName[0] ? c->serverName : nullptr,
+                                        kConnectFlags, 0,
                                         SECURITY_NATIVE_DREP, input, 0, &c->context, output,
                                         &attributes, &expiry);
   if (!existing && !FAILED(status)) c->haveContext = true;
@@ -391,17 +392,18 @@ void SetErrorText(ErrorText* error, const char* format, ...) {
   va_end(args);
 }
 
-TlsConnection* ConnectTls(SOCKET socket, ErrorText* error) {
+TlsConnection* ConnectTls(SOCKET socket, const char* serverName, ErrorText* error) {
   TlsConnection* c = NewConnection(socket, false);
   if (!c) {
     SetErrorText(error, "Out of memory for the TLS session.");
     return nullptr;
   }
-  // The console tests servers of any operator by address alone: no host name
-  // reaches this library, so a name check is impossible, and MM7 servers
-  // often use self-signed or private-authority certificates. The test is
-  // about reaching a TLS server, so Schannel's automatic validation is off
-  // and every server certificate is accepted. TLS 1.2 is the oldest version
+  // A name that does not fit is not sent at all rather than cut.
+  if (serverName && strlen(serverName) < sizeof c->serverName) CopyText(c->serverName, sizeof c->serverName, serverName);
+  // The server name only selects the server's certificate: MM7 servers often
+  // use self-signed or private-authority certificates, and the console's
+  // test is about reaching a TLS server, so Schannel's automatic validation
+  // is off and every server certificate is accepted. TLS 1.2 is the oldest version
   // offered; where the system cannot offer TLS 1.3 it is left out.
   SCHANNEL_CRED settings = {};
   settings.dwVersion = SCHANNEL_CRED_VERSION;

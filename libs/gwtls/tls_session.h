@@ -24,6 +24,9 @@ struct TlsConnection {
   bool openingChecked;  // the peer's first bytes were seen to be TLS
   bool peerClosed;      // close-notify or end of the TCP stream seen
   bool broken;      // a failure left the stream unusable; no close-notify any more
+  // Sent as the server name of the handshake (servers with several names
+  // choose their certificate by it); empty for none.
+  char serverName[256];
   CredHandle credentials;
   bool haveCredentials;
   CtxtHandle context;
@@ -43,7 +46,7 @@ struct TlsConnection {
 
 // Handshakes as client (no client certificate) or as server with the given
 // certificate. Null and a text on failure.
-TlsConnection* ConnectTls(SOCKET socket, ErrorText* error);
+TlsConnection* ConnectTls(SOCKET socket, const char* serverName, ErrorText* error);
 TlsConnection* AcceptTls(SOCKET socket, PCCERT_CONTEXT certificate, ErrorText* error);
 
 // sslSend/sslRecv semantics: bytes moved, 0 for a closed stream (receive), or

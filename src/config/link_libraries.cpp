@@ -72,6 +72,7 @@ bool BindTlsLibrary(const char* fileName, TlsLibrary* lib) {
       Required("sslServerCertExists", &lib->sslServerCertExists),
       Required("sslSignedCertExists", &lib->sslSignedCertExists),
       Required("sslGenerateCertificate", &lib->sslGenerateCertificate),
+      Optional("sslInitSessionForHost", &lib->sslInitSessionForHost),
   };
   if (Bind(fileName, &lib->module, entries, sizeof entries / sizeof entries[0])) return true;
   *lib = TlsLibrary{};

@@ -22,6 +22,8 @@ typedef BOOL(__cdecl* sslInitLibFn)();
 typedef void(__cdecl* sslTermLibFn)();
 // Sockets are passed as their handle value, so this header does not need winsock.
 typedef TlsSession(__cdecl* sslInitSessionFn)(UINT_PTR socket, char* errorText);
+// The same, sending the server's host name in the handshake (null for none).
+typedef TlsSession(__cdecl* sslInitSessionForHostFn)(UINT_PTR socket, const char* serverName, char* errorText);
 typedef TlsSession(__cdecl* sslAcceptSessionFn)(UINT_PTR socket, char* errorText);
 typedef void(__cdecl* sslFreeSessionFn)(TlsSession session);
 typedef int(__cdecl* sslSendFn)(TlsSession session, const char* data, int length);
@@ -62,6 +64,8 @@ struct TlsLibrary {
   sslServerCertExistsFn sslServerCertExists;
   sslSignedCertExistsFn sslSignedCertExists;
   sslGenerateCertificateFn sslGenerateCertificate;
+  // Optional: null in a library from before it.
+  sslInitSessionForHostFn sslInitSessionForHost;
 };
 
 // The bound library, or null when it is absent or incomplete. The first call

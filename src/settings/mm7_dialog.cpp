@@ -3,6 +3,7 @@
 #include "settings/mm7_dialog.h"
 
 #include "common/file_util.h"
+#include "common/ipv4_address.h"
 #include "common/text_util.h"
 #include "common/ui_util.h"
 #include "config/config_files.h"
@@ -107,14 +108,23 @@ void Refuse(HWND dialog, const char* message) {
 }
 
 // The TLS handshake, when the library is there to do it; its text on failure.
-bool NegotiateTls(SOCKET s, char* error) {
+// A host name goes with it (servers with several names need it to answer);
+// an address does not, as the handshake carries names only.
+bool NegotiateTls(SOCKET s, const char* host, char* error) {
   const TlsLibrary* tls = LoadTlsLibrary();
   if (!tls || !tls->sslInitLib()) return true;  // only the TCP connection can be tested
   // The handshake waits for the server: bound each wait as the connect was.
   DWORD timeout = kConnectTimeoutMs;
   setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout);
   setsockopt(s, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout);
-  TlsSession session = tls->sslInitSession(s, error);
+  char name[kMm7HostChars + 1];
+  CopyText(name, sizeof name, host);
+  CutHostNumberSuffix(name);
+  char address[kMm7HostChars + 1];
+  CopyText(address, sizeof address, name);
+  bool isAddress = NormalizeIPv4Address(address, sizeof address);
+  TlsSession session = tls->sslInitSessionForHost && !isAddress ? tls->sslInitSessionForHost(s, name, error)
+                                                                 : tls->sslInitSession(s, error);
   if (!session) return false;
   tls->sslFreeSession(session);
   return true;
@@ -138,7 +148,7 @@ bool TestConnection(HWND dialog, const char* server) {
     FormatText(message, sizeof message, "Unable to connect to server %s:%u", address.host, address.port);
   } else if (address.tls) {
     char error[kTlsErrorChars] = "";
-    passed = NegotiateTls(static_cast<SOCKET>(s), error);
+    passed = NegotiateTls(static_cast<SOCKET>(s), address.host, error);
     if (!passed)
       FormatText(message, sizeof message, "Unable to negotiate SSL/TLS connection with server %s:%u\r\n\r\n%s",
                  address.host, address.port, error);

@@ -140,6 +140,20 @@ TEST_F(TlsClient, RecordsCutUpOrRunTogetherAreReassembledAndReadInPieces) {
   }
 }
 
+// Servers with several names choose their certificate by the name the
+// client sends; without one some refuse the handshake.
+TEST_F(TlsClient, TheServersHostNameGoesWithTheHandshake) {
+  const TestCertificates& certs = Certificates();
+  OpenSslServer server(certs.selfSignedCert, certs.selfSignedKey,
+                       "-servername localhost -cert2 '" + certs.signedCert + "' -key2 '" + certs.signedKey + "'");
+  ASSERT_NE(tls_.sslInitSessionForHost, nullptr);
+  socket_ = ConnectLoopback(server.Port(), kReadTimeoutMs);
+  TlsSession session = tls_.sslInitSessionForHost(socket_, "localhost", error_);
+  ASSERT_NE(session, 0u) << error_;
+  EXPECT_TRUE(server.WaitForOutput("Hostname in TLS extension: \"localhost\"", 10000)) << server.Output();
+  tls_.sslFreeSession(session);
+}
+
 TEST_F(TlsClient, PendingCountsRecordsAlreadyReceived) {
   const TestCertificates& certs = Certificates();
   OpenSslServer server(certs.selfSignedCert, certs.selfSignedKey, "-rev");
