@@ -25,7 +25,6 @@ constexpr UINT_PTR kRefreshTimer = 1;
 constexpr UINT kRefreshPeriodMs = 60000;
 constexpr size_t kDisplayChars = 500;
 constexpr int kTimeSort = 4;  // the time column, 1-based
-constexpr DWORD kPauseAfterRefreshMs = 1000;
 constexpr UINT_PTR kListSubclassId = 1;
 // A message key is a path relative to the store; kept whole so that a long
 // one still finds its row again.
@@ -311,12 +310,12 @@ void Refresh(HWND dialog, const QueueViewer& viewer) {
     FirstSelectedKey(list, viewer, key, sizeof key);
     char** old = state->rows;
     unsigned oldCount = state->count;
-    state->count = 0;
     state->rows = fresh;
     state->count = freshCount;
     RedrawAll(list, freshCount);
     RestoreSelection(list, viewer, key);
-    Sleep(kPauseAfterRefreshMs);
+    // Cells are asked for on this thread only, and from now on of the new
+    // rows: the old ones can go at once.
     FreeQueueRows(old, oldCount);
   }
   Unlock(state);
