@@ -13,7 +13,7 @@ packages=(
   xvfb xauth x11-utils socat
   googletest
   clang libclang-rt-14-dev
-  imagemagick openssl python3
+  imagemagick xdotool openssl python3
 )
 
 missing=()
