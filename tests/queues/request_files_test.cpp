@@ -95,21 +95,28 @@ TEST_F(RequestFilesTest, MmsRequestThatCannotBeMade) {
   EXPECT_TRUE(DeleteFileA(template_.c_str())) << "the template was closed again";
 }
 
-TEST_F(RequestFilesTest, CopyFileBodyCutsTheDestinationAndReportsAFailedWrite) {
+// A failed read is no end of file: a cut copy must not pass for a whole one.
+TEST_F(RequestFilesTest, CopyFileBodyCutsTheDestinationAndReportsAFailedReadOrWrite) {
   std::string from = dir_.File("from.bin");
   std::string to = dir_.File("to.bin");
   WriteFileText(from, "short");
   WriteFileText(to, "a much longer old content");
-  for (DWORD targetAccess : {DWORD{GENERIC_WRITE}, DWORD{GENERIC_READ}}) {
-    HANDLE source = CreateFileA(from.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    HANDLE target = CreateFileA(to.c_str(), targetAccess, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  const struct {
+    DWORD sourceAccess, targetAccess;
+    bool copied;
+  } rows[] = {{GENERIC_READ, GENERIC_WRITE, true},
+              {GENERIC_READ, GENERIC_READ, false},
+              {GENERIC_WRITE, GENERIC_WRITE, false}};
+  for (const auto& row : rows) {
+    HANDLE source = CreateFileA(from.c_str(), row.sourceAccess, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE target = CreateFileA(to.c_str(), row.targetAccess, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(source, INVALID_HANDLE_VALUE);
     ASSERT_NE(target, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(CopyFileBody(source, target), targetAccess == GENERIC_WRITE);
+    EXPECT_EQ(CopyFileBody(source, target), row.copied) << row.sourceAccess << " " << row.targetAccess;
     CloseHandle(source);
     CloseHandle(target);
   }
-  EXPECT_EQ(ReadFileText(to), "short");
+  EXPECT_EQ(ReadFileText(to), "short") << "what the one whole copy wrote";
 }
 
 }  // namespace
