@@ -37,6 +37,7 @@ add_library(console_lib STATIC
   src/app/console.cpp
   src/app/main_sheet.cpp
   src/app/page_protocol.cpp
+  src/app/setup_wizard.cpp
   src/common/file_viewer.cpp
   src/common/ui_util.cpp
   src/config/config_files.cpp

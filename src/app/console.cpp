@@ -8,6 +8,7 @@
 #include "app/app_state.h"
 #include "app/command_line.h"
 #include "app/main_sheet.h"
+#include "app/setup_wizard.h"
 #include "app/sheet_context.h"
 #include "common/file_util.h"
 #include "common/text_util.h"
@@ -121,6 +122,11 @@ int RunWithWinsock(const char* commandLine) {
     ShowMessage(nullptr, "Error loading Icon", MB_OK, "Debug");
   SheetContext sheet;
   ReadCurrentModemName(&sheet);
+  if (!sheet.currentModemName[0] || switches.wizard) {
+    if (RunSetupWizard(&sheet) < 1) return 0;
+    // What the wizard's pages hold was applied as the user went on.
+    sheet.configDirty = false;
+  }
   RunMainSheet(&sheet);
   OfferServiceActivation();
   return 0;

@@ -183,3 +183,9 @@
 // DIALOG_EVENT
 #define IDC_EVENT_LIST                      101
 #define IDC_EVENT_CLEAR                     102
+
+// DIALOG_WIZCOMPLETE
+#define IDC_WIZCOMPLETE_TITLE               101
+#define IDC_WIZCOMPLETE_QUESTION            102
+#define IDC_WIZCOMPLETE_YES                 103
+#define IDC_WIZCOMPLETE_NO                  104
