@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <functional>
-#include <memory>
 
 #include "modem/modem_test_helpers.h"
 #include "support/fake_telephony.h"

@@ -6,9 +6,8 @@
 #include <prsht.h>
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <functional>
 
-#include "app/main_sheet.h"
 #include "config/config_files.h"
 #include "modem/modem_test_helpers.h"
 #include "resources/page_ids.h"
