@@ -86,7 +86,7 @@ wine_test(modem_tests
   SOURCES
     tests/modem/at_channel_test.cpp
     tests/modem/modem_port_test.cpp
-    tests/modem/modem_test_procedure_test.cpp
+    tests/modem/modem_check_test.cpp
     tests/modem/modem_selection_test.cpp)
 
 set(NO_ICON_RESOURCES ${CMAKE_SOURCE_DIR}/tests/app/no_icon.rc)

@@ -3,8 +3,8 @@
 #include <windows.h>
 
 #include "config/config_files.h"
-#include "gprslink/gprslink_fixture.h"
 #include "modem/modem_selection.h"
+#include "modem/modem_page_fixture.h"
 #include "services/service_control.h"
 #include "support/fake_telephony.h"
 #include "support/modem_cable.h"
@@ -14,82 +14,57 @@
 
 namespace {
 
-const char kCaption[] = "Zed SMS/MMS Gateway Lite Edition (v2012.05.01)";
-const char kInUse[] = "Modem is in use by the ZedSMS service.\r\n\r\nPlease try again later.";
-constexpr int kTestButton = 106;
+const char kPassed[] = "info: Modem successfully tested!";
 
 class AddModemAllocationTest : public ServiceTest {
  protected:
   void SetUp() override {
     ServiceTest::SetUp();
+    ASSERT_TRUE(modem_.Running());
     telephony_.fake.lines = {FakeLine{"Alpha Modem"}};
     WritePrivateProfileStringA("SMSGW", "WebPort", "18800", g_configFiles.smsIni);
     WritePrivateProfileStringA("MMSC", "WebPort", "18801", g_configFiles.mmscIni);
   }
   std::string Handover(const char* key) { return ReadIni(dir_.File("GATEWAYSIM.INI"), "ModemHandover", key); }
-  // Tests the listed modem in the dialog; its result and the choice handed back.
-  INT_PTR TestInDialog(char* choice) {
-    WindowDriver driver("Select Modem", [](HWND dialog) { PostMessageA(dialog, WM_COMMAND, kTestButton, 0); });
-    return ShowAddModemDialog(nullptr, choice);
-  }
-  void ExpectBox(size_t index, const char* text, UINT icon) {
-    auto boxes = boxes_.Boxes();
-    ASSERT_GT(boxes.size(), index);
-    EXPECT_EQ(boxes[index].caption, kCaption);
-    EXPECT_EQ(boxes[index].text, text);
-    EXPECT_EQ(boxes[index].icon, icon);
-    EXPECT_EQ(boxes[index].buttons, std::vector<int>{IDOK});
+  // Tests the listed modem in the dialog; the choice handed back, "" when cancelled.
+  std::string TestInDialog() {
+    char choice[kModemChoiceCapacity] = "";
+    WindowDriver driver("Select Modem",
+                        [](HWND dialog) { PostMessageA(dialog, WM_COMMAND, IDC_ADDMODEM_TEST, 0); });
+    ShowAddModemDialog(nullptr, choice);
+    return choice;
   }
 
+  ModemSimulator modem_{1, ModemProfile{}};
   FakeTelephonyScope telephony_;
 };
 
 TEST_F(AddModemAllocationTest, TheTestBorrowsTheModemFromTheRunningServiceAndGivesItBack) {
-  ModemSimulator modem(1, ModemProfile{});
-  ASSERT_TRUE(modem.Running());
   ModemRegistryEntry driver("Alpha Modem", "COM5");
   WritePrivateProfileStringA("SMSGW", "Modem1", "Alpha Modem", g_configFiles.smsIni);
   ASSERT_TRUE(InstallServices(false));
   ASSERT_TRUE(WaitUntil([&] { return Handover("Modem1") == "Holding"; }, 15000)) << "the service holds its modem";
   boxes_.Answer(IDOK);
-  char choice[kModemChoiceCapacity];
-  EXPECT_EQ(TestInDialog(choice), 1);
-  EXPECT_STREQ(choice, "Alpha Modem");
-  ExpectBox(0, "Modem successfully tested!", MB_ICONINFORMATION);
+  EXPECT_EQ(TestInDialog(), "Alpha Modem");
+  EXPECT_EQ(Shown(boxes_), std::vector<std::string>{kPassed});
   EXPECT_EQ(Handover("Modem1Lent"), "1") << "lent for the test";
   EXPECT_TRUE(WaitUntil([&] { return Handover("Modem1") == "Holding"; }, 10000)) << "and given back";
   EXPECT_TRUE(IsSmsServiceRunning());
 }
 
 TEST_F(AddModemAllocationTest, AModemHeldElsewhereIsReportedAndStillTested) {
-  ModemSimulator modem(1, ModemProfile{});
-  ASSERT_TRUE(modem.Running());
-  PROCESS_INFORMATION holder = StartChild("allocate \"Alpha Modem\" 30000 60000");
-  ASSERT_NE(holder.hProcess, nullptr);
-  bool held = WaitUntil(
-      [] {
-        DWORD value = 0;
-        DWORD allocation = GprsLink().ModemAllocate("Alpha Modem", 0, &value);
-        if (allocation) GprsLink().ModemRelease(allocation);
-        return allocation == 0;
-      },
-      10000);
-  char choice[kModemChoiceCapacity] = "";
-  INT_PTR result = 0;
-  if (held) {
+  std::string choice;
+  {
+    ModemHeldElsewhere holder("Alpha Modem");
+    ASSERT_TRUE(holder.Held()) << "the other process never got the modem";
     boxes_.Answer(IDOK);
     boxes_.Answer(IDOK);
-    result = TestInDialog(choice);
+    choice = TestInDialog();
   }
-  TerminateProcess(holder.hProcess, 9);
-  WaitForSingleObject(holder.hProcess, 10000);
-  CloseHandle(holder.hThread);
-  CloseHandle(holder.hProcess);
-  ASSERT_TRUE(held) << "the other process never got the modem";
-  EXPECT_EQ(result, 1) << "the test runs all the same";
-  EXPECT_STREQ(choice, "Alpha Modem");
-  ExpectBox(0, kInUse, MB_ICONERROR);
-  ExpectBox(1, "Modem successfully tested!", MB_ICONINFORMATION);
+  EXPECT_EQ(choice, "Alpha Modem") << "the test runs all the same";
+  EXPECT_EQ(Shown(boxes_), (std::vector<std::string>{
+                               "error: Modem is in use by the ZedSMS service.\r\n\r\nPlease try again later.",
+                               kPassed}));
 }
 
 }  // namespace

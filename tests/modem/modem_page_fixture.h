@@ -3,6 +3,8 @@
 // rights seam of the test.
 #pragma once
 #include <windows.h>
+#include <commctrl.h>
+#include <prsht.h>
 
 #include <gtest/gtest.h>
 
@@ -11,27 +13,40 @@
 #include <vector>
 
 #include "app/sheet_context.h"
+#include "modem/modem_test_helpers.h"
+#include "resources/page_ids.h"
 #include "support/dialog_items.h"
-#include "support/message_box_answerer.h"
 #include "support/test_env.h"
 
-extern const char kCaption[];
-extern const char kWizardTitle[];
-constexpr int kName = 102, kPin = 104, kAccessDefault = 106, kAccessGsm = 107, kAccessGprs = 108;
-constexpr int kReceiveSms = 109, kStorageLabel = 110, kStorage = 111, kReceiveMms = 112, kChange = 113;
-constexpr int kLookup = 114, kApn = 116, kLogin = 118, kPassword = 120, kGateway = 122, kUrl = 124;
-constexpr int kTestConnection = 125, kSendMms = 126, kUseConnection = 127, kConnectionLabel = 128;
-constexpr int kConnection = 129;
-// Buttons of the sheet.
-constexpr int kApplyButton = 0x3021, kBackButton = 0x3023, kNextButton = 0x3024;
+// The sheet's own Apply button.
+constexpr int kApplyButton = 0x3021;
+constexpr char kUntested[] =
+    "question: MMS configuration settings have not been tested.\r\n\r\n"
+    "Do you wish to test these settings before saving configuration changes? [Cancel Yes No]";
+constexpr char kExitUnsaved[] = "question: Exit without saving configuration changes? [Cancel Yes No]";
 
-// The selected entry of a list, "<none>" without one.
-std::string Selected(HWND page, int id);
 // Selects an entry as the user does (with the change notification); false when absent.
 bool Choose(HWND page, int id, const char* entry);
-std::vector<std::string> Entries(HWND page, int id);
-HWND CurrentPage(HWND sheet);
 int CurrentPageIndex(HWND sheet);
+inline void Type(HWND page, int id, const char* text) { SetDlgItemTextA(page, id, text); }
+inline bool Apply(HWND sheet) { return SendMessageA(sheet, PSM_APPLY, 0, 0) != 0; }
+// Posted, so that a sheet that closes need not return first.
+inline void Press(HWND sheet, int button) { PostMessageA(sheet, PSM_PRESSBUTTON, button, 0); }
+// The real console of the program folder, as the system's "runas" starts it.
+HANDLE RunRealConsole(const char* parameters);
+
+// Another process holding a modem through the link library for as long as
+// this lives; Held() once a quick allocation here fails.
+class ModemHeldElsewhere {
+ public:
+  explicit ModemHeldElsewhere(const std::string& modem);
+  ~ModemHeldElsewhere();
+  bool Held() const { return held_; }
+
+ private:
+  PROCESS_INFORMATION holder_;
+  bool held_ = false;
+};
 
 class ModemPageTest : public testing::Test {
  protected:
@@ -39,30 +54,21 @@ class ModemPageTest : public testing::Test {
   void TearDown() override;
 
   // The sheet runs on the test's thread; the action on a helper thread.
-  INT_PTR RunSheet(std::function<void(HWND sheet, HWND page)> action);
-  INT_PTR RunWizard(std::function<void(HWND sheet, HWND page)> action);
+  INT_PTR RunSheet(std::function<void(HWND sheet, HWND page)> action, bool wizard = false);
 
   std::string SmsIni() const { return dir_.File("SMSGW.INI"); }
-  std::string MmscIni() const { return dir_.File("MMSC.INI"); }
   std::string RouteIni() const { return dir_.File("VASPOUT\\zedsmslite\\VASP.INI"); }
-  std::string ModemTestIni() const { return dir_.File("MODEMTEST.INI"); }
   std::string FakeRas() const { return dir_.File("FAKERAS.INI"); }
-  // Modem1, and keys of its connection section ("Modem - " and the name).
-  void ConfigureModem(const std::string& name);
-  // A modem with every MMS setting, so that Send MMS Messages is on.
-  void ConfigureMmsModem(const std::string& name);
+  // Modem1 of the gateway; with mms, every MMS setting in its section, so
+  // that Send MMS Messages is on.
+  void ConfigureModem(const std::string& name, bool mms = false);
   void SetModemKey(const std::string& name, const char* key, const char* value);
-  std::string ModemKey(const std::string& name, const char* key, const char* fallback = "<none>");
+  std::string ModemKey(const std::string& name, const char* key);
   std::string RouteKey(const char* key) { return ReadIni(RouteIni(), "VASP", key, "<none>"); }
   void AddDialUpEntry(const char* name);
   std::string RasLog(const char* key) { return ReadIni(FakeRas(), "Log", key, "<none>"); }
-  void ExpectBox(size_t index, const std::string& text, UINT icon, std::vector<int> buttons);
 
   TempDataDirectory dir_{"modempage"};
   MessageBoxAnswerer boxes_;
   SheetContext sheet_;
 };
-
-// Launchers for the rights seam. The real console of the program folder, as
-// the system's "runas" would start it.
-HANDLE RunRealConsole(const char* parameters);

@@ -1,17 +1,11 @@
-// The Modem page: what it shows, what it stores, its enabling rules, the
-// modem and operator dialogs it opens and the questions it asks.
-#include <windows.h>
-#include <commctrl.h>
-#include <prsht.h>
+// The Modem page walked through its states: what it shows of the stored
+// settings, which controls each box switches, what Apply writes, the
+// questions it asks and the modem and operator dialogs it opens.
+#include <algorithm>
+#include <cstring>
 
-#include <memory>
-
-#include "app/app_state.h"
-#include "app/console.h"
 #include "gwcore/operator_picker_ids.h"
-#include "modem/gprs_check.h"
 #include "modem/modem_page_fixture.h"
-#include "services/rights.h"
 #include "support/fake_telephony.h"
 #include "support/modem_cable.h"
 #include "support/modem_registry.h"
@@ -19,209 +13,179 @@
 
 namespace {
 
-const char kUntested[] =
-    "MMS configuration settings have not been tested.\r\n\r\n"
-    "Do you wish to test these settings before saving configuration changes?";
-const char kExitUnsaved[] = "Exit without saving configuration changes?";
-const std::vector<int> kOk = {IDOK};
-const std::vector<int> kYesNoCancel = {IDCANCEL, IDYES, IDNO};
 
-void Type(HWND page, int id, const char* text) { SetDlgItemTextA(page, id, text); }
-void Close(HWND sheet, int button) { PostMessageA(sheet, PSM_PRESSBUTTON, button, 0); }
-bool Apply(HWND sheet) { return SendMessageA(sheet, PSM_APPLY, 0, 0) != 0; }
+std::vector<std::string> Fields(HWND page) {
+  std::vector<std::string> texts;
+  for (int id : {IDC_MODEM_NAME, IDC_MODEM_PIN, IDC_MODEM_APN, IDC_MODEM_APN_LOGIN, IDC_MODEM_APN_PASSWORD,
+                 IDC_MODEM_WAP_GATEWAY, IDC_MODEM_MMS_URL})
+    texts.push_back(Text(page, id));
+  return texts;
+}
 
-class ModemPageShowsTest : public ModemPageTest {};
+// The ticked boxes and radio buttons, by name.
+std::string Ticked(HWND page) {
+  std::string names;
+  for (auto [name, id] : {std::pair<const char*, int>{"default", IDC_MODEM_SMS_ACCESS_DEFAULT},
+                          {"gsm", IDC_MODEM_SMS_ACCESS_GSM}, {"gprs", IDC_MODEM_SMS_ACCESS_GPRS},
+                          {"receiveSms", IDC_MODEM_RECEIVE_SMS}, {"receiveMms", IDC_MODEM_RECEIVE_MMS},
+                          {"sendMms", IDC_MODEM_SEND_MMS}, {"useConnection", IDC_MODEM_USE_NETWORK_CONNECTION}})
+    if (Checked(page, id)) names += std::string(names.empty() ? "" : " ") + name;
+  return names;
+}
 
-TEST_F(ModemPageShowsTest, TheModemsSettingsFromItsEscapedSection) {
+// The groups of controls the boxes switch that are enabled; "(partly)" when
+// only some of a group are.
+std::string EnabledGroups(HWND page) {
+  struct Group {
+    const char* name;
+    int first, last;
+  };
+  const Group groups[] = {{"storage", IDC_MODEM_SMS_STORAGE_LABEL, IDC_MODEM_SMS_STORAGE},
+                          {"receiveMms", IDC_MODEM_RECEIVE_MMS, IDC_MODEM_RECEIVE_MMS},
+                          {"mms", IDC_MODEM_LOOKUP_OPERATOR, IDC_MODEM_TEST_CONNECTION},
+                          {"useConnection", IDC_MODEM_USE_NETWORK_CONNECTION, IDC_MODEM_USE_NETWORK_CONNECTION},
+                          {"connection", IDC_MODEM_NETWORK_CONNECTION_LABEL, IDC_MODEM_NETWORK_CONNECTION}};
+  std::string names;
+  for (const Group& group : groups) {
+    int enabled = 0;
+    for (int id = group.first; id <= group.last; ++id) enabled += Enabled(page, id);
+    if (enabled == 0) continue;
+    names += std::string(names.empty() ? "" : " ") + group.name;
+    if (enabled <= group.last - group.first) names += "(partly)";
+  }
+  return names;
+}
+
+// A profile section as sorted "key=value" lines.
+std::vector<std::string> Section(const std::string& file, const char* section) {
+  char buffer[8192] = "";
+  GetPrivateProfileSectionA(section, buffer, sizeof buffer, file.c_str());
+  std::vector<std::string> lines;
+  for (const char* line = buffer; *line; line += strlen(line) + 1) lines.push_back(line);
+  std::sort(lines.begin(), lines.end());
+  return lines;
+}
+
+TEST_F(ModemPageTest, WalksFromTheStoredSettingsThroughEditsToTheFilesItWrites) {
   const std::string name = "Acme [USB]";
-  ConfigureModem(name);
   const char* section = "Modem - Acme \\x5BUSB\\x5D";
-  for (auto [key, value] : {std::pair<const char*, const char*>{"PIN", "4321"},
-                            {"ReceiveTo", "sm"},
-                            {"SMSAccess", "GPRS"},
-                            {"ReceiveMMS", "Yes"},
-                            {"APN", "mms.example"},
-                            {"APNLogin", "mmsuser"},
-                            {"APNPass", "secret"},
-                            {"WAPGatewayIP", "10.1.2.3"},
-                            {"MMSURL", "http://mms.example/"},
-                            {"DialUpProfile", "Office VPN"}})
-    WritePrivateProfileStringA(section, key, value, SmsIni().c_str());
+  ModemRegistryEntry own(name, "");
+  ModemRegistryEntry other("Other Modem", "");
   AddDialUpEntry("Office VPN");
-  RunSheet([&](HWND sheet, HWND page) {
-    EXPECT_EQ(Text(page, kName), name);
-    EXPECT_EQ(Text(page, kPin), "4321");
-    EXPECT_EQ(Entries(page, kStorage),
-              (std::vector<std::string>{"Default", "Device Memory", "SIM Card", "Direct to Modem"}));
-    EXPECT_EQ(Selected(page, kStorage), "SIM Card") << "ReceiveTo is read in any case";
-    EXPECT_TRUE(Checked(page, kReceiveSms)) << "a missing ReceiveSMS reads as Yes";
-    EXPECT_TRUE(Checked(page, kAccessGprs));
-    EXPECT_FALSE(Checked(page, kAccessDefault));
-    EXPECT_TRUE(Checked(page, kReceiveMms));
-    EXPECT_TRUE(Enabled(page, kReceiveMms));
-    EXPECT_EQ(Text(page, kApn), "mms.example");
-    EXPECT_EQ(Text(page, kLogin), "mmsuser");
-    EXPECT_EQ(Text(page, kPassword), "secret");
-    EXPECT_EQ(Text(page, kGateway), "10.1.2.3");
-    EXPECT_EQ(Text(page, kUrl), "http://mms.example/");
-    EXPECT_TRUE(Checked(page, kSendMms)) << "there is an MMS server URL";
-    for (int id = kLookup; id <= kTestConnection; ++id) EXPECT_TRUE(Enabled(page, id)) << id;
-    EXPECT_TRUE(Checked(page, kUseConnection));
-    EXPECT_EQ(Selected(page, kConnection), "Office VPN");
-    EXPECT_TRUE(Enabled(page, kConnection));
-    EXPECT_TRUE(Enabled(page, kConnectionLabel));
+  ConfigureModem(name);
+  for (auto [key, value] : {std::pair<const char*, const char*>{"PIN", "4321"}, {"ReceiveTo", "sm"},
+                            {"SMSAccess", "GPRS"}, {"ReceiveMMS", "Yes"}, {"APN", "mms.example"},
+                            {"APNLogin", "mmsuser"}, {"APNPass", "secret"}, {"WAPGatewayIP", "10.1.2.3"},
+                            {"MMSURL", "http://mms.example/"}, {"DialUpProfile", "Office VPN"}})
+    WritePrivateProfileStringA(section, key, value, SmsIni().c_str());
+  boxes_.Answer(IDNO);      // APN changed: save it untested
+  boxes_.Answer(IDCANCEL);  // gateway changed: do not save
+  boxes_.Answer(IDCANCEL);  // nor leave the page
+  boxes_.Answer(IDNO);      // then leave it untested
+  boxes_.Answer(IDNO);      // but keep the sheet with its unsaved edits
+  boxes_.Answer(IDYES);     // and then drop them
+  INT_PTR result = RunSheet([&](HWND sheet, HWND page) {
+    EXPECT_EQ(Fields(page), (std::vector<std::string>{name, "4321", "mms.example", "mmsuser", "secret", "10.1.2.3",
+                                                      "http://mms.example/"}));
+    EXPECT_EQ(Selected(page, IDC_MODEM_SMS_STORAGE), "SIM Card") << "ReceiveTo is read in any case";
+    EXPECT_EQ(Ticked(page), "gprs receiveSms receiveMms sendMms useConnection")
+        << "a missing ReceiveSMS reads as Yes; an MMS server URL means Send MMS";
+    EXPECT_EQ(EnabledGroups(page), "storage receiveMms mms useConnection connection");
+    EXPECT_EQ(Entries(page, IDC_MODEM_NETWORK_CONNECTION),
+              (std::vector<std::string>{"Modem: Acme [USB]", "Modem: Other Modem", "Office VPN"}));
+    EXPECT_EQ(Selected(page, IDC_MODEM_NETWORK_CONNECTION), "Office VPN");
     EXPECT_STREQ(sheet_.currentModemName, name.c_str());
     EXPECT_FALSE(sheet_.configDirty) << "loading is no edit";
-    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(sheet, kApplyButton)));
+    EXPECT_FALSE(Enabled(sheet, kApplyButton));
     EXPECT_TRUE(sheet_.mmsSettingsTested);
-    Close(sheet, PSBTN_CANCEL);
-  });
-  EXPECT_TRUE(boxes_.Boxes().empty());
-}
 
-TEST_F(ModemPageShowsTest, ItsLabelsAndButtons) {
-  RunSheet([&](HWND sheet, HWND page) {
-    const std::vector<std::pair<int, const char*>> labels = {
-        {101, "GSM/GPRS Modem:"},      {113, "Change &Modem"},
-        {103, "Modem PIN:"},           {105, "SMS Access:"},
-        {106, "Default"},              {107, "GSM"},
-        {108, "GPRS"},                 {109, "Receive SMS Messages"},
-        {110, "SMS Message Storage:"}, {126, "Send MMS Messages"},
-        {114, "&Lookup Operator Settings"}, {115, "GPRS APN:"},
-        {117, "APN Login Name:"},      {119, "APN Password:"},
-        {121, "WAP Gateway Address:"}, {123, "MMS Server URL:"},
-        {127, "Use non-standard data connection for MMS"}, {128, "Network Connection:"},
-        {125, "&Test Connection"},     {112, "Receive MMS Messages"}};
-    for (auto [id, label] : labels) EXPECT_EQ(Text(page, id), label) << id;
-    EXPECT_TRUE(GetWindowLongA(GetDlgItem(page, kName), GWL_STYLE) & ES_READONLY) << "chosen only by the dialog";
-    EXPECT_TRUE(GetWindowLongA(GetDlgItem(page, kConnection), GWL_STYLE) & CBS_SORT);
-    EXPECT_EQ(GetWindowLongA(GetDlgItem(page, kStorage), GWL_STYLE) & 3, CBS_DROPDOWNLIST);
-    Close(sheet, PSBTN_CANCEL);
-  });
-}
-
-TEST_F(ModemPageShowsTest, MissingAndUnknownValuesAsTheirDefaults) {
-  ModemRegistryEntry own("Plain Modem", "");
-  ConfigureModem("Plain Modem");
-  SetModemKey("Plain Modem", "ReceiveTo", "XX");
-  SetModemKey("Plain Modem", "SMSAccess", "LTE");
-  SetModemKey("Plain Modem", "ReceiveSMS", "No");
-  SetModemKey("Plain Modem", "ReceiveMMS", "Yes");
-  SetModemKey("Plain Modem", "APN", "kept.example");
-  SetModemKey("Plain Modem", "DialUpProfile", "modem: plain modem");
-  RunSheet([&](HWND sheet, HWND page) {
-    EXPECT_EQ(Selected(page, kStorage), "Default");
-    EXPECT_TRUE(Checked(page, kAccessDefault));
-    EXPECT_FALSE(Checked(page, kReceiveSms));
-    EXPECT_FALSE(Enabled(page, kStorage));
-    EXPECT_FALSE(Enabled(page, kStorageLabel));
-    EXPECT_EQ(Text(page, kApn), "kept.example");
-    EXPECT_FALSE(Checked(page, kSendMms)) << "no MMS server URL";
-    for (int id = kLookup; id <= kTestConnection; ++id) EXPECT_FALSE(Enabled(page, id)) << id;
-    EXPECT_FALSE(Enabled(page, kReceiveMms));
-    EXPECT_FALSE(Checked(page, kReceiveMms)) << "disabled on opening, so unchecked";
-    EXPECT_FALSE(Checked(page, kUseConnection)) << "the modem's own connection is the standard one";
-    EXPECT_FALSE(Enabled(page, kConnection));
-    EXPECT_FALSE(Enabled(page, kConnectionLabel));
-    Close(sheet, PSBTN_CANCEL);
-  });
-}
-
-TEST_F(ModemPageShowsTest, AnSmppConnectionAsNoModemAndAsksForOneBeforeLeaving) {
-  ConfigureModem("SMPP - Provider");
-  boxes_.Answer(IDOK);
-  RunSheet([&](HWND sheet, HWND page) {
-    EXPECT_EQ(Text(page, kName), "");
-    EXPECT_STREQ(sheet_.currentModemName, "");
-    bool dialogSeen = false;
-    {
-      WindowDriver addModem("Select Modem", [&](HWND dialog) {
-        dialogSeen = true;
-        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-      });
-      SendMessageA(sheet, PSM_SETCURSEL, 1, 0);  // leaving the page
-    }
-    EXPECT_TRUE(dialogSeen) << "the Add Modem dialog was opened";
-    EXPECT_EQ(CurrentPageIndex(sheet), 0) << "the page was kept";
-    EXPECT_EQ(Text(page, kName), "") << "the dialog was cancelled";
-    Close(sheet, PSBTN_CANCEL);
-  });
-  ExpectBox(0, "Please select a modem", MB_ICONERROR, kOk);
-  EXPECT_EQ(ReadIni(SmsIni(), "SMSGW", "Modem1"), "SMPP - Provider");
-}
-
-TEST_F(ModemPageShowsTest, TheModemPageOfTheMainSheet) {
-  ConfigureModem("Sheet Modem");
-  boxes_.Answer(IDNO);  // the services are not running
-  {
-    WindowDriver driver(kCaption, [](HWND sheet) {
-      SendMessageA(sheet, PSM_SETCURSEL, 1, 0);
-      HWND page = CurrentPage(sheet);
-      EXPECT_EQ(Text(page, kName), "Sheet Modem");
-      EXPECT_EQ(Entries(page, kStorage).size(), 4u);
-      PostMessageA(sheet, WM_COMMAND, IDCANCEL, 0);
-    });
-    EXPECT_EQ(ConsoleMain(""), 0);
-  }
-  ExpectBox(0, "Service is not active, do you wish to activate the service?", MB_ICONQUESTION, {IDYES, IDNO});
-}
-
-class ModemPageControlsTest : public ModemPageTest {};
-
-TEST_F(ModemPageControlsTest, EnablingFollowsTheBoxes) {
-  ModemRegistryEntry own("Boxed Modem", "");
-  ConfigureMmsModem("Boxed Modem");
-  RunSheet([&](HWND sheet, HWND page) {
-    ASSERT_TRUE(Checked(page, kReceiveMms));
-    Click(page, kReceiveSms);
-    EXPECT_FALSE(Enabled(page, kStorage));
-    EXPECT_FALSE(Enabled(page, kStorageLabel));
-    EXPECT_FALSE(Enabled(page, kReceiveMms));
-    EXPECT_TRUE(Checked(page, kReceiveMms)) << "after a click only disabled";
+    Click(page, IDC_MODEM_RECEIVE_SMS);
+    EXPECT_EQ(EnabledGroups(page), "mms useConnection connection");
+    EXPECT_EQ(Ticked(page), "gprs receiveMms sendMms useConnection") << "Receive MMS only disabled";
     EXPECT_TRUE(sheet_.configDirty);
-    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(sheet, kApplyButton)));
-    Click(page, kReceiveSms);
-    EXPECT_TRUE(Enabled(page, kReceiveMms));
-    Click(page, kSendMms);
-    for (int id = kLookup; id <= kTestConnection; ++id) EXPECT_FALSE(Enabled(page, id)) << id;
-    EXPECT_FALSE(Enabled(page, kReceiveMms));
-    EXPECT_TRUE(Enabled(page, kUseConnection)) << "the connection box is not an MMS field";
-    Click(page, kSendMms);
-    for (int id = kLookup; id <= kTestConnection; ++id) EXPECT_TRUE(Enabled(page, id)) << id;
-
-    EXPECT_EQ(Selected(page, kConnection), "<none>");
-    Click(page, kUseConnection);
-    EXPECT_TRUE(Enabled(page, kConnection));
-    EXPECT_TRUE(Enabled(page, kConnectionLabel));
-    EXPECT_EQ(Selected(page, kConnection), "Modem: Boxed Modem") << "checking picks the page's modem";
-    Click(page, kUseConnection);
-    EXPECT_FALSE(Enabled(page, kConnection));
+    EXPECT_TRUE(Enabled(sheet, kApplyButton));
+    Click(page, IDC_MODEM_RECEIVE_SMS);
+    Click(page, IDC_MODEM_SEND_MMS);
+    EXPECT_EQ(EnabledGroups(page), "storage useConnection connection");
+    Click(page, IDC_MODEM_SEND_MMS);
+    Click(page, IDC_MODEM_USE_NETWORK_CONNECTION);
+    EXPECT_EQ(EnabledGroups(page), "storage receiveMms mms useConnection");
     EXPECT_TRUE(sheet_.mmsSettingsTested) << "none of these is a tested setting";
-    sheet_.configDirty = false;
-    Close(sheet, PSBTN_CANCEL);
-  });
-}
 
-TEST_F(ModemPageControlsTest, CancellingWithUnsavedEditsAsks) {
-  ConfigureModem("Asking Modem");
-  boxes_.Answer(IDNO);
-  boxes_.Answer(IDYES);
-  INT_PTR result = RunSheet([&](HWND sheet, HWND page) {
-    Type(page, kPin, "0000");
-    EXPECT_TRUE(sheet_.configDirty);
-    PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
-    ASSERT_TRUE(WaitUntil([&] { return boxes_.Boxes().size() == 1; }, 5000));
-    Sleep(200);
-    EXPECT_TRUE(IsWindowVisible(sheet)) << "No keeps the sheet";
-    Close(sheet, PSBTN_CANCEL);
+    Type(page, IDC_MODEM_PIN, "1234");
+    Choose(page, IDC_MODEM_SMS_STORAGE, "Device Memory");
+    Click(page, IDC_MODEM_SMS_ACCESS_GSM);
+    Click(page, IDC_MODEM_RECEIVE_MMS);
+    Type(page, IDC_MODEM_MMS_URL, "http://mms.example/mms");
+    EXPECT_TRUE(sheet_.mmsSettingsTested) << "the URL is not a tested setting";
+    Type(page, IDC_MODEM_APN, "other.example");
+    EXPECT_FALSE(sheet_.mmsSettingsTested);
+    ASSERT_TRUE(Apply(sheet)) << "No saves untested";
+    EXPECT_TRUE(sheet_.mmsSettingsTested);
+    EXPECT_FALSE(sheet_.configDirty);
+    EXPECT_EQ(Section(SmsIni(), section),
+              (std::vector<std::string>{"APN=other.example", "APNLogin=mmsuser", "APNPass=secret",
+                                        "DialUpProfile=Modem: Acme [USB]", "MMSURL=http://mms.example/mms",
+                                        "PIN=1234", "ReceiveMMS=No", "ReceiveSMS=Yes", "ReceiveTo=ME",
+                                        "SMSAccess=GSM", "UseDial=Yes", "UseModem=Acme [USB]",
+                                        "WAPGatewayIP=10.1.2.3"}));
+    EXPECT_EQ(Section(RouteIni(), "VASP"),
+              (std::vector<std::string>{"APN=other.example", "APNLogin=mmsuser", "APNPass=secret",
+                                        "DialUpProfile=Modem: Acme [USB]", "ForceSenderAddress=Yes",
+                                        "Protocol=MM1", "Server=http://mms.example/mms", "UseDial=Yes",
+                                        "UseModem=Acme [USB]", "WAPGatewayIP=10.1.2.3"}));
+    EXPECT_EQ(ReadIni(dir_.File("MMSC.INI"), "MMSC", "DefaultOutboundRoute"), "zedsmslite");
+    EXPECT_EQ(ReadFileText(dir_.File("VASPROUTES.DAT")), std::string("zedsmslite") + std::string(501, '\0'))
+        << "the route account";
+    Type(page, IDC_MODEM_PIN, "");
+    ASSERT_TRUE(Apply(sheet)) << "not asked again";
+    EXPECT_EQ(ReadIni(SmsIni(), section, "PIN", "<none>"), "<none>") << "an empty PIN is removed";
+
+    Type(page, IDC_MODEM_WAP_GATEWAY, "10.9.9.9");
+    EXPECT_FALSE(Apply(sheet)) << "Cancel refuses the apply";
+    EXPECT_EQ(ReadIni(SmsIni(), section, "WAPGatewayIP"), "10.1.2.3");
+    EXPECT_TRUE(sheet_.configDirty) << "the edits are still unsaved";
+    SendMessageA(sheet, PSM_SETCURSEL, 1, 0);
+    EXPECT_EQ(CurrentPageIndex(sheet), 0) << "Cancel keeps the page";
+    SendMessageA(sheet, PSM_SETCURSEL, 1, 0);
+    EXPECT_EQ(CurrentPageIndex(sheet), 1) << "No lets it go";
+    SendMessageA(sheet, PSM_SETCURSEL, 0, 0);
+    Press(sheet, PSBTN_CANCEL);
+    ASSERT_TRUE(WaitUntil([&] { return boxes_.Boxes().size() == 5; }, 5000));
+    Press(sheet, PSBTN_CANCEL);  // only asked again if No kept the sheet
   });
   EXPECT_EQ(result, 0);
-  ExpectBox(0, kExitUnsaved, MB_ICONQUESTION, kYesNoCancel);
-  ExpectBox(1, kExitUnsaved, MB_ICONQUESTION, kYesNoCancel);
-  EXPECT_EQ(ModemKey("Asking Modem", "PIN"), "<none>");
+  EXPECT_EQ(ReadIni(SmsIni(), section, "WAPGatewayIP"), "10.1.2.3");
+  std::vector<std::string> expected(4, kUntested);
+  expected.insert(expected.end(), 2, kExitUnsaved);
+  EXPECT_EQ(Shown(boxes_), expected);
 }
 
-TEST_F(ModemPageControlsTest, ChangeModemTakesTheTestedModemAndItsPin) {
+TEST_F(ModemPageTest, SwitchingMmsOffRemovesTheRouteButKeepsTheModemsSettings) {
+  ModemRegistryEntry own("Mms Modem", "");
+  ConfigureModem("Mms Modem", true);
+  SetModemKey("Mms Modem", "ReceiveSMS", "No");
+  SetModemKey("Mms Modem", "DialUpProfile", "modem: mms modem");
+  RunSheet([&](HWND sheet, HWND page) {
+    EXPECT_EQ(Ticked(page), "default sendMms")
+        << "Receive MMS is disabled on opening, so unticked; the modem's own connection is the standard one";
+    EXPECT_EQ(EnabledGroups(page), "mms useConnection");
+    Click(page, IDC_MODEM_USE_NETWORK_CONNECTION);
+    EXPECT_EQ(Selected(page, IDC_MODEM_NETWORK_CONNECTION), "Modem: Mms Modem") << "ticking picks the page's modem";
+    ASSERT_TRUE(Apply(sheet));
+    EXPECT_EQ(RouteKey("Server"), "http://mms.example/");
+    Click(page, IDC_MODEM_SEND_MMS);
+    Type(page, IDC_MODEM_APN_LOGIN, "");  // not stored while MMS is off
+    Press(sheet, PSBTN_OK);
+  });
+  EXPECT_TRUE(FileExists(RouteIni()));
+  EXPECT_EQ(ReadFileText(RouteIni()).find("[VASP]"), std::string::npos) << ReadFileText(RouteIni());
+  EXPECT_EQ(ModemKey("Mms Modem", "MMSURL"), "http://mms.example/");
+  EXPECT_EQ(ModemKey("Mms Modem", "APNLogin"), "mmsuser");
+  EXPECT_EQ(ModemKey("Mms Modem", "UseDial"), "Yes");
+}
+
+TEST_F(ModemPageTest, ChangeModemTakesTheTestedModemAndItsPin) {
   ModemSimulator modem(1, ModemProfile{});
   ASSERT_TRUE(modem.Running());
   FakeTelephonyScope telephony;
@@ -232,257 +196,76 @@ TEST_F(ModemPageControlsTest, ChangeModemTakesTheTestedModemAndItsPin) {
   AddDialUpEntry("Office VPN");
   boxes_.Answer(IDOK);  // the modem test passes
   RunSheet([&](HWND sheet, HWND page) {
-    ASSERT_TRUE(Checked(page, kUseConnection));
     {
-      WindowDriver addModem("Select Modem", [](HWND dialog) { PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0); });
-      Click(page, kChange);
+      WindowDriver addModem("Select Modem", [](HWND dialog) { Cancel(dialog); });
+      Click(page, IDC_MODEM_CHANGE);
     }
-    EXPECT_EQ(Text(page, kName), "Old Modem") << "cancelled";
+    EXPECT_EQ(Text(page, IDC_MODEM_NAME), "Old Modem") << "cancelled";
     EXPECT_FALSE(sheet_.configDirty);
     {
       WindowDriver addModem("Select Modem", [](HWND dialog) {
-        SetDlgItemTextA(dialog, 104, "1234");
-        PostMessageA(dialog, WM_COMMAND, 106, 0);
+        SetDlgItemTextA(dialog, IDC_ADDMODEM_PIN, "1234");
+        PostMessageA(dialog, WM_COMMAND, IDC_ADDMODEM_TEST, 0);
       });
-      Click(page, kChange);
+      Click(page, IDC_MODEM_CHANGE);
     }
-    EXPECT_EQ(Text(page, kName), "Alpha Modem");
-    EXPECT_EQ(Text(page, kPin), "1234");
+    EXPECT_EQ(Text(page, IDC_MODEM_NAME), "Alpha Modem");
+    EXPECT_EQ(Text(page, IDC_MODEM_PIN), "1234");
     EXPECT_STREQ(sheet_.currentModemName, "Alpha Modem");
     EXPECT_FALSE(sheet_.mmsSettingsTested) << "the settings are untested on another modem";
-    EXPECT_FALSE(Checked(page, kUseConnection));
-    EXPECT_FALSE(Enabled(page, kConnection));
-    EXPECT_FALSE(Enabled(page, kConnectionLabel));
-    EXPECT_TRUE(sheet_.configDirty);
-    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(sheet, kApplyButton)));
-    Close(sheet, PSBTN_OK);
+    EXPECT_EQ(EnabledGroups(page), "storage useConnection") << "back to the new modem's own connection";
+    EXPECT_TRUE(Enabled(sheet, kApplyButton));
+    Press(sheet, PSBTN_OK);
   });
-  ExpectBox(0, "Modem successfully tested!", MB_ICONINFORMATION, kOk);
+  EXPECT_EQ(Shown(boxes_), std::vector<std::string>{"info: Modem successfully tested!"});
   EXPECT_EQ(ReadIni(SmsIni(), "SMSGW", "Modem1"), "Alpha Modem");
   EXPECT_EQ(ModemKey("Alpha Modem", "PIN"), "1234");
   EXPECT_EQ(ModemKey("Alpha Modem", "DialUpProfile"), "Modem: Alpha Modem");
 }
 
-TEST_F(ModemPageControlsTest, LookupFillsTheOperatorsSettings) {
+TEST_F(ModemPageTest, LookupFillsTheOperatorsSettingsAndKeepsOnesTypedInOtherCase) {
   ConfigureModem("Lookup Modem");
-  RunSheet([&](HWND sheet, HWND page) {
-    Click(page, kSendMms);
-    // The operator's settings, but in other case: kept as typed.
-    Type(page, kApn, "MMS.EXAMPLEMOBILE.EXAMPLE");
-    Type(page, kLogin, "MMS");
-    Type(page, kPassword, "MMS");
-    Type(page, kGateway, "192.0.2.10");
-    Type(page, kUrl, "HTTP://MMS.EXAMPLEMOBILE.EXAMPLE/SERVLETS/MMS");
-    sheet_.mmsSettingsTested = true;
-    auto pick = [](const char* country, const char* name) {
-      return [country, name](HWND dialog) {
-        for (auto [list, item] : {std::pair<int, const char*>{IDC_OPERATOR_COUNTRIES, country},
-                                  {IDC_OPERATOR_NAMES, name}}) {
-          LRESULT index = SendDlgItemMessageA(dialog, list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                              reinterpret_cast<LPARAM>(item));
-          SendDlgItemMessageA(dialog, list, LB_SETCURSEL, index, 0);
-          SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(list, LBN_SELCHANGE),
-                       reinterpret_cast<LPARAM>(GetDlgItem(dialog, list)));
-        }
-        PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
-      };
+  auto pick = [](const char* country, const char* name) {
+    return [country, name](HWND dialog) {
+      for (auto [list, item] :
+           {std::pair<int, const char*>{IDC_OPERATOR_COUNTRIES, country}, {IDC_OPERATOR_NAMES, name}}) {
+        LRESULT index = SendDlgItemMessageA(dialog, list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                            reinterpret_cast<LPARAM>(item));
+        SendDlgItemMessageA(dialog, list, LB_SETCURSEL, index, 0);
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(list, LBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, list)));
+      }
+      PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
     };
-    {
-      WindowDriver picker("Operator Settings", pick("United Kingdom", "Example Mobile"));
-      Click(page, kLookup);
-    }
-    EXPECT_EQ(Text(page, kApn), "MMS.EXAMPLEMOBILE.EXAMPLE");
-    EXPECT_EQ(Text(page, kLogin), "MMS");
-    EXPECT_EQ(Text(page, kGateway), "192.0.2.10");
-    EXPECT_EQ(Text(page, kUrl), "http://mms.examplemobile.example/servlets/mms") << "the URL is always taken";
+  };
+  auto lookUp = [&](HWND page, std::function<void(HWND)> action) {
+    WindowDriver picker("Operator Settings", action);
+    Click(page, IDC_MODEM_LOOKUP_OPERATOR);
+  };
+  RunSheet([&](HWND sheet, HWND page) {
+    Click(page, IDC_MODEM_SEND_MMS);
+    Type(page, IDC_MODEM_APN, "MMS.EXAMPLEMOBILE.EXAMPLE");
+    Type(page, IDC_MODEM_APN_LOGIN, "MMS");
+    Type(page, IDC_MODEM_APN_PASSWORD, "MMS");
+    Type(page, IDC_MODEM_WAP_GATEWAY, "192.0.2.10");
+    Type(page, IDC_MODEM_MMS_URL, "HTTP://MMS.EXAMPLEMOBILE.EXAMPLE/SERVLETS/MMS");
+    sheet_.mmsSettingsTested = true;
+    std::vector<std::string> expected = Fields(page);
+    expected.back() = "http://mms.examplemobile.example/servlets/mms";
+    lookUp(page, pick("United Kingdom", "Example Mobile"));
+    EXPECT_EQ(Fields(page), expected) << "the URL is always taken";
     EXPECT_TRUE(sheet_.mmsSettingsTested) << "no tested setting changed";
-    {
-      WindowDriver picker("Operator Settings", [](HWND dialog) { PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0); });
-      Click(page, kLookup);
-    }
-    EXPECT_EQ(Text(page, kApn), "MMS.EXAMPLEMOBILE.EXAMPLE") << "cancelled";
-    {
-      WindowDriver picker("Operator Settings", pick("Germany", "Muster Netz"));
-      Click(page, kLookup);
-    }
-    EXPECT_EQ(Text(page, kApn), "internet.musternetz.example");
-    EXPECT_EQ(Text(page, kLogin), "");
-    EXPECT_EQ(Text(page, kGateway), "198.51.100.17");
-    EXPECT_EQ(Text(page, kUrl), "http://mmsc.musternetz.example/");
+    lookUp(page, [](HWND dialog) { Cancel(dialog); });
+    EXPECT_EQ(Fields(page), expected) << "cancelled";
+    lookUp(page, pick("Germany", "Muster Netz"));
+    EXPECT_EQ(Text(page, IDC_MODEM_APN), "internet.musternetz.example");
+    EXPECT_EQ(Text(page, IDC_MODEM_APN_LOGIN), "");
+    EXPECT_EQ(Text(page, IDC_MODEM_WAP_GATEWAY), "198.51.100.17");
+    EXPECT_EQ(Text(page, IDC_MODEM_MMS_URL), "http://mmsc.musternetz.example/");
     EXPECT_FALSE(sheet_.mmsSettingsTested);
     sheet_.configDirty = false;
-    Close(sheet, PSBTN_CANCEL);
+    Press(sheet, PSBTN_CANCEL);
   });
-}
-
-class ModemPageApplyTest : public ModemPageTest {};
-
-TEST_F(ModemPageApplyTest, WritesTheModemSectionTheRouteAndTheDefaultRoute) {
-  ConfigureModem("Route Modem");
-  boxes_.Answer(IDNO);  // save untested
-  RunSheet([&](HWND sheet, HWND page) {
-    Type(page, kPin, "1234");
-    Choose(page, kStorage, "Device Memory");
-    Click(page, kAccessGsm);
-    Click(page, kSendMms);
-    Type(page, kApn, "mms.example");
-    Type(page, kLogin, "mmsuser");
-    Type(page, kPassword, "secret");
-    Type(page, kGateway, "10.1.2.3");
-    Type(page, kUrl, "http://mms.example/mms");
-    Click(page, kReceiveMms);
-    EXPECT_FALSE(sheet_.mmsSettingsTested);
-    Close(sheet, PSBTN_OK);
-  });
-  ExpectBox(0, kUntested, MB_ICONQUESTION, kYesNoCancel);
-  EXPECT_TRUE(sheet_.mmsSettingsTested) << "No saves them as they are";
-  EXPECT_FALSE(sheet_.configDirty);
-  EXPECT_EQ(ReadIni(SmsIni(), "SMSGW", "Modem1"), "Route Modem");
-  EXPECT_EQ(ReadIni(MmscIni(), "MMSC", "DefaultOutboundRoute"), "zedsmslite");
-  const std::vector<std::pair<const char*, const char*>> modemKeys = {
-      {"PIN", "1234"},      {"ReceiveTo", "ME"},      {"ReceiveSMS", "Yes"},        {"SMSAccess", "GSM"},
-      {"ReceiveMMS", "Yes"}, {"APN", "mms.example"},  {"APNLogin", "mmsuser"},      {"APNPass", "secret"},
-      {"WAPGatewayIP", "10.1.2.3"}, {"MMSURL", "http://mms.example/mms"}, {"UseDial", "Yes"},
-      {"UseModem", "Route Modem"}, {"DialUpProfile", "Modem: Route Modem"}};
-  for (auto [key, value] : modemKeys) EXPECT_EQ(ModemKey("Route Modem", key), value) << key;
-  const std::vector<std::pair<const char*, const char*>> routeKeys = {
-      {"Protocol", "MM1"},          {"ForceSenderAddress", "Yes"},   {"UseDial", "Yes"},
-      {"UseModem", "Route Modem"},  {"DialUpProfile", "Modem: Route Modem"}, {"APN", "mms.example"},
-      {"APNLogin", "mmsuser"},      {"APNPass", "secret"},           {"WAPGatewayIP", "10.1.2.3"},
-      {"Server", "http://mms.example/mms"}};
-  for (auto [key, value] : routeKeys) EXPECT_EQ(RouteKey(key), value) << key;
-  EXPECT_EQ(RouteKey("MMSURL"), "<none>");
-  std::string routes = ReadFileText(dir_.File("VASPROUTES.DAT"));
-  ASSERT_EQ(routes.size(), 511u) << "the route account";
-  EXPECT_EQ(routes, std::string("zedsmslite") + std::string(501, '\0'));
-}
-
-TEST_F(ModemPageApplyTest, EachChoiceIsStoredByItsRule) {
-  ConfigureMmsModem("Rule Modem");
-  SetModemKey("Rule Modem", "PIN", "1234");
-  struct Round {
-    const char* storage;
-    int access;
-    bool receiveSms;
-    const char* receiveTo;
-    const char* smsAccess;
-    const char* receiveSmsValue;
-  };
-  const Round rounds[] = {{"SIM Card", kAccessGprs, true, "SM", "GPRS", "Yes"},
-                          {"Direct to Modem", kAccessDefault, false, "Direct", "<none>", "No"},
-                          {"Default", kAccessGsm, true, "<none>", "GSM", "Yes"}};
-  RunSheet([&](HWND sheet, HWND page) {
-    Type(page, kPin, "");
-    Type(page, kUrl, "http://other.example/");  // not a tested setting: no question
-    for (const Round& round : rounds) {
-      Choose(page, kStorage, round.storage);
-      Click(page, round.access);
-      if (Checked(page, kReceiveSms) != round.receiveSms) Click(page, kReceiveSms);
-      ASSERT_TRUE(Apply(sheet));
-      EXPECT_EQ(ModemKey("Rule Modem", "ReceiveTo"), round.receiveTo);
-      EXPECT_EQ(ModemKey("Rule Modem", "SMSAccess"), round.smsAccess);
-      EXPECT_EQ(ModemKey("Rule Modem", "ReceiveSMS"), round.receiveSmsValue);
-      EXPECT_EQ(ModemKey("Rule Modem", "PIN"), "<none>") << "an empty PIN is removed";
-    }
-    Click(page, kReceiveMms);
-    ASSERT_TRUE(Apply(sheet));
-    EXPECT_EQ(ModemKey("Rule Modem", "ReceiveMMS"), "No");
-    EXPECT_EQ(ModemKey("Rule Modem", "MMSURL"), "http://other.example/");
-    Close(sheet, PSBTN_CANCEL);
-  });
-  EXPECT_TRUE(boxes_.Boxes().empty());
-}
-
-TEST_F(ModemPageApplyTest, MmsOffRemovesTheRouteButKeepsTheModemsMmsSettings) {
-  ConfigureMmsModem("Mms Modem");
-  RunSheet([&](HWND sheet, HWND page) {
-    ASSERT_TRUE(Apply(sheet));
-    EXPECT_EQ(RouteKey("Server"), "http://mms.example/");
-    Click(page, kSendMms);
-    Type(page, kLogin, "");  // not stored while MMS is off
-    Close(sheet, PSBTN_OK);
-  });
-  EXPECT_TRUE(FileExists(RouteIni()));
-  EXPECT_EQ(ReadFileText(RouteIni()).find("[VASP]"), std::string::npos) << ReadFileText(RouteIni());
-  EXPECT_EQ(RouteKey("Protocol"), "<none>");
-  EXPECT_EQ(ModemKey("Mms Modem", "MMSURL"), "http://mms.example/");
-  EXPECT_EQ(ModemKey("Mms Modem", "APNLogin"), "mmsuser");
-  EXPECT_EQ(ModemKey("Mms Modem", "UseDial"), "Yes");
-  RunSheet([&](HWND sheet, HWND page) {
-    EXPECT_TRUE(Checked(page, kSendMms)) << "the URL is still there";
-    Close(sheet, PSBTN_CANCEL);
-  });
-}
-
-TEST_F(ModemPageApplyTest, TheModemsOwnEntryIsTheStandardConnection) {
-  ModemRegistryEntry own("Own Modem", "");
-  ModemRegistryEntry other("Other Modem", "");
-  AddDialUpEntry("Office VPN");
-  ConfigureMmsModem("Own Modem");
-  auto expectConnection = [&](const char* useModem, const char* profile) {
-    EXPECT_EQ(ModemKey("Own Modem", "UseModem"), useModem);
-    EXPECT_EQ(ModemKey("Own Modem", "DialUpProfile"), profile);
-    EXPECT_EQ(RouteKey("UseModem"), useModem);
-    EXPECT_EQ(RouteKey("DialUpProfile"), profile);
-  };
-  RunSheet([&](HWND sheet, HWND page) {
-    EXPECT_EQ(Entries(page, kConnection),
-              (std::vector<std::string>{"Modem: Other Modem", "Modem: Own Modem", "Office VPN"}))
-        << "sorted";
-    Click(page, kUseConnection);
-    ASSERT_TRUE(Apply(sheet));
-    expectConnection("Own Modem", "Modem: Own Modem");
-    ASSERT_TRUE(Choose(page, kConnection, "Modem: Other Modem"));
-    ASSERT_TRUE(Apply(sheet));
-    expectConnection("Other Modem", "Modem: Other Modem");
-    ASSERT_TRUE(Choose(page, kConnection, "Office VPN"));
-    ASSERT_TRUE(Apply(sheet));
-    expectConnection("<none>", "Office VPN");
-    Click(page, kUseConnection);
-    ASSERT_TRUE(Apply(sheet));
-    expectConnection("Own Modem", "Modem: Own Modem");
-    Close(sheet, PSBTN_CANCEL);
-  });
-  SetModemKey("Own Modem", "DialUpProfile", "Office VPN");
-  RunSheet([&](HWND sheet, HWND page) {
-    EXPECT_TRUE(Checked(page, kUseConnection));
-    EXPECT_EQ(Selected(page, kConnection), "Office VPN");
-    Close(sheet, PSBTN_CANCEL);
-  });
-}
-
-TEST_F(ModemPageApplyTest, UntestedSettingsAreAskedAboutOnceUntilATestedOneChanges) {
-  ConfigureMmsModem("Asked Modem");
-  boxes_.Answer(IDNO);      // APN changed: save untested
-  boxes_.Answer(IDCANCEL);  // gateway changed: do not save
-  boxes_.Answer(IDCANCEL);  // and do not leave the page
-  boxes_.Answer(IDNO);      // then leave it untested
-  RunSheet([&](HWND sheet, HWND page) {
-    Type(page, kUrl, "http://changed.example/");
-    EXPECT_TRUE(sheet_.mmsSettingsTested) << "the URL is not a tested setting";
-    ASSERT_TRUE(Apply(sheet));
-    EXPECT_EQ(boxes_.Boxes().size(), 0u);
-    Type(page, kApn, "other.example");
-    EXPECT_FALSE(sheet_.mmsSettingsTested);
-    ASSERT_TRUE(Apply(sheet));
-    EXPECT_EQ(ModemKey("Asked Modem", "APN"), "other.example");
-    Type(page, kPin, "4321");
-    ASSERT_TRUE(Apply(sheet)) << "not asked again";
-    EXPECT_EQ(boxes_.Boxes().size(), 1u);
-
-    Type(page, kGateway, "10.9.9.9");
-    EXPECT_FALSE(Apply(sheet)) << "Cancel refuses the apply";
-    EXPECT_EQ(ModemKey("Asked Modem", "WAPGatewayIP"), "10.1.2.3");
-    EXPECT_TRUE(sheet_.configDirty) << "the edits are still unsaved";
-    SendMessageA(sheet, PSM_SETCURSEL, 1, 0);
-    EXPECT_EQ(CurrentPageIndex(sheet), 0) << "Cancel keeps the page";
-    SendMessageA(sheet, PSM_SETCURSEL, 1, 0);
-    EXPECT_EQ(CurrentPageIndex(sheet), 1) << "No lets it go";
-    sheet_.configDirty = false;
-    Close(sheet, PSBTN_CANCEL);
-  });
-  ASSERT_EQ(boxes_.Boxes().size(), 4u);
-  for (size_t i = 0; i < 4; ++i) ExpectBox(i, kUntested, MB_ICONQUESTION, kYesNoCancel);
 }
 
 }  // namespace
