@@ -48,27 +48,6 @@ class CommandEditorTest : public testing::Test {
 
 }  // namespace
 
-TEST_F(CommandEditorTest, ShowsTheEntrySplitAndReturnsItOnlyOnOk) {
-  std::string entry = "HELP\tC:\\bin\\help.exe @@SENDER@@\tYes";
-  EXPECT_EQ(Edit(&entry, [](HWND dialog) {
-              EXPECT_EQ(Text(dialog, IDC_2WAY_PREFIX), "HELP");
-              EXPECT_EQ(Text(dialog, IDC_2WAY_COMMAND), "C:\\bin\\help.exe @@SENDER@@");
-              EXPECT_TRUE(Checked(dialog, IDC_2WAY_RETURNS_RESPONSE));
-              Type(dialog, "X", "http://host/?m=@@SMS@@", false);
-              Cancel(dialog);
-            }),
-            IDCANCEL);
-  EXPECT_EQ(entry, "HELP\tC:\\bin\\help.exe @@SENDER@@\tYes");
-  entry.clear();
-  EXPECT_EQ(Edit(&entry, [](HWND dialog) {
-              EXPECT_EQ(Text(dialog, IDC_2WAY_COMMAND), "");
-              Type(dialog, "", "http://host/sms?from=@@SENDER@@", false);
-              Ok(dialog);
-            }),
-            IDOK);
-  EXPECT_EQ(entry, "*\thttp://host/sms?from=@@SENDER@@\tNo");
-}
-
 TEST_F(CommandEditorTest, OkChecksTheCommandAndItsProgramFile) {
   CreateDirectoryPath((folder_ + "Program Files\\My Tools").c_str());
   CreateDirectoryPath((folder_ + "Program.Files").c_str());
@@ -126,20 +105,38 @@ TEST_F(CommandEditorTest, OkChecksTheCommandAndItsProgramFile) {
   EXPECT_EQ(boxes_.Boxes().size(), 8u);
 }
 
-TEST_F(CommandEditorTest, OverlongEntriesAreCutToTheFieldsAndTheBuffer) {
+TEST_F(CommandEditorTest, AnEntryIsShownCutToTheFieldsAndReturnedOnlyOnOk) {
   std::string prefix(150, 'p');
   std::string command = "http://host/" + std::string(1500, 'c');
-  std::string entry = prefix + "\t" + command + "\tYes";
+  const std::string stored = prefix + "\t" + command + "\tYes";
+  std::string entry = stored;
+  auto check = [&](HWND dialog) {
+    EXPECT_EQ(Text(dialog, IDC_2WAY_PREFIX), prefix.substr(0, 99));
+    EXPECT_EQ(Text(dialog, IDC_2WAY_COMMAND), command.substr(0, 1023));
+    EXPECT_TRUE(Checked(dialog, IDC_2WAY_RETURNS_RESPONSE));
+    // Typing cannot go past the limits either.
+    EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_2WAY_PREFIX, EM_GETLIMITTEXT, 0, 0), 99);
+    EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_2WAY_COMMAND, EM_GETLIMITTEXT, 0, 0), 1023);
+  };
   EXPECT_EQ(Edit(&entry, [&](HWND dialog) {
-              EXPECT_EQ(Text(dialog, IDC_2WAY_PREFIX), prefix.substr(0, 99));
-              EXPECT_EQ(Text(dialog, IDC_2WAY_COMMAND), command.substr(0, 1023));
-              // Typing cannot go past the limits either.
-              EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_2WAY_PREFIX, EM_GETLIMITTEXT, 0, 0), 99);
-              EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_2WAY_COMMAND, EM_GETLIMITTEXT, 0, 0), 1023);
+              check(dialog);
+              Type(dialog, "", "http://host/?m=@@SMS@@", false);
+              Cancel(dialog);
+            }, 4096),
+            IDCANCEL);
+  EXPECT_EQ(entry, stored);
+  EXPECT_EQ(Edit(&entry, [&](HWND dialog) {
+              check(dialog);
               Ok(dialog);
             }, 4096),
             IDOK);
   EXPECT_EQ(entry, prefix.substr(0, 99) + "\t" + command.substr(0, 1023) + "\tYes");
+  EXPECT_EQ(Edit(&entry, [](HWND dialog) {
+              Type(dialog, "", "http://host/sms?from=@@SENDER@@", false);
+              Ok(dialog);
+            }),
+            IDOK);
+  EXPECT_EQ(entry, "*\thttp://host/sms?from=@@SENDER@@\tNo") << "an empty prefix is a star";
 
   // A caller's smaller buffer is filled to its capacity and no further.
   std::string small;

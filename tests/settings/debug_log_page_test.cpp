@@ -3,17 +3,15 @@
 #include <prsht.h>
 #include <gtest/gtest.h>
 
-#include "app/app_state.h"
 #include "resources/page_ids.h"
+#include "settings/settings_dialogs.h"
 #include "support/dialog_items.h"
-#include "support/message_box_answerer.h"
 #include "support/test_env.h"
 #include "support/window_driver.h"
 
 namespace {
 
 constexpr int kDebugPage = 6;
-constexpr int kApplyButton = 0x3021;  // the property sheet's own
 
 class DebugLogPageTest : public testing::Test {
  protected:
@@ -50,8 +48,7 @@ TEST_F(DebugLogPageTest, SwitchesAreReadAsTrueValuesAndWrittenAsYesOrRemoved) {
     EXPECT_EQ(ReadIni(Ini("MMSC.INI"), "MMSC", "Debug"), "TRUE");
     PostMessageA(sheet, WM_COMMAND, IDOK, 0);
   });
-  ASSERT_EQ(boxes_.Boxes().size(), 1u);
-  EXPECT_EQ(boxes_.Boxes()[0].text, "Exit without saving configuration changes?");
+  EXPECT_EQ(BoxTexts(boxes_), std::vector<std::string>{"Exit without saving configuration changes?"});
   EXPECT_EQ(ReadIni(Ini("SMSGW.INI"), "SMSGW", "Debug"), "Yes") << "a checked box is written Yes";
   EXPECT_EQ(ReadIni(Ini("MMSC.INI"), "MMSC", "Debug", "<none>"), "<none>") << "unchecked removes the key";
   EXPECT_EQ(ReadIni(Ini("MMSWAP.INI"), "MMSWAP", "Debug"), "Yes");

@@ -8,15 +8,13 @@
 #include <functional>
 #include <string>
 
-#include "app/app_state.h"
 #include "config/config_files.h"
 #include "config/link_libraries.h"
 #include "resources/two_way_ids.h"
-#include "settings/combo_items.h"
 #include "settings/host_connect.h"
 #include "settings/mm7_dialog.h"
+#include "settings/settings_dialogs.h"
 #include "support/dialog_items.h"
-#include "support/message_box_answerer.h"
 #include "support/test_env.h"
 #include "support/window_driver.h"
 #include "tls/tls_test_servers.h"

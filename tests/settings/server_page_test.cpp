@@ -2,9 +2,9 @@
 #include <windows.h>
 #include <prsht.h>
 
-#include "app/app_state.h"
 #include "resources/page_ids.h"
 #include "services/service_control.h"
+#include "settings/settings_dialogs.h"
 #include "support/dialog_items.h"
 #include "support/service_fixture.h"
 #include "support/window_driver.h"
@@ -12,7 +12,6 @@
 namespace {
 
 constexpr int kServerPage = 2;
-constexpr int kApplyButton = 0x3021;  // the property sheet's own
 
 class ServerPageTest : public ServiceTest {
  protected:
@@ -101,11 +100,8 @@ TEST_F(ServerPageTest, TheActionFollowsTheServicesAndOffersToSaveBeforeInstallin
     EXPECT_TRUE(IsSmsServiceRunning());
     Close(sheet, IDCANCEL);
   });
-  auto boxes = boxes_.Boxes();
-  ASSERT_EQ(boxes.size(), 2u);
-  for (const MessageBoxRecord& box : boxes) {
-    EXPECT_EQ(box.caption, kProductCaption);
-    EXPECT_EQ(box.text, "Save configuration changes?");
+  EXPECT_EQ(BoxTexts(boxes_), std::vector<std::string>(2, "Save configuration changes?"));
+  for (const MessageBoxRecord& box : boxes_.Boxes()) {
     EXPECT_EQ(box.icon, static_cast<UINT>(MB_ICONQUESTION));
     EXPECT_EQ(box.buttons, (std::vector<int>{IDCANCEL, IDYES, IDNO}));
   }

@@ -10,13 +10,11 @@
 #include <functional>
 
 #include "accounts/account_files.h"
-#include "app/app_state.h"
 #include "config/config_files.h"
 #include "config/user_records.h"
 #include "resources/user_editor_ids.h"
-#include "settings/combo_items.h"
+#include "settings/settings_dialogs.h"
 #include "support/dialog_items.h"
-#include "support/message_box_answerer.h"
 #include "support/test_env.h"
 #include "support/window_driver.h"
 
@@ -109,13 +107,8 @@ TEST_F(UserEditorTest, AStoredRecordIsShownEditedCheckedAndWrittenBack) {
               Ok(dialog);
             }),
             IDOK);
-  std::vector<std::string> refusals;
-  for (const MessageBoxRecord& box : boxes_.Boxes()) {
-    EXPECT_EQ(box.caption, kProductCaption);
-    EXPECT_EQ(box.icon, static_cast<UINT>(MB_ICONERROR));
-    refusals.push_back(box.text);
-  }
-  EXPECT_EQ(refusals, (std::vector<std::string>{"Field is required!", "User BOB is already defined."}));
+  EXPECT_EQ(BoxTexts(boxes_), (std::vector<std::string>{"Field is required!", "User BOB is already defined."}));
+  for (const MessageBoxRecord& box : boxes_.Boxes()) EXPECT_EQ(box.icon, static_cast<UINT>(MB_ICONERROR));
   SmsUserRecord expected = {};
   memcpy(&expected.bytes[0], "ERIN", 4);
   memcpy(&expected.bytes[51], "secret", 6);

@@ -12,20 +12,18 @@
 #include <functional>
 
 #include "accounts/account_files.h"
-#include "app/app_state.h"
 #include "common/file_util.h"
 #include "config/config_files.h"
 #include "resources/page_ids.h"
 #include "resources/user_editor_ids.h"
+#include "settings/settings_dialogs.h"
 #include "support/dialog_items.h"
-#include "support/message_box_answerer.h"
 #include "support/test_env.h"
 #include "support/window_driver.h"
 
 namespace {
 
 const char kRouting[] = "Inbound SMS Routing";
-constexpr int kApplyButton = 0x3021;  // the property sheet's own
 typedef std::vector<std::string> Names;
 
 HWND List(HWND page) { return GetDlgItem(page, IDC_USERS_LIST); }
@@ -98,14 +96,6 @@ class UsersPageTest : public testing::Test {
   static bool HasVasp(const char* name) {
     VaspAccountRecord vasp;
     return VASPFindUserRecord(name, &vasp) != FALSE;
-  }
-  std::vector<std::string> BoxTexts() {
-    std::vector<std::string> texts;
-    for (const auto& box : boxes_.Boxes()) {
-      EXPECT_EQ(box.caption, kProductCaption);
-      texts.push_back(box.text);
-    }
-    return texts;
   }
 
   TempDataDirectory dir_{"userspage"};
@@ -180,7 +170,7 @@ TEST_F(UsersPageTest, UsersAreListedAddedRenamedAndDeletedWithAllTheyOwn) {
     EXPECT_TRUE(IsWindow(sheet));
     Close(sheet, IDOK);
   });
-  EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"User GRACE is already defined.", "Delete 2 users?",
+  EXPECT_EQ(BoxTexts(boxes_), (std::vector<std::string>{"User GRACE is already defined.", "Delete 2 users?",
                                                   "Delete 2 users?", "Delete User?",
                                                   "Exit without saving configuration changes?"}));
   EXPECT_EQ(boxes_.Boxes()[1].buttons, (std::vector<int>{IDYES, IDNO}));
@@ -220,7 +210,7 @@ TEST_F(UsersPageTest, TheEleventhUserIsRefusedButEditingGoesOn) {
     EXPECT_EQ(Cell(page, 9, 0), "renamed") << "editing and renaming are not limited";
     Close(sheet, IDCANCEL);
   });
-  EXPECT_EQ(BoxTexts(), std::vector<std::string>{"User Limit Exceeded"});
+  EXPECT_EQ(BoxTexts(boxes_), std::vector<std::string>{"User Limit Exceeded"});
   EXPECT_EQ(UserNames().size(), 10u);
 }
 
@@ -251,23 +241,12 @@ TEST_F(UsersPageTest, KeysTypingAndTheMouseOnTheList) {
         },
         editsUser("alice"));
 
-    // The owner-data list finds the first user whose name begins with the text.
-    auto find = [&](UINT flags, const char* text) {
-      LVFINDINFOA info = {};
-      info.flags = flags;
-      info.psz = text;
-      return SendMessageA(list, LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&info));
-    };
-    EXPECT_EQ(find(LVFI_PARTIAL | LVFI_STRING, "BE"), 2);
-    EXPECT_EQ(find(LVFI_PARTIAL | LVFI_STRING, "b"), 1) << "the first in the file";
-    EXPECT_EQ(find(LVFI_STRING, "car"), 3) << "an exact search is answered the same way";
-    EXPECT_EQ(find(LVFI_PARTIAL | LVFI_STRING, "dave"), -1);
-    EXPECT_EQ(find(LVFI_PARAM, nullptr), -1);
-    SendMessageA(list, WM_CHAR, 'c', 1);  // typed, with a repeat count of one
-    EXPECT_TRUE(WaitUntil([&] { return Selected(page) == 3; }, 3000));
+    // Typed into the owner-data list, the first name beginning with the text is selected.
+    for (char typed : {'b', 'e'}) SendMessageA(list, WM_CHAR, typed, 1);
+    EXPECT_TRUE(WaitUntil([&] { return Selected(page) == 2; }, 3000)) << "bert, past Bob";
     Close(sheet, IDCANCEL);
   });
-  EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Delete User?"}) << "Delete asks";
+  EXPECT_EQ(BoxTexts(boxes_), std::vector<std::string>{"Delete User?"}) << "Delete asks";
   EXPECT_EQ(UserNames().size(), 4u);
 }
 
@@ -289,7 +268,7 @@ TEST_F(UsersPageTest, RecordsThatCannotBeReadShowEmptyAndAreOnlyRemovedFromTheLi
     EXPECT_EQ(Rows(page), 3) << "still in the file, so listed again";
     Close(sheet, IDCANCEL);
   });
-  EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Delete User?"});
+  EXPECT_EQ(BoxTexts(boxes_), std::vector<std::string>{"Delete User?"});
   EXPECT_EQ(UserNames(), (Names{"alice", "<unreadable>", "bob"}));
 }
 

@@ -1,5 +1,5 @@
-// Reading and choosing the entries of a combo box as a user does, for the
-// settings dialogs.
+// What the tests of the settings pages and dialogs share: combo boxes read
+// and chosen as a user does, and the message boxes a test provoked.
 #pragma once
 #include <windows.h>
 
@@ -8,6 +8,12 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+
+#include "app/app_state.h"
+#include "support/message_box_answerer.h"
+
+// The property sheet's own Apply button.
+constexpr int kApplyButton = 0x3021;
 
 inline std::vector<std::string> ComboTexts(HWND dialog, int id) {
   std::vector<std::string> items;
@@ -34,4 +40,14 @@ inline void ComboChoose(HWND dialog, int id, const char* text) {
   WPARAM index = static_cast<WPARAM>(found - items.begin());
   SendDlgItemMessageA(dialog, id, CB_SETCURSEL, index, 0);
   SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+// The texts of the boxes shown so far, each checked to carry the product's caption.
+inline std::vector<std::string> BoxTexts(MessageBoxAnswerer& boxes) {
+  std::vector<std::string> texts;
+  for (const MessageBoxRecord& box : boxes.Boxes()) {
+    EXPECT_EQ(box.caption, kProductCaption) << box.text;
+    texts.push_back(box.text);
+  }
+  return texts;
 }
