@@ -384,21 +384,30 @@ TEST_F(TwoWayPageTest, CommandsAreAddedEditedAndRemovedThroughTheEditor) {
   EXPECT_EQ(Command(4), "<none>");
 }
 
-TEST_F(TwoWayPageTest, TheTableReadsGapsUpTo201AndApplyLeavesNoStaleEntry) {
+TEST_F(TwoWayPageTest, TheTableReadsGapsUpTo201CutsLongEntriesAndLeavesNoStaleEntry) {
+  std::string longCommand = "http://x/@@SMS@@" + std::string(3000, 'c');
   SetCommand(1, "C\tc.exe @@SMS@@\tNo");
   SetCommand(2, "A\ta.exe @@SMS@@\tNo");
+  SetCommand(3, "LONG\t" + longCommand + "\tYes");
   SetCommand(4, "");  // an empty value is no entry
   SetCommand(7, "G\tg.exe @@SMS@@\tNo");
   SetCommand(201, "H\th.exe @@SMS@@\tNo");
   SetCommand(202, "I\ti.exe @@SMS@@\tNo");
   SetCommand(250, "Z\tz.exe @@SMS@@\tNo");
-  RunOnPage([](HWND sheet, HWND page) {
+  RunOnPage([&](HWND sheet, HWND page) {
     EXPECT_EQ(Commands(page), (Texts{"A\ta.exe @@SMS@@\tNo", "C\tc.exe @@SMS@@\tNo", "G\tg.exe @@SMS@@\tNo",
-                                     "H\th.exe @@SMS@@\tNo", "I\ti.exe @@SMS@@\tNo"}))
-        << "gaps up to 201 are passed over, 202 follows 201, 250 is past a gap";
+                                     "H\th.exe @@SMS@@\tNo", "I\ti.exe @@SMS@@\tNo",
+                                     ("LONG\t" + longCommand).substr(0, 1127)}))
+        << "gaps up to 201 are passed over, 202 follows 201, 250 is past a gap; read into the entry's buffer";
+    Select(page, 5);
+    InEditor([&] { Press(page, IDC_RECV_EDIT); }, [&](HWND editor) {
+      EXPECT_EQ(Text(editor, IDC_2WAY_COMMAND), longCommand.substr(0, 1023));
+      Ok(editor);
+    });
     Close(sheet, IDOK);
   });
   for (unsigned n = 1; n <= 5; ++n) EXPECT_NE(Command(n), "<none>") << n;
+  EXPECT_EQ(Command(6), "LONG\t" + longCommand.substr(0, 1023) + "\tNo");
   for (unsigned n : {7u, 201u, 202u}) EXPECT_EQ(Command(n), "<none>") << n;
   EXPECT_EQ(Command(250), "Z\tz.exe @@SMS@@\tNo") << "never seen, never touched";
 
@@ -415,20 +424,6 @@ TEST_F(TwoWayPageTest, TheTableReadsGapsUpTo201AndApplyLeavesNoStaleEntry) {
   EXPECT_EQ(Command(1), "P011\tp.exe @@SMS@@\tNo");
   EXPECT_EQ(Command(195), "P205\tp.exe @@SMS@@\tNo");
   for (unsigned n = 196; n <= 205; ++n) EXPECT_EQ(Command(n), "<none>") << n;
-}
-
-TEST_F(TwoWayPageTest, OverlongStoredEntriesAreCutAndEditedSafely) {
-  std::string command = "http://x/@@SMS@@" + std::string(3000, 'c');
-  SetCommand(1, "LONG\t" + command + "\tYes");
-  RunOnPage([&](HWND sheet, HWND page) {
-    EXPECT_EQ(Commands(page), Texts{("LONG\t" + command).substr(0, 1127)}) << "read into the entry's buffer";
-    InEditor([&] { Press(page, IDC_RECV_EDIT); }, [&](HWND editor) {
-      EXPECT_EQ(Text(editor, IDC_2WAY_COMMAND), command.substr(0, 1023));
-      Ok(editor);
-    });
-    Close(sheet, IDOK);
-  });
-  EXPECT_EQ(Command(1), "LONG\t" + command.substr(0, 1023) + "\tNo");
 }
 
 TEST_F(TwoWayPageTest, HundredsOfCharacterSetsAreListedAndTheDefaultIsNotStored) {
