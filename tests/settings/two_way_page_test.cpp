@@ -242,16 +242,6 @@ TEST_F(TwoWayPageTest, RoutingIsSwitchedOnCheckedWhenLeavingAndApplied) {
   EXPECT_EQ(Sms("ReceiveMMS"), "No");
   EXPECT_EQ(Modem("RouteLocal"), "<none>");
   EXPECT_EQ(Modem("MMSRouting"), "zedsmslitemm7");
-
-  RunOnPage([](HWND sheet, HWND page) {
-    EXPECT_FALSE(Checked(page, IDC_RECV_PROCESS_SMS));
-    Click(page, IDC_RECV_PROCESS_SMS);
-    Click(page, IDC_RECV_PROCESS_MMS);
-    Click(page, IDC_RECV_MMS_TO_DIRECTORY);
-    Close(sheet, IDOK);
-  });
-  EXPECT_EQ(Sms("ReceiveMMS"), "Yes");
-  EXPECT_EQ(Modem("MMSRouting"), "<none>");
 }
 
 TEST_F(TwoWayPageTest, StoredRoutingIsLoadedByItsRules) {
