@@ -69,16 +69,6 @@ TEST_F(HostConnectTest, HostFormsReachTheirServerAndBadOnesFailAtOnce) {
   EXPECT_FALSE(WaitUntil([&] { return server.Accepted() != 0; }, 200));
 }
 
-TEST_F(HostConnectTest, AHostThatDoesNotAnswerFailsWithinTheTimeOut) {
-  SilentServer silent;
-  ASSERT_NE(silent.Port(), 0);
-  DWORD started = GetTickCount();
-  EXPECT_FALSE(Connect("127.0.0.1", silent.Port(), kShortTimeoutMs));
-  DWORD elapsed = GetTickCount() - started;
-  EXPECT_GE(elapsed, kShortTimeoutMs - 100);
-  EXPECT_LT(elapsed, kShortTimeoutMs + 3000);
-}
-
 TEST_F(HostConnectTest, AddressesAreTriedFromTheFirstGivenUntilOneAnswers) {
   // The same port on three loopback addresses: silent, answering, and none.
   PlainServer answering("127.0.0.3");
@@ -87,10 +77,13 @@ TEST_F(HostConnectTest, AddressesAreTriedFromTheFirstGivenUntilOneAnswers) {
   ASSERT_NE(silent.Port(), 0);
   std::string answeringPeer = "127.0.0.3:" + std::to_string(answering.Port());
 
-  // A pending connect is given up and the next address gets a fresh socket.
+  // A pending connect is given up after the time-out and the next address
+  // gets a fresh socket.
   DWORD started = GetTickCount();
   EXPECT_TRUE(ConnectFrom(0, answering.Port()));
-  EXPECT_GE(GetTickCount() - started, kShortTimeoutMs - 100) << "the silent address was tried first";
+  DWORD elapsed = GetTickCount() - started;
+  EXPECT_GE(elapsed, kShortTimeoutMs - 100) << "the silent address was tried first";
+  EXPECT_LT(elapsed, kShortTimeoutMs + 3000);
   EXPECT_EQ(Peer(), answeringPeer);
   EXPECT_TRUE(ConnectFrom(2, answering.Port())) << "from the last, wrapping to the first two";
   EXPECT_EQ(Peer(), answeringPeer);
