@@ -66,7 +66,7 @@ TEST_F(UserEditorTest, AStoredRecordIsShownEditedCheckedAndWrittenBack) {
   EXPECT_EQ(Edit(&record, Cancel), IDCANCEL);
   EXPECT_EQ(memcmp(record.bytes, stored.bytes, sizeof record.bytes), 0) << "Cancel writes nothing";
 
-  for (int answer : {IDOK, IDOK}) boxes_.Answer(answer);
+  for (int answer : {IDOK, IDOK, IDOK}) boxes_.Answer(answer);
   EXPECT_EQ(Edit(&record, [](HWND dialog) {
               EXPECT_EQ(Text(dialog, IDC_USERINFO_NAME), "erin");
               EXPECT_EQ(Text(dialog, IDC_USERINFO_PASSWORD), "secret");
@@ -93,9 +93,9 @@ TEST_F(UserEditorTest, AStoredRecordIsShownEditedCheckedAndWrittenBack) {
               EXPECT_TRUE(Enabled(dialog, IDC_USERINFO_ROUTING));
               SetDlgItemTextA(dialog, IDC_USERINFO_ROUTING, "+333");
 
-              // The name is required and must not be another user's; the
+              // The name is required, storable and not another user's; the
               // opened one in another letter case is no clash.
-              for (const char* refused : {"", "BOB"}) {
+              for (const char* refused : {"", "a\tb", "BOB"}) {
                 SetDlgItemTextA(dialog, IDC_USERINFO_NAME, refused);
                 HWND elsewhere = GetDlgItem(dialog, IDC_USERINFO_PASSWORD);
                 SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(elsewhere), TRUE);
@@ -107,7 +107,9 @@ TEST_F(UserEditorTest, AStoredRecordIsShownEditedCheckedAndWrittenBack) {
               Ok(dialog);
             }),
             IDOK);
-  EXPECT_EQ(BoxTexts(boxes_), (std::vector<std::string>{"Field is required!", "User BOB is already defined."}));
+  EXPECT_EQ(BoxTexts(boxes_), (std::vector<std::string>{"Field is required!",
+                                                        "A user name cannot contain control characters.",
+                                                        "User BOB is already defined."}));
   for (const MessageBoxRecord& box : boxes_.Boxes()) EXPECT_EQ(box.icon, static_cast<UINT>(MB_ICONERROR));
   SmsUserRecord expected = {};
   memcpy(&expected.bytes[0], "ERIN", 4);
@@ -122,7 +124,7 @@ TEST_F(UserEditorTest, AStoredRecordIsShownEditedCheckedAndWrittenBack) {
   EXPECT_EQ(Routing("erin"), "+333");
   VaspAccountRecord vasp;
   EXPECT_FALSE(VASPFindUserRecord("erin", &vasp)) << "MM7/EAIF login was not ticked";
-  EXPECT_EQ(UserNames(), std::vector<std::string>{"bob"}) << "the caller stores the record";
+  EXPECT_EQ(UserNames(), (std::vector<std::string>{"bob", "ERIN"})) << "the editor stores the record";
 
   // Not accepting any more: the routing entry goes.
   Edit(&record, [](HWND dialog) {
@@ -184,4 +186,37 @@ TEST_F(UserEditorTest, TheMm7AccountIsCreatedFromZeroUpdatedInPlaceAndDeleted) {
     Ok(dialog);
   });
   EXPECT_FALSE(VASPFindUserRecord("mms", &vasp));
+}
+
+TEST_F(UserEditorTest, ALockedUserFileKeepsTheEditorOpenWithNothingWritten) {
+  StoreUser(UserBytes("other"));
+  // Another writer holds the file's lock, as the services' writers take it.
+  HANDLE holder = CreateFileA(UserFilePath().c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  OVERLAPPED lock = {};
+  lock.Offset = 0xFFFFFFF0u;
+  ASSERT_TRUE(LockFileEx(holder, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &lock));
+  boxes_.Answer(IDOK);
+  SmsUserRecord record = {};
+  EXPECT_EQ(Edit(&record, [&](HWND dialog) {
+              SetDlgItemTextA(dialog, IDC_USERINFO_NAME, "locked");
+              Click(dialog, IDC_USERINFO_SMPP_LOGIN);
+              Click(dialog, IDC_USERINFO_ACCEPT_RECEIVED);
+              SetDlgItemTextA(dialog, IDC_USERINFO_ROUTING, "+1");
+              Click(dialog, IDC_USERINFO_MM7_LOGIN);
+              Ok(dialog);  // waits for the lock, then gives up
+              EXPECT_TRUE(IsWindowVisible(dialog));
+              EXPECT_EQ(Routing("locked"), "<none>");
+              VaspAccountRecord vasp;
+              EXPECT_FALSE(VASPFindUserRecord("locked", &vasp));
+              UnlockFileEx(holder, 0, 1, 0, &lock);
+              Ok(dialog);
+            }),
+            IDOK);
+  CloseHandle(holder);
+  EXPECT_EQ(BoxTexts(boxes_),
+            std::vector<std::string>{"The user file is busy: the user was not saved. Please try again."});
+  EXPECT_EQ(UserNames(), (std::vector<std::string>{"other", "locked"}));
+  EXPECT_EQ(Routing("locked"), "+1");
 }
