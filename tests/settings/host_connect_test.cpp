@@ -20,6 +20,13 @@ class HostConnectTest : public testing::Test {
   bool Connect(const char* host, unsigned port, DWORD timeoutMs = kShortTimeoutMs) {
     return ConnectToHost(&socket_, host, port, timeoutMs);
   }
+  bool ConnectFrom(unsigned first, unsigned short port) {
+    closesocket(static_cast<SOCKET>(socket_));
+    socket_ = static_cast<UINT_PTR>(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+    const unsigned long addresses[] = {LoopbackAddress("127.0.0.2"), LoopbackAddress("127.0.0.3"),
+                                       LoopbackAddress("127.0.0.4")};
+    return ConnectToAddresses(&socket_, addresses, 3, first, port, kShortTimeoutMs);
+  }
   // The address and port the socket is connected to, as "a.b.c.d:port".
   std::string Peer() {
     sockaddr_in peer = {};
@@ -34,30 +41,23 @@ class HostConnectTest : public testing::Test {
 
 }  // namespace
 
-TEST_F(HostConnectTest, DottedAddressesAreConnectedInTheirNormalForm) {
+TEST_F(HostConnectTest, HostFormsReachTheirServerAndBadOnesFailAtOnce) {
   // "127.1" is 127.1.0.0 in normal form, where inet_addr would read 127.0.0.1.
-  PlainServer server("127.1.0.0");
-  ASSERT_NE(server.Port(), 0);
-  EXPECT_TRUE(Connect("127.1", server.Port()));
-  EXPECT_EQ(Peer(), "127.1.0.0:" + std::to_string(server.Port()));
-  EXPECT_TRUE(WaitUntil([&] { return server.Accepted() == 1; }, 5000));
-}
+  const char* const forms[][3] = {{"127.1", "127.1.0.0", "127.1.0.0"},
+                                  {"127.0.0.1#12", "127.0.0.1", "127.0.0.1"},  // a number after # is ignored
+                                  {"localhost", "127.0.0.1", "127.0.0.1"}};
+  for (const auto& form : forms) {
+    PlainServer server(form[1]);
+    ASSERT_NE(server.Port(), 0);
+    EXPECT_TRUE(Connect(form[0], server.Port())) << form[0];
+    EXPECT_EQ(Peer(), std::string(form[2]) + ":" + std::to_string(server.Port()));
+    EXPECT_TRUE(WaitUntil([&] { return server.Accepted() == 1; }, 5000));
+    closesocket(static_cast<SOCKET>(socket_));
+    socket_ = static_cast<UINT_PTR>(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+  }
 
-TEST_F(HostConnectTest, NumberSuffixAfterHashIsIgnored) {
   PlainServer server;
   ASSERT_NE(server.Port(), 0);
-  EXPECT_TRUE(Connect("127.0.0.1#12", server.Port()));
-  EXPECT_EQ(Peer(), "127.0.0.1:" + std::to_string(server.Port()));
-}
-
-TEST_F(HostConnectTest, NamesAreResolved) {
-  PlainServer server;
-  ASSERT_NE(server.Port(), 0);
-  EXPECT_TRUE(Connect("localhost", server.Port()));
-  EXPECT_EQ(Peer(), "127.0.0.1:" + std::to_string(server.Port()));
-}
-
-TEST_F(HostConnectTest, ClosedPortsPortZeroAndEmptyHostsFail) {
   unsigned short closed = ClosedPort();
   DWORD started = GetTickCount();
   EXPECT_FALSE(Connect("127.0.0.1", closed, kConnectTimeoutMs));
@@ -65,64 +65,38 @@ TEST_F(HostConnectTest, ClosedPortsPortZeroAndEmptyHostsFail) {
   EXPECT_FALSE(Connect("127.0.0.1", 0));
   EXPECT_FALSE(Connect("", 80));
   EXPECT_FALSE(Connect("#80", 80)) << "nothing is left of the host";
+  EXPECT_FALSE(Connect("127.0.0.1", server.Port() + 65536u)) << "not wrapped onto another port";
+  EXPECT_FALSE(WaitUntil([&] { return server.Accepted() != 0; }, 200));
 }
 
-TEST_F(HostConnectTest, PortsBeyond65535AreNotWrappedOntoAnother) {
-  PlainServer server;
-  ASSERT_NE(server.Port(), 0);
-  EXPECT_FALSE(Connect("127.0.0.1", server.Port() + 65536u));
-  Sleep(200);
-  EXPECT_EQ(server.Accepted(), 0);
-}
-
-TEST_F(HostConnectTest, AHostThatDoesNotAnswerFailsWithinTheTimeOut) {
-  SilentServer silent;
-  ASSERT_NE(silent.Port(), 0);
-  DWORD started = GetTickCount();
-  EXPECT_FALSE(Connect("127.0.0.1", silent.Port(), kShortTimeoutMs));
-  DWORD elapsed = GetTickCount() - started;
-  EXPECT_GE(elapsed, kShortTimeoutMs - 100);
-  EXPECT_LT(elapsed, kShortTimeoutMs + 3000);
-}
-
-TEST_F(HostConnectTest, AddressesAreTriedFromTheStartUntilOneAnswers) {
+TEST_F(HostConnectTest, AddressesAreTriedFromTheFirstGivenUntilOneAnswers) {
   // The same port on three loopback addresses: silent, answering, and none.
   PlainServer answering("127.0.0.3");
   ASSERT_NE(answering.Port(), 0);
   SilentServer silent("127.0.0.2", answering.Port());
   ASSERT_NE(silent.Port(), 0);
-  const unsigned long addresses[] = {LoopbackAddress("127.0.0.2"), LoopbackAddress("127.0.0.3"),
-                                     LoopbackAddress("127.0.0.4")};
   std::string answeringPeer = "127.0.0.3:" + std::to_string(answering.Port());
 
-  // A pending connect is given up and the next address gets a fresh socket.
+  // A pending connect is given up after the time-out and the next address
+  // gets a fresh socket.
   DWORD started = GetTickCount();
-  EXPECT_TRUE(ConnectToAddresses(&socket_, addresses, 3, 0, answering.Port(), kShortTimeoutMs));
-  EXPECT_GE(GetTickCount() - started, kShortTimeoutMs - 100) << "the silent address was tried first";
+  EXPECT_TRUE(ConnectFrom(0, answering.Port()));
+  DWORD elapsed = GetTickCount() - started;
+  EXPECT_GE(elapsed, kShortTimeoutMs - 100) << "the silent address was tried first";
+  EXPECT_LT(elapsed, kShortTimeoutMs + 3000);
   EXPECT_EQ(Peer(), answeringPeer);
-
-  // From the last address, wrapping to the first two.
-  closesocket(static_cast<SOCKET>(socket_));
-  socket_ = static_cast<UINT_PTR>(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
-  EXPECT_TRUE(ConnectToAddresses(&socket_, addresses, 3, 2, answering.Port(), kShortTimeoutMs));
+  EXPECT_TRUE(ConnectFrom(2, answering.Port())) << "from the last, wrapping to the first two";
   EXPECT_EQ(Peer(), answeringPeer);
-
-  // Starting at the answering one, no other is tried.
-  closesocket(static_cast<SOCKET>(socket_));
-  socket_ = static_cast<UINT_PTR>(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
   started = GetTickCount();
-  EXPECT_TRUE(ConnectToAddresses(&socket_, addresses, 3, 1, answering.Port(), kShortTimeoutMs));
-  EXPECT_LT(GetTickCount() - started, 1000u);
+  EXPECT_TRUE(ConnectFrom(1, answering.Port()));
+  EXPECT_LT(GetTickCount() - started, 1000u) << "starting at the answering one, no other is tried";
   EXPECT_TRUE(WaitUntil([&] { return answering.Accepted() == 3; }, 5000));
-}
 
-TEST_F(HostConnectTest, AllAddressesFailingFails) {
-  SilentServer silent("127.0.0.2");
-  ASSERT_NE(silent.Port(), 0);
-  const unsigned long addresses[] = {LoopbackAddress("127.0.0.4"), LoopbackAddress("127.0.0.2")};
-  DWORD started = GetTickCount();
-  EXPECT_FALSE(ConnectToAddresses(&socket_, addresses, 2, 0, silent.Port(), kShortTimeoutMs));
-  EXPECT_LT(GetTickCount() - started, kShortTimeoutMs + 3000) << "each address has its bound";
-  EXPECT_NE(static_cast<SOCKET>(socket_), INVALID_SOCKET) << "a socket the caller can close";
-  EXPECT_FALSE(ConnectToAddresses(&socket_, addresses, 0, 0, silent.Port(), kShortTimeoutMs));
+  // All failing fails, each address within its bound, and leaves a socket to close.
+  const unsigned long failing[] = {LoopbackAddress("127.0.0.4"), LoopbackAddress("127.0.0.2")};
+  started = GetTickCount();
+  EXPECT_FALSE(ConnectToAddresses(&socket_, failing, 2, 0, answering.Port(), kShortTimeoutMs));
+  EXPECT_LT(GetTickCount() - started, kShortTimeoutMs + 3000);
+  EXPECT_NE(static_cast<SOCKET>(socket_), INVALID_SOCKET);
+  EXPECT_FALSE(ConnectToAddresses(&socket_, failing, 0, 0, answering.Port(), kShortTimeoutMs));
 }

@@ -1,179 +1,107 @@
-// The 2-Way tab: loading and applying the inbound routing keys, the enabling
-// rules, the command table with its editor, the local-user list, the
-// character sets, PHP processing and the checks made when leaving the page.
+// The 2-Way tab: routing switches and their enabling, the local-user list,
+// the command table with its editor, character sets, PHP processing, and the
+// checks made when leaving the page.
 #include "settings/two_way_page.h"
 
 #include <windows.h>
-#include <commctrl.h>
 #include <prsht.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "accounts/account_files.h"
-#include "app/app_state.h"
-#include "app/main_sheet.h"
 #include "common/file_util.h"
 #include "common/text_util.h"
 #include "config/config_files.h"
-#include "config/user_records.h"
+#include "resources/page_ids.h"
+#include "resources/two_way_ids.h"
+#include "settings/settings_dialogs.h"
 #include "support/dialog_items.h"
-#include "support/message_box_answerer.h"
 #include "support/test_env.h"
 #include "support/window_driver.h"
 
 namespace {
 
-const char kCaption[] = "Zed SMS/MMS Gateway Lite Edition (v2012.05.01)";
 const char kModemSection[] = "Modem - Acme \\x5BUSB\\x5D";
 const char kCharsetKey[] = "MIME\\Database\\Charset";
-const char kPhpMissing[] =
-    "PHP support not available, unable to locate php-cgi.exe via PHPRC or PATH environemental variable";
-constexpr int kProcessSms = 101, kRouteLocal = 102, kLocalUser = 103, kUseCommands = 104, kTableLabel = 105;
-constexpr int kTable = 106, kAdd = 107, kEdit = 108, kRemove = 109, kCharsetLabel = 110, kCharset = 111;
-constexpr int kProcessMms = 112, kMmsToDirectory = 113, kRouteMm7 = 114, kConfigure = 119, kViewSms = 120;
-constexpr int kViewMms = 121, kPhpEnable = 191, kPhpAddress = 192, kPhpRemote = 193;
-constexpr int kEditorPrefix = 102, kEditorCommand = 104, kEditorResponse = 105;
-constexpr int kApplyButton = 0x3021;
+const char kEditorTitle[] = "2-Way SMS Command";
 typedef std::vector<std::string> Texts;
 
 void Press(HWND page, int id) { SendMessageA(page, WM_COMMAND, id, 0); }
 // Read as wide text: the system's narrow copy of a list item goes through a
 // fixed 512-character buffer under Wine.
-Texts ListItems(HWND page) {
+Texts Commands(HWND page) {
   Texts items;
-  int count = static_cast<int>(SendDlgItemMessageW(page, kTable, LB_GETCOUNT, 0, 0));
+  int count = static_cast<int>(SendDlgItemMessageW(page, IDC_RECV_COMMAND_TABLE, LB_GETCOUNT, 0, 0));
   for (int i = 0; i < count; ++i) {
-    std::wstring wide(SendDlgItemMessageW(page, kTable, LB_GETTEXTLEN, i, 0) + 1, L'\0');
-    SendDlgItemMessageW(page, kTable, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&wide[0]));
+    std::wstring wide(SendDlgItemMessageW(page, IDC_RECV_COMMAND_TABLE, LB_GETTEXTLEN, i, 0) + 1, L'\0');
+    SendDlgItemMessageW(page, IDC_RECV_COMMAND_TABLE, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&wide[0]));
     char item[4096] = "";
     WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, item, sizeof item, nullptr, nullptr);
     items.push_back(item);
   }
   return items;
 }
-int ListSelection(HWND page) { return static_cast<int>(SendDlgItemMessageA(page, kTable, LB_GETCURSEL, 0, 0)); }
-void SelectItem(HWND page, int index) { SendDlgItemMessageA(page, kTable, LB_SETCURSEL, index, 0); }
+int Selection(HWND page) {
+  return static_cast<int>(SendDlgItemMessageA(page, IDC_RECV_COMMAND_TABLE, LB_GETCURSEL, 0, 0));
+}
+void Select(HWND page, int index) { SendDlgItemMessageA(page, IDC_RECV_COMMAND_TABLE, LB_SETCURSEL, index, 0); }
 
-Texts ComboItems(HWND page, int id) {
-  Texts items;
-  int count = static_cast<int>(SendDlgItemMessageA(page, id, CB_GETCOUNT, 0, 0));
-  for (int i = 0; i < count; ++i) {
-    char text[600] = "";
-    SendDlgItemMessageA(page, id, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-    items.push_back(text);
-  }
-  return items;
-}
-std::string ComboChosen(HWND page, int id) {
-  int index = static_cast<int>(SendDlgItemMessageA(page, id, CB_GETCURSEL, 0, 0));
-  return index < 0 ? "<none>" : ComboItems(page, id)[index];
-}
-// Chooses an entry as the user does, so the page hears of it.
-void ComboChooseAt(HWND page, int id, LRESULT index) {
-  SendDlgItemMessageA(page, id, CB_SETCURSEL, index, 0);
-  SendMessageA(page, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(GetDlgItem(page, id)));
-}
-void ComboChoose(HWND page, int id, const char* text) {
-  LRESULT index = SendDlgItemMessageA(page, id, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                      reinterpret_cast<LPARAM>(text));
-  ASSERT_NE(index, CB_ERR) << text;
-  ComboChooseAt(page, id, index);
-}
-
-// The subkeys of the character-set database in enumeration order.
-Texts RegistryCharsets() {
-  Texts names;
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, kCharsetKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return names;
-  char name[600];
-  DWORD length = sizeof name;
-  for (DWORD i = 0; RegEnumKeyExA(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-       ++i, length = sizeof name)
-    names.push_back(name);
-  RegCloseKey(key);
-  return names;
-}
-
-void AddUser(const char* name, bool smpp) {
-  UserAccount account = {};
-  CopyText(account.name, sizeof account.name, name);
-  account.smppLogin = smpp;
-  SmsUserRecord record;
-  WriteUserAccount(account, record.bytes);
-  StoreUser(record);
-}
+void AddUser(const char* name, bool smpp) { StoreUser(UserBytes(name, {}, {{204, static_cast<unsigned char>(smpp)}})); }
 
 // Opens the command editor with open() and acts in it.
-void InEditor(std::function<void()> open, std::function<void(HWND)> action) {
-  WindowDriver editor("2-Way SMS Command", std::move(action));
+void InEditor(const std::function<void()>& open, std::function<void(HWND)> action) {
+  WindowDriver editor(kEditorTitle, std::move(action));
   open();
   EXPECT_TRUE(editor.Appeared());
 }
 std::function<void(HWND)> Typing(const char* prefix, const std::string& command, bool response = false) {
   return [=](HWND editor) {
-    SetDlgItemTextA(editor, kEditorPrefix, prefix);
-    SetDlgItemTextA(editor, kEditorCommand, command.c_str());
-    CheckDlgButton(editor, kEditorResponse, response ? BST_CHECKED : BST_UNCHECKED);
-    SendMessageA(editor, WM_COMMAND, IDOK, 0);
+    SetDlgItemTextA(editor, IDC_2WAY_PREFIX, prefix);
+    SetDlgItemTextA(editor, IDC_2WAY_COMMAND, command.c_str());
+    CheckDlgButton(editor, IDC_2WAY_RETURNS_RESPONSE, response ? BST_CHECKED : BST_UNCHECKED);
+    Ok(editor);
   };
 }
-void CancelEditor(HWND editor) { PostMessageA(editor, WM_COMMAND, IDCANCEL, 0); }
 // Acts in the editor, then in the one that opens after it (the first is
 // hidden by then, so the second driver cannot take it for the next).
 std::function<void(HWND)> ThenInNext(std::function<void(HWND)> first, std::function<void(HWND)> next) {
   return [=](HWND editor) {
     first(editor);
-    WindowDriver again("2-Way SMS Command", next);
+    WindowDriver again(kEditorTitle, next);
   };
 }
-
-class EnvironmentVariable {
- public:
-  explicit EnvironmentVariable(const char* name) : name_(name) {
-    char value[32768];
-    DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
-    had_ = length > 0 && length < sizeof value;
-    if (had_) value_ = value;
-  }
-  ~EnvironmentVariable() { SetEnvironmentVariableA(name_, had_ ? value_.c_str() : nullptr); }
-  void Set(const std::string& value) { SetEnvironmentVariableA(name_, value.c_str()); }
-  void Clear() { SetEnvironmentVariableA(name_, nullptr); }
-
- private:
-  const char* name_;
-  bool had_ = false;
-  std::string value_;
-};
 
 class TwoWayPageTest : public testing::Test {
  protected:
   void SetUp() override {
     PrepareConfigFiles();
     CopyText(sheet_.currentModemName, sizeof sheet_.currentModemName, "Acme [USB]");
-    phprc_.Clear();
-    path_.Set("C:\\windows\\system32;C:\\windows");
+    char path[32768] = "";
+    GetEnvironmentVariableA("PATH", path, sizeof path);
+    savedPath_ = path;
+    SetEnvironmentVariableA("PATH", "C:\\windows\\system32;C:\\windows");
+    SetEnvironmentVariableA("PHPRC", nullptr);
   }
-  void TearDown() override { boxes_.ExpectAllAnswered(); }
-  // A sheet of the 2-Way page and one other page; the action gets the sheet
-  // and the page and closes the sheet.
-  void RunOnPage(std::function<void(HWND, HWND)> action) {
-    RunPageInSheet(&sheet_, {"DIALOG_RECV", "2-Way", TwoWayPageProc}, 0, kCaption, action);
+  void TearDown() override {
+    boxes_.ExpectAllAnswered();
+    SetEnvironmentVariableA("PATH", savedPath_.c_str());
+    SetEnvironmentVariableA("PHPRC", nullptr);
+  }
+  // A sheet of the 2-Way page and one other page; the action closes it.
+  void RunOnPage(const std::function<void(HWND, HWND)>& action) {
+    RunPageInSheet(&sheet_, {"DIALOG_RECV", "2-Way", TwoWayPageProc}, 0, kProductCaption, action);
   }
   static void Close(HWND sheet, int button) { PostMessageA(sheet, WM_COMMAND, button, 0); }
-  // Cancels the sheet, agreeing to lose the edits when this page asks about them.
-  void Discard(HWND sheet) {
-    if (sheet_.configDirty && PropSheet_GetCurrentPageHwnd(sheet) == PropSheet_IndexToHwnd(sheet, 0))
-      boxes_.Answer(IDYES);
-    Close(sheet, IDCANCEL);
-  }
   // Asks the sheet to show the other page; true when the 2-Way page let it.
   static bool Leave(HWND sheet) {
     SendMessageA(sheet, PSM_SETCURSEL, 1, 0);
     return PropSheet_GetCurrentPageHwnd(sheet) != PropSheet_IndexToHwnd(sheet, 0);
   }
+  static void Return(HWND sheet) { SendMessageA(sheet, PSM_SETCURSEL, 0, 0); }
   std::string Sms(const char* key) { return ReadIni(g_configFiles.smsIni, "SMSGW", key, "<none>"); }
   void SetSms(const char* key, const char* value) {
     WritePrivateProfileStringA("SMSGW", key, value, g_configFiles.smsIni);
@@ -182,13 +110,13 @@ class TwoWayPageTest : public testing::Test {
   void SetModem(const char* key, const char* value) {
     WritePrivateProfileStringA(kModemSection, key, value, g_configFiles.smsIni);
   }
-  static std::string CommandKey(unsigned n) { return "ReceiveSMSCommand" + std::to_string(n); }
-  void SetCommand(unsigned n, const std::string& entry) { SetSms(CommandKey(n).c_str(), entry.c_str()); }
-  std::string Command(unsigned n) { return Sms(CommandKey(n).c_str()); }
-  MessageBoxRecord OnlyBox() {
-    std::vector<MessageBoxRecord> all = boxes_.Boxes();
-    EXPECT_EQ(all.size(), 1u);
-    return all.empty() ? MessageBoxRecord() : all.back();
+  void SetCommand(unsigned n, const std::string& entry) {
+    SetSms(("ReceiveSMSCommand" + std::to_string(n)).c_str(), entry.c_str());
+  }
+  std::string Command(unsigned n) { return Sms(("ReceiveSMSCommand" + std::to_string(n)).c_str()); }
+  void SetMm7Server(const char* server) {
+    CreateDirectoryPath((dir_.Path() + "VASPOUT\\zedsmslitemm7").c_str());
+    WritePrivateProfileStringA("VASP", "Server", server, (dir_.Path() + "VASPOUT\\zedsmslitemm7\\VASP.INI").c_str());
   }
   // A folder holding php-cgi.exe.
   std::string MakePhpFolder(const char* name) {
@@ -201,312 +129,290 @@ class TwoWayPageTest : public testing::Test {
   TempDataDirectory dir_{"twoway"};
   MessageBoxAnswerer boxes_;
   SheetContext sheet_;
-  EnvironmentVariable phprc_{"PHPRC"};
-  EnvironmentVariable path_{"PATH"};
+  std::string savedPath_;
 };
+
+void ExpectEnabled(HWND page, std::initializer_list<int> on, std::initializer_list<int> off) {
+  for (int id : on) EXPECT_TRUE(Enabled(page, id)) << id;
+  for (int id : off) EXPECT_FALSE(Enabled(page, id)) << id;
+}
+void Opens(HWND page, int button, const char* title) {
+  WindowDriver dialog(title, Cancel);
+  Press(page, button);
+  EXPECT_TRUE(dialog.Appeared()) << title;
+}
+const std::initializer_list<int> kCommandControls = {IDC_RECV_COMMAND_TABLE_LABEL, IDC_RECV_COMMAND_TABLE,
+                                                     IDC_RECV_ADD, IDC_RECV_EDIT, IDC_RECV_REMOVE,
+                                                     IDC_RECV_CHARSET_LABEL, IDC_RECV_CHARSET};
 
 }  // namespace
 
-TEST_F(TwoWayPageTest, TheMainSheetShowsThisPageAsItsFifthTab) {
-  EXPECT_STREQ(kMainSheetPages[4].templateName, "DIALOG_RECV");
-  EXPECT_STREQ(kMainSheetPages[4].title, "2-Way");
-  EXPECT_EQ(kMainSheetPages[4].procedure, &TwoWayPageProc);
-}
-
-TEST_F(TwoWayPageTest, AnEmptyConfigurationLoadsWithEverythingOff) {
-  RunOnPage([this](HWND sheet, HWND page) {
-    EXPECT_EQ(Text(page, kProcessSms), "Process received SMS Messages");
-    EXPECT_EQ(Text(page, kRouteLocal), "Route SMS to local user");
-    EXPECT_EQ(Text(page, kUseCommands), "Use 2-way command processor");
-    EXPECT_EQ(Text(page, kTableLabel), "Received SMS Command Table");
-    EXPECT_EQ(Text(page, kAdd), "&Add");
-    EXPECT_EQ(Text(page, kEdit), "&Edit");
-    EXPECT_EQ(Text(page, kRemove), "&Remove");
-    EXPECT_EQ(Text(page, kCharsetLabel), "Command Character Set:");
-    EXPECT_EQ(Text(page, kProcessMms), "Process received MMS Messages");
-    EXPECT_EQ(Text(page, kMmsToDirectory), "Receive to MMS-IN Directory");
-    EXPECT_EQ(Text(page, kRouteMm7), "Route via MM7 or PHP Upload");
-    EXPECT_EQ(Text(page, kConfigure), "Configure");
-    EXPECT_EQ(Text(page, kViewSms), "View");
-    EXPECT_EQ(Text(page, kViewMms), "View");
-    EXPECT_EQ(Text(page, kPhpEnable), "Enable Local PHP Processing");
-    EXPECT_EQ(Text(page, kPhpRemote), "Allow External Web Access to PHP Scripts");
-
-    EXPECT_FALSE(Checked(page, kProcessSms));
-    EXPECT_FALSE(Checked(page, kRouteLocal));
-    EXPECT_TRUE(Checked(page, kUseCommands));
-    EXPECT_FALSE(Checked(page, kProcessMms));
-    EXPECT_TRUE(Checked(page, kMmsToDirectory));
-    EXPECT_FALSE(Checked(page, kRouteMm7));
-    EXPECT_FALSE(Checked(page, kPhpEnable));
-    EXPECT_FALSE(Checked(page, kPhpRemote));
-    EXPECT_EQ(Text(page, kPhpAddress), "");
-    for (int id : {kRouteLocal, kLocalUser, kUseCommands, kTableLabel, kTable, kAdd, kEdit, kRemove, kCharsetLabel,
-                   kCharset, kProcessMms, kMmsToDirectory, kRouteMm7, kConfigure, kPhpRemote})
-      EXPECT_FALSE(Enabled(page, id)) << id;
-    for (int id : {kProcessSms, kViewSms, kViewMms, kPhpEnable}) EXPECT_TRUE(Enabled(page, id)) << id;
-    EXPECT_EQ(ComboItems(page, kLocalUser), Texts{""}) << "the empty entry, no users";
-    EXPECT_EQ(ComboChosen(page, kCharset), "utf-8") << "the default character set";
-    EXPECT_TRUE(ListItems(page).empty());
-    EXPECT_FALSE(sheet_.configDirty) << "loading is no change";
-    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(sheet, kApplyButton)));
-    Close(sheet, IDOK);
-  });
-  EXPECT_EQ(Sms("ReceiveSMS"), "No");
-  EXPECT_EQ(Sms("ReceiveMMS"), "No");
-  EXPECT_EQ(Sms("PHPEnable"), "No");
-  EXPECT_EQ(Sms("PHPAllowRemote"), "No");
-  EXPECT_EQ(Sms("ReceiveSMSCharset"), "utf-8");
-  EXPECT_EQ(Modem("RouteLocal"), "<none>");
-  EXPECT_EQ(Modem("MMSRouting"), "<none>");
-}
-
-TEST_F(TwoWayPageTest, LoadsRoutingUsersAndMmsSettings) {
+TEST_F(TwoWayPageTest, RoutingIsSwitchedOnCheckedWhenLeavingAndApplied) {
   AddUser("carol", true);
   AddUser("alice", true);
   AddUser("bob", false);
-  SetSms("ReceiveSMS", "Yes");
-  SetSms("ReceiveMMS", "1");
-  SetModem("RouteLocal", "CAROL");
-  SetModem("MMSRouting", "ZedSmsLiteMM7");
+  boxes_.Answer(IDOK);
+  boxes_.Answer(IDOK);
+  boxes_.Answer(IDOK);
   RunOnPage([this](HWND sheet, HWND page) {
-    EXPECT_EQ(ComboItems(page, kLocalUser), (Texts{"", "alice", "carol"})) << "only users with SMPP login, sorted";
-    EXPECT_TRUE(Checked(page, kProcessSms));
-    EXPECT_TRUE(Checked(page, kRouteLocal));
-    EXPECT_FALSE(Checked(page, kUseCommands));
-    EXPECT_EQ(ComboChosen(page, kLocalUser), "carol");
-    EXPECT_TRUE(Checked(page, kProcessMms));
-    EXPECT_TRUE(Checked(page, kRouteMm7));
-    EXPECT_FALSE(Checked(page, kMmsToDirectory));
-    for (int id : {kRouteLocal, kLocalUser, kUseCommands, kProcessMms, kMmsToDirectory, kRouteMm7, kConfigure})
-      EXPECT_TRUE(Enabled(page, id)) << id;
-    for (int id : {kTableLabel, kTable, kAdd, kEdit, kRemove, kCharsetLabel, kCharset}) EXPECT_FALSE(Enabled(page, id)) << id;
-    Discard(sheet);
-  });
-}
+    for (int id : {IDC_RECV_PROCESS_SMS, IDC_RECV_ROUTE_LOCAL, IDC_RECV_PROCESS_MMS, IDC_RECV_MMS_ROUTE_MM7,
+                   IDC_RECV_PHP_ENABLE, IDC_RECV_PHP_ALLOW_REMOTE})
+      EXPECT_FALSE(Checked(page, id)) << id;
+    EXPECT_TRUE(Checked(page, IDC_RECV_USE_COMMANDS));
+    EXPECT_TRUE(Checked(page, IDC_RECV_MMS_TO_DIRECTORY));
+    ExpectEnabled(page, {IDC_RECV_PROCESS_SMS, IDC_RECV_VIEW_SMS, IDC_RECV_VIEW_MMS, IDC_RECV_PHP_ENABLE},
+                  {IDC_RECV_ROUTE_LOCAL, IDC_RECV_LOCAL_USER, IDC_RECV_USE_COMMANDS, IDC_RECV_PROCESS_MMS,
+                   IDC_RECV_MMS_TO_DIRECTORY, IDC_RECV_MMS_ROUTE_MM7, IDC_RECV_CONFIGURE_MM7,
+                   IDC_RECV_PHP_ALLOW_REMOTE});
+    ExpectEnabled(page, {}, kCommandControls);
+    EXPECT_EQ(ComboTexts(page, IDC_RECV_LOCAL_USER), (Texts{"", "alice", "carol"})) << "SMPP users, sorted";
+    EXPECT_EQ(ComboChosen(page, IDC_RECV_CHARSET), "utf-8");
+    EXPECT_TRUE(Commands(page).empty());
+    EXPECT_EQ(Text(page, IDC_RECV_PHP_ADDRESS), "");
+    EXPECT_FALSE(sheet_.configDirty) << "loading is no change";
+    EXPECT_FALSE(Enabled(sheet, kApplyButton));
+    for (auto opened : {std::make_pair(IDC_RECV_VIEW_SMS, "Received SMS Messages"),
+                        std::make_pair(IDC_RECV_VIEW_MMS, "Received MMS Messages")})
+      Opens(page, opened.first, opened.second);
 
-TEST_F(TwoWayPageTest, ALocalUserTurnsSmsProcessingOnAndMmsIsReadOnlyWithIt) {
-  AddUser("alice", true);
-  SetSms("ReceiveSMS", "No");
-  SetSms("ReceiveMMS", "Yes");
-  SetModem("RouteLocal", "alice");
-  RunOnPage([this](HWND sheet, HWND page) {
-    EXPECT_TRUE(Checked(page, kProcessSms));
-    EXPECT_TRUE(Checked(page, kProcessMms));
-    Discard(sheet);
-  });
-  SetModem("RouteLocal", nullptr);
-  RunOnPage([this](HWND sheet, HWND page) {
-    EXPECT_FALSE(Checked(page, kProcessSms));
-    EXPECT_FALSE(Checked(page, kProcessMms)) << "ReceiveMMS is read only while SMS are processed";
+    Click(page, IDC_RECV_PROCESS_SMS);
+    EXPECT_TRUE(sheet_.configDirty);
+    EXPECT_TRUE(Enabled(sheet, kApplyButton));
+    ExpectEnabled(page, {IDC_RECV_ROUTE_LOCAL, IDC_RECV_USE_COMMANDS, IDC_RECV_PROCESS_MMS},
+                  {IDC_RECV_LOCAL_USER, IDC_RECV_MMS_TO_DIRECTORY, IDC_RECV_MMS_ROUTE_MM7, IDC_RECV_CONFIGURE_MM7});
+    ExpectEnabled(page, kCommandControls, {});
+    Click(page, IDC_RECV_ROUTE_LOCAL);
+    EXPECT_FALSE(Checked(page, IDC_RECV_USE_COMMANDS)) << "one of the two";
+
+    // Routing to a local user needs one chosen; the empty entry is none.
+    EXPECT_FALSE(Leave(sheet));
+    EXPECT_EQ(FocusOf(page), GetDlgItem(page, IDC_RECV_LOCAL_USER));
+    ComboChoose(page, IDC_RECV_LOCAL_USER, "");
+    EXPECT_FALSE(Leave(sheet));
+    ComboChoose(page, IDC_RECV_LOCAL_USER, "alice");
+    EXPECT_TRUE(Leave(sheet));
+    AddUser("dave", true);  // users are added while the page is away, none taken away
+    {
+      OpenUserFile file;
+      SmsUserRecord carol;
+      ASSERT_TRUE(SMSFindUserRecord(file.handle(), "carol", &carol));
+      SMSDeleteUser(file.handle(), &carol);
+    }
+    Return(sheet);
+    EXPECT_EQ(ComboTexts(page, IDC_RECV_LOCAL_USER), (Texts{"", "alice", "carol", "dave"}));
+
+    // Routing MMS over MM7 needs a server in its settings.
+    Click(page, IDC_RECV_PROCESS_MMS);
+    Click(page, IDC_RECV_MMS_ROUTE_MM7);
+    EXPECT_FALSE(Checked(page, IDC_RECV_MMS_TO_DIRECTORY));
+    Opens(page, IDC_RECV_CONFIGURE_MM7, "Configure MM7 Receiver");
+    EXPECT_FALSE(Leave(sheet));
+    EXPECT_EQ(FocusOf(page), GetDlgItem(page, IDC_RECV_CONFIGURE_MM7));
+    SetMm7Server("http://mm7.example.com/");
+    EXPECT_TRUE(Leave(sheet));
+    Return(sheet);
     Close(sheet, IDOK);
   });
-  EXPECT_EQ(Sms("ReceiveMMS"), "No");
-}
-
-TEST_F(TwoWayPageTest, ALocalUserWithoutSmppLoginFallsBackToCommandsAndIsDeleted) {
-  AddUser("alice", true);
-  AddUser("bob", false);
-  SetSms("ReceiveSMS", "Yes");
-  SetModem("RouteLocal", "bob");
-  RunOnPage([this](HWND sheet, HWND page) {
-    EXPECT_FALSE(Checked(page, kRouteLocal));
-    EXPECT_TRUE(Checked(page, kUseCommands));
-    EXPECT_EQ(ComboChosen(page, kLocalUser), "<none>");
-    Close(sheet, IDOK);
-  });
-  EXPECT_EQ(Modem("RouteLocal"), "<none>");
-}
-
-TEST_F(TwoWayPageTest, WithoutAModemTheModemKeysAreLeftAlone) {
-  sheet_.currentModemName[0] = '\0';
-  AddUser("alice", true);
-  SetSms("ReceiveSMS", "Yes");
-  SetModem("RouteLocal", "alice");
-  SetModem("MMSRouting", "zedsmslitemm7");
-  RunOnPage([this](HWND sheet, HWND page) {
-    EXPECT_FALSE(Checked(page, kRouteLocal));
-    EXPECT_FALSE(Checked(page, kRouteMm7));
-    Close(sheet, IDOK);
-  });
+  EXPECT_EQ(BoxTexts(boxes_), (std::vector<std::string>{"Please select a local user account to receive messages",
+                                                  "Please select a local user account to receive messages",
+                                                  "MM7 Settings must be configured"}));
+  EXPECT_FALSE(sheet_.configDirty) << "Apply clears the flag";
+  EXPECT_EQ(Sms("ReceiveSMS"), "Yes");
+  EXPECT_EQ(Sms("ReceiveMMS"), "Yes");
+  EXPECT_EQ(Sms("PHPEnable"), "No");
+  EXPECT_EQ(Sms("PHPAllowRemote"), "No");
+  EXPECT_EQ(Sms("ReceiveSMSCharset"), "utf-8");
   EXPECT_EQ(Modem("RouteLocal"), "alice");
+  EXPECT_EQ(Modem("MMSRouting"), "zedsmslitemm7");
+
+  // Switched off, the choices stay but the local user goes: it would switch
+  // processing back on next time.
+  RunOnPage([](HWND sheet, HWND page) {
+    EXPECT_TRUE(Checked(page, IDC_RECV_ROUTE_LOCAL));
+    EXPECT_TRUE(Checked(page, IDC_RECV_MMS_ROUTE_MM7));
+    Click(page, IDC_RECV_PROCESS_SMS);
+    ExpectEnabled(page, {}, {IDC_RECV_ROUTE_LOCAL, IDC_RECV_LOCAL_USER, IDC_RECV_USE_COMMANDS, IDC_RECV_PROCESS_MMS,
+                             IDC_RECV_MMS_TO_DIRECTORY, IDC_RECV_MMS_ROUTE_MM7, IDC_RECV_CONFIGURE_MM7});
+    EXPECT_TRUE(Checked(page, IDC_RECV_MMS_ROUTE_MM7));
+    Close(sheet, IDOK);
+  });
+  EXPECT_EQ(Sms("ReceiveSMS"), "No");
+  EXPECT_EQ(Sms("ReceiveMMS"), "No");
+  EXPECT_EQ(Modem("RouteLocal"), "<none>");
   EXPECT_EQ(Modem("MMSRouting"), "zedsmslitemm7");
 }
 
-TEST_F(TwoWayPageTest, AnUnreadableUserFileLeavesTheListEmpty) {
-  CreateDirectoryPath(dir_.File("SMSUSERS.DAT").c_str());  // a folder cannot be opened as the file
-  RunOnPage([this](HWND sheet, HWND page) {
-    EXPECT_TRUE(ComboItems(page, kLocalUser).empty()) << "not even the empty entry";
-    Discard(sheet);
-  });
-}
-
-TEST_F(TwoWayPageTest, BecomingActiveAddsNewUsersAndKeepsTheOld) {
+TEST_F(TwoWayPageTest, StoredRoutingIsLoadedByItsRules) {
   AddUser("alice", true);
-  AddUser("bob", true);
-  RunOnPage([this](HWND sheet, HWND page) {
-    EXPECT_EQ(ComboItems(page, kLocalUser), (Texts{"", "alice", "bob"}));
-    ASSERT_TRUE(Leave(sheet));
-    AddUser("carol", true);
-    AddUser("dave", false);
-    {
-      OpenUserFile file;
-      SmsUserRecord bob;
-      ASSERT_TRUE(SMSFindUserRecord(file.handle(), "bob", &bob));
-      SMSDeleteUser(file.handle(), &bob);
-    }
-    SendMessageA(sheet, PSM_SETCURSEL, 0, 0);
-    EXPECT_EQ(ComboItems(page, kLocalUser), (Texts{"", "alice", "bob", "carol"}));
-    Discard(sheet);
-  });
-}
-
-TEST_F(TwoWayPageTest, EnablingFollowsTheSwitches) {
-  AddUser("alice", true);
-  RunOnPage([this](HWND sheet, HWND page) {
-    Click(page, kProcessSms);
-    for (int id : {kRouteLocal, kUseCommands, kTableLabel, kTable, kAdd, kEdit, kRemove, kCharsetLabel, kCharset,
-                   kProcessMms})
-      EXPECT_TRUE(Enabled(page, id)) << id;
-    for (int id : {kLocalUser, kMmsToDirectory, kRouteMm7, kConfigure}) EXPECT_FALSE(Enabled(page, id)) << id;
-    Click(page, kRouteLocal);
-    EXPECT_FALSE(Checked(page, kUseCommands)) << "one of the two";
-    EXPECT_TRUE(Enabled(page, kLocalUser));
-    for (int id : {kTableLabel, kTable, kAdd, kEdit, kRemove, kCharsetLabel, kCharset}) EXPECT_FALSE(Enabled(page, id)) << id;
-    Click(page, kProcessMms);
-    EXPECT_TRUE(Enabled(page, kMmsToDirectory));
-    EXPECT_TRUE(Enabled(page, kRouteMm7));
-    EXPECT_FALSE(Enabled(page, kConfigure));
-    Click(page, kRouteMm7);
-    EXPECT_FALSE(Checked(page, kMmsToDirectory));
-    EXPECT_TRUE(Enabled(page, kConfigure));
-    Click(page, kMmsToDirectory);
-    EXPECT_FALSE(Enabled(page, kConfigure));
-    Click(page, kRouteMm7);
-    Click(page, kProcessSms);
-    for (int id : {kRouteLocal, kLocalUser, kUseCommands, kProcessMms, kMmsToDirectory, kRouteMm7, kConfigure})
-      EXPECT_FALSE(Enabled(page, id)) << id;
-    EXPECT_TRUE(Checked(page, kRouteMm7)) << "switching off keeps the choices";
-    Discard(sheet);
-  });
-}
-
-TEST_F(TwoWayPageTest, EveryEditTellsTheSheetAndSetsTheDirtyFlag) {
-  AddUser("alice", true);
-  std::vector<std::function<void(HWND)>> edits = {
-      [](HWND page) { Click(page, kProcessSms); },
-      [](HWND page) { Click(page, kRouteLocal); },
-      [](HWND page) { Click(page, kUseCommands); },
-      [](HWND page) { Click(page, kProcessMms); },
-      [](HWND page) { Click(page, kRouteMm7); },
-      [](HWND page) { Click(page, kMmsToDirectory); },
-      [](HWND page) { Click(page, kPhpRemote); },
-      [](HWND page) { ComboChoose(page, kLocalUser, "alice"); },
-      [](HWND page) { ComboChoose(page, kCharset, "(default)"); },
+  AddUser("bob", false);
+  SetMm7Server("http://mm7");
+  const struct {
+    const char* why;
+    bool modem;
+    const char *receiveSms, *receiveMms, *routeLocal, *mmsRouting;
+    bool sms, local, mms, mm7;
+    const char *storedMms, *storedRouteLocal, *storedMmsRouting;
+  } rows[] = {
+      {"the user is matched without regard to case", true, "No", "Yes", "ALICE", nullptr, true, true, true, false, "Yes", "alice",
+       "<none>"},
+      {"a user without SMPP login", true, "Yes", "No", "bob", "other", true, false, false, false, "No", "<none>",
+       "<none>"},
+      {"no modem: its keys are left alone", false, "Yes", "Yes", "alice", "zedsmslitemm7", true, false, true, false,
+       "Yes", "alice", "zedsmslitemm7"},
   };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.why);
+    sheet_.currentModemName[0] = '\0';
+    if (row.modem) CopyText(sheet_.currentModemName, sizeof sheet_.currentModemName, "Acme [USB]");
+    SetSms("ReceiveSMS", row.receiveSms);
+    SetSms("ReceiveMMS", row.receiveMms);
+    SetModem("RouteLocal", row.routeLocal);
+    SetModem("MMSRouting", row.mmsRouting);
+    RunOnPage([&](HWND sheet, HWND page) {
+      EXPECT_EQ(Checked(page, IDC_RECV_PROCESS_SMS), row.sms);
+      EXPECT_EQ(Checked(page, IDC_RECV_ROUTE_LOCAL), row.local);
+      EXPECT_EQ(Checked(page, IDC_RECV_USE_COMMANDS), !row.local);
+      EXPECT_EQ(ComboChosen(page, IDC_RECV_LOCAL_USER), row.local ? "alice" : "<none>");
+      EXPECT_EQ(Checked(page, IDC_RECV_PROCESS_MMS), row.mms);
+      EXPECT_EQ(Checked(page, IDC_RECV_MMS_ROUTE_MM7), row.mm7);
+      Close(sheet, IDOK);
+    });
+    EXPECT_EQ(Sms("ReceiveMMS"), row.storedMms);
+    EXPECT_EQ(Modem("RouteLocal"), row.storedRouteLocal);
+    EXPECT_EQ(Modem("MMSRouting"), row.storedMmsRouting);
+  }
+}
+
+TEST_F(TwoWayPageTest, EveryEditTellsTheSheet) {
+  AddUser("alice", true);
   SetSms("ReceiveSMS", "Yes");
   SetSms("ReceiveMMS", "Yes");
   SetSms("PHPEnable", "Yes");
-  phprc_.Set(MakePhpFolder("php"));
-  for (size_t i = 0; i < edits.size(); ++i) {
-    sheet_.configDirty = false;
-    RunOnPage([&](HWND sheet, HWND page) {
-      EXPECT_FALSE(sheet_.configDirty);
-      edits[i](page);
-      EXPECT_TRUE(sheet_.configDirty) << "edit " << i;
-      EXPECT_TRUE(IsWindowEnabled(GetDlgItem(sheet, kApplyButton))) << "edit " << i;
-      Discard(sheet);
+  SetEnvironmentVariableA("PHPRC", MakePhpFolder("php").c_str());
+  boxes_.Answer(IDYES);
+  RunOnPage([this](HWND sheet, HWND page) {
+    // In an order that keeps each control enabled until its turn.
+    for (int id : {IDC_RECV_ROUTE_LOCAL, IDC_RECV_LOCAL_USER, IDC_RECV_USE_COMMANDS, IDC_RECV_CHARSET,
+                   IDC_RECV_MMS_ROUTE_MM7, IDC_RECV_MMS_TO_DIRECTORY, IDC_RECV_PROCESS_MMS,
+                   IDC_RECV_PHP_ALLOW_REMOTE, IDC_RECV_PHP_ENABLE, IDC_RECV_PROCESS_SMS}) {
+      sheet_.configDirty = false;
+      if (id == IDC_RECV_LOCAL_USER || id == IDC_RECV_CHARSET)
+        ComboChoose(page, id, id == IDC_RECV_CHARSET ? "(default)" : "alice");
+      else
+        Click(page, id);
+      EXPECT_TRUE(sheet_.configDirty) << id;
+    }
+    EXPECT_TRUE(Enabled(sheet, kApplyButton));
+    Close(sheet, IDCANCEL);
+  });
+  EXPECT_EQ(BoxTexts(boxes_), std::vector<std::string>{"Exit without saving configuration changes?"});
+}
+
+TEST_F(TwoWayPageTest, CommandsAreAddedEditedAndRemovedThroughTheEditor) {
+  SetCommand(1, "HELP\thttp://old/@@SMS@@\tNo");
+  SetCommand(2, "STOP\thttp://stop/@@SMS@@\tNo");
+  SetCommand(3, "M\thttp://m/@@SMS@@\tNo");
+  SetCommand(4, "Z\thttp://z/@@SMS@@\tNo");
+  boxes_.Answer(IDNO);
+  boxes_.Answer(IDYES);
+  boxes_.Answer(IDNO);
+  boxes_.Answer(IDYES);
+  RunOnPage([this](HWND sheet, HWND page) {
+    EXPECT_EQ(Selection(page), 0);
+    // An empty prefix is a star; the new entry is selected in its sorted place.
+    InEditor([&] { Press(page, IDC_RECV_ADD); }, Typing("", "http://all/?t=@@FULLSMS@@"));
+    EXPECT_EQ(Selection(page), 0);
+    EXPECT_TRUE(sheet_.configDirty);
+    InEditor([&] { Press(page, IDC_RECV_ADD); }, Cancel);
+    EXPECT_EQ(Commands(page).size(), 5u);
+    // A prefix in use: No opens the editor again on what was typed.
+    InEditor([&] { Press(page, IDC_RECV_ADD); },
+             ThenInNext(Typing("help", "http://new/@@SMS@@"), [](HWND editor) {
+               EXPECT_EQ(Text(editor, IDC_2WAY_COMMAND), "http://new/@@SMS@@");
+               Typing("HELP2", "http://new/@@SMS@@")(editor);
+             }));
+    // Yes replaces the entry holding it.
+    InEditor([&] { Press(page, IDC_RECV_ADD); }, Typing("stop", "http://halt/@@SMS@@", true));
+    // No, then Cancel: nothing changes.
+    InEditor([&] { Press(page, IDC_RECV_ADD); }, ThenInNext(Typing("M", "http://x/@@SMS@@"), Cancel));
+    EXPECT_EQ(Commands(page), (Texts{"*\thttp://all/?t=@@FULLSMS@@\tNo", "HELP\thttp://old/@@SMS@@\tNo",
+                                     "HELP2\thttp://new/@@SMS@@\tNo", "M\thttp://m/@@SMS@@\tNo",
+                                     "stop\thttp://halt/@@SMS@@\tYes", "Z\thttp://z/@@SMS@@\tNo"}));
+    // Editing keeps its own prefix without asking, or takes another's and
+    // replaces both with the one entry.
+    Select(page, 3);
+    InEditor([&] { Press(page, IDC_RECV_EDIT); }, Typing("m", "http://em/@@SMS@@"));
+    Select(page, 5);
+    InEditor([&] { Press(page, IDC_RECV_EDIT); }, Typing("HELP", "http://zed/@@SMS@@"));
+    EXPECT_EQ(Commands(page), (Texts{"*\thttp://all/?t=@@FULLSMS@@\tNo", "HELP\thttp://zed/@@SMS@@\tNo",
+                                     "HELP2\thttp://new/@@SMS@@\tNo", "m\thttp://em/@@SMS@@\tNo",
+                                     "stop\thttp://halt/@@SMS@@\tYes"}));
+    EXPECT_EQ(Selection(page), 1);
+    // Remove selects the item that takes the place, or the new last one.
+    Press(page, IDC_RECV_REMOVE);
+    EXPECT_EQ(Selection(page), 1);
+    Select(page, 3);
+    Press(page, IDC_RECV_REMOVE);
+    EXPECT_EQ(Selection(page), 2);
+    Select(page, -1);
+    Press(page, IDC_RECV_REMOVE);
+    Press(page, IDC_RECV_EDIT);  // no selection: nothing opens
+    Close(sheet, IDOK);
+  });
+  EXPECT_EQ(BoxTexts(boxes_), (std::vector<std::string>{"Replace existing defintion for command prefix 'help'?",
+                                                  "Replace existing defintion for command prefix 'stop'?",
+                                                  "Replace existing defintion for command prefix 'M'?",
+                                                  "Replace existing defintion for command prefix 'HELP'?"}));
+  EXPECT_EQ(boxes_.Boxes()[0].buttons, (std::vector<int>{IDYES, IDNO}));
+  EXPECT_EQ(Command(1), "*\thttp://all/?t=@@FULLSMS@@\tNo");
+  EXPECT_EQ(Command(2), "HELP2\thttp://new/@@SMS@@\tNo");
+  EXPECT_EQ(Command(3), "m\thttp://em/@@SMS@@\tNo");
+  EXPECT_EQ(Command(4), "<none>");
+}
+
+TEST_F(TwoWayPageTest, TheTableReadsGapsUpTo201CutsLongEntriesAndLeavesNoStaleEntry) {
+  std::string longCommand = "http://x/@@SMS@@" + std::string(3000, 'c');
+  SetCommand(1, "C\tc.exe @@SMS@@\tNo");
+  SetCommand(2, "A\ta.exe @@SMS@@\tNo");
+  SetCommand(3, "LONG\t" + longCommand + "\tYes");
+  SetCommand(4, "");  // an empty value is no entry
+  SetCommand(7, "G\tg.exe @@SMS@@\tNo");
+  SetCommand(201, "H\th.exe @@SMS@@\tNo");
+  SetCommand(202, "I\ti.exe @@SMS@@\tNo");
+  SetCommand(250, "Z\tz.exe @@SMS@@\tNo");
+  RunOnPage([&](HWND sheet, HWND page) {
+    EXPECT_EQ(Commands(page), (Texts{"A\ta.exe @@SMS@@\tNo", "C\tc.exe @@SMS@@\tNo", "G\tg.exe @@SMS@@\tNo",
+                                     "H\th.exe @@SMS@@\tNo", "I\ti.exe @@SMS@@\tNo",
+                                     ("LONG\t" + longCommand).substr(0, 1127)}))
+        << "gaps up to 201 are passed over, 202 follows 201, 250 is past a gap; read into the entry's buffer";
+    Select(page, 5);
+    InEditor([&] { Press(page, IDC_RECV_EDIT); }, [&](HWND editor) {
+      EXPECT_EQ(Text(editor, IDC_2WAY_COMMAND), longCommand.substr(0, 1023));
+      Ok(editor);
     });
+    Close(sheet, IDOK);
+  });
+  for (unsigned n = 1; n <= 5; ++n) EXPECT_NE(Command(n), "<none>") << n;
+  EXPECT_EQ(Command(6), "LONG\t" + longCommand.substr(0, 1023) + "\tNo");
+  for (unsigned n : {7u, 201u, 202u}) EXPECT_EQ(Command(n), "<none>") << n;
+  EXPECT_EQ(Command(250), "Z\tz.exe @@SMS@@\tNo") << "never seen, never touched";
+
+  for (unsigned n = 1; n <= 205; ++n) {
+    char entry[64];
+    FormatText(entry, sizeof entry, "P%03u\tp.exe @@SMS@@\tNo", n);
+    SetCommand(n, entry);
   }
-  std::vector<MessageBoxRecord> asked = boxes_.Boxes();
-  ASSERT_EQ(asked.size(), edits.size());
-  EXPECT_EQ(asked[0].text, "Exit without saving configuration changes?");
-  EXPECT_EQ(asked[0].caption, kCaption);
-  EXPECT_EQ(asked[0].icon, static_cast<UINT>(MB_ICONQUESTION));
+  RunOnPage([](HWND sheet, HWND page) {
+    ASSERT_EQ(Commands(page).size(), 205u);
+    for (int i = 0; i < 10; ++i) Press(page, IDC_RECV_REMOVE);
+    Close(sheet, IDOK);
+  });
+  EXPECT_EQ(Command(1), "P011\tp.exe @@SMS@@\tNo");
+  EXPECT_EQ(Command(195), "P205\tp.exe @@SMS@@\tNo");
+  for (unsigned n = 196; n <= 205; ++n) EXPECT_EQ(Command(n), "<none>") << n;
 }
 
-TEST_F(TwoWayPageTest, ApplyWritesTheSwitchesAndTheModemRoutes) {
-  AddUser("alice", true);
-  CreateDirectoryPath((dir_.Path() + "VASPOUT\\zedsmslitemm7").c_str());
-  WritePrivateProfileStringA("VASP", "Server", "http://mm7", (dir_.Path() + "VASPOUT\\zedsmslitemm7\\VASP.INI").c_str());
-  sheet_.configDirty = true;
-  RunOnPage([this](HWND sheet, HWND page) {
-    Click(page, kProcessSms);
-    Click(page, kRouteLocal);
-    ComboChoose(page, kLocalUser, "alice");
-    Click(page, kProcessMms);
-    Click(page, kRouteMm7);
-    Close(sheet, IDOK);
-  });
-  EXPECT_EQ(Sms("ReceiveSMS"), "Yes");
-  EXPECT_EQ(Sms("ReceiveMMS"), "Yes");
-  EXPECT_EQ(Modem("RouteLocal"), "alice");
-  EXPECT_EQ(Modem("MMSRouting"), "zedsmslitemm7");
-  EXPECT_FALSE(sheet_.configDirty) << "Apply clears the flag";
-
-  // MMS routing follows its own choice; ReceiveMMS needs both switches.
-  RunOnPage([this](HWND sheet, HWND page) {
-    Click(page, kUseCommands);
-    Click(page, kProcessSms);
-    Close(sheet, IDOK);
-  });
-  EXPECT_EQ(Sms("ReceiveSMS"), "No");
-  EXPECT_EQ(Sms("ReceiveMMS"), "No");
-  EXPECT_EQ(Modem("RouteLocal"), "<none>");
-  EXPECT_EQ(Modem("MMSRouting"), "zedsmslitemm7");
-  RunOnPage([this](HWND sheet, HWND page) {
-    Click(page, kProcessSms);
-    Click(page, kProcessMms);
-    Click(page, kMmsToDirectory);
-    Close(sheet, IDOK);
-  });
-  EXPECT_EQ(Sms("ReceiveMMS"), "Yes");
-  EXPECT_EQ(Modem("MMSRouting"), "<none>");
-}
-
-TEST_F(TwoWayPageTest, SwitchingSmsOffWithALocalUserStaysOff) {
-  AddUser("alice", true);
-  SetSms("ReceiveSMS", "Yes");
-  SetModem("RouteLocal", "alice");
-  RunOnPage([this](HWND sheet, HWND page) {
-    ASSERT_TRUE(Checked(page, kRouteLocal));
-    Click(page, kProcessSms);
-    Close(sheet, IDOK);
-  });
-  EXPECT_EQ(Sms("ReceiveSMS"), "No");
-  EXPECT_EQ(Modem("RouteLocal"), "<none>") << "kept, it would switch processing back on";
-  RunOnPage([this](HWND sheet, HWND page) {
-    EXPECT_FALSE(Checked(page, kProcessSms));
-    Discard(sheet);
-  });
-}
-
-TEST_F(TwoWayPageTest, CharacterSetsComeFromTheRegistryAndDefaultIsDeleted) {
-  SetSms("ReceiveSMSCharset", "ISO-8859-1");
-  RunOnPage([this](HWND sheet, HWND page) {
-    Texts expected = {"(default)"};
-    for (const std::string& name : RegistryCharsets()) expected.push_back(name);
-    EXPECT_EQ(ComboItems(page, kCharset), expected) << "in enumeration order";
-    EXPECT_GT(expected.size(), 2u);
-    EXPECT_EQ(ComboChosen(page, kCharset), "iso-8859-1") << "matched without regard to case";
-    ComboChoose(page, kCharset, "(default)");
-    Close(sheet, IDOK);
-  });
-  EXPECT_EQ(Sms("ReceiveSMSCharset"), "<none>");
-  RunOnPage([this](HWND sheet, HWND page) {
-    EXPECT_EQ(ComboChosen(page, kCharset), "utf-8") << "the default the registry lists";
-    ComboChoose(page, kCharset, "us-ascii");
-    Close(sheet, IDOK);
-  });
-  EXPECT_EQ(Sms("ReceiveSMSCharset"), "us-ascii");
-  SetSms("ReceiveSMSCharset", "no-such-charset");
-  RunOnPage([this](HWND sheet, HWND page) {
-    EXPECT_EQ(ComboChosen(page, kCharset), "(default)");
-    Discard(sheet);
-  });
-}
-
-TEST_F(TwoWayPageTest, HundredsOfCharacterSetsAreAllListed) {
+TEST_F(TwoWayPageTest, HundredsOfCharacterSetsAreListedAndTheDefaultIsNotStored) {
   HKEY database;
   ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, kCharsetKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &database,
                             nullptr),
@@ -515,365 +421,79 @@ TEST_F(TwoWayPageTest, HundredsOfCharacterSetsAreAllListed) {
   for (int i = 0; i < 400; ++i) {
     std::string name = "zed-test-charset-" + std::to_string(i) + std::string(i % 7 == 0 ? 200 : 0, 'x');
     HKEY key;
-    if (RegCreateKeyExA(database, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) == ERROR_SUCCESS) {
-      RegCloseKey(key);
-      added.push_back(name);
-    }
+    ASSERT_EQ(RegCreateKeyExA(database, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+    added.push_back(name);
   }
-  ASSERT_EQ(added.size(), 400u);
   SetSms("ReceiveSMSCharset", "ZED-TEST-CHARSET-398");
-  RunOnPage([this](HWND sheet, HWND page) {
-    Texts expected = {"(default)"};
-    for (const std::string& name : RegistryCharsets()) expected.push_back(name);
-    EXPECT_EQ(ComboItems(page, kCharset), expected);
-    EXPECT_GT(expected.size(), 400u);
-    EXPECT_EQ(ComboChosen(page, kCharset), "zed-test-charset-398");
-    Discard(sheet);
+  RunOnPage([&](HWND sheet, HWND page) {
+    Texts listed = ComboTexts(page, IDC_RECV_CHARSET);
+    EXPECT_EQ(listed.front(), "(default)");
+    for (const std::string& name : added)
+      EXPECT_EQ(std::count(listed.begin(), listed.end(), name), 1) << name.substr(0, 25);
+    EXPECT_EQ(ComboChosen(page, IDC_RECV_CHARSET), "zed-test-charset-398") << "matched without regard to case";
+    ComboChoose(page, IDC_RECV_CHARSET, "(default)");
+    Close(sheet, IDOK);
   });
   for (const std::string& name : added) RegDeleteKeyA(database, name.c_str());
   RegCloseKey(database);
+  EXPECT_EQ(Sms("ReceiveSMSCharset"), "<none>");
 }
 
-TEST_F(TwoWayPageTest, TheTableReadsGapsUpTo201AndStopsAfter) {
-  SetCommand(1, "C\tc.exe @@SMS@@\tNo");
-  SetCommand(2, "A\ta.exe @@SMS@@\tNo");
-  SetCommand(3, "B\tb.exe @@SMS@@\tYes");
-  SetCommand(250, "Z\tz.exe @@SMS@@\tNo");
-  SetCommand(4, "");  // an empty value is no entry
-  RunOnPage([this](HWND sheet, HWND page) {
-    EXPECT_EQ(ListItems(page), (Texts{"A\ta.exe @@SMS@@\tNo", "B\tb.exe @@SMS@@\tYes", "C\tc.exe @@SMS@@\tNo"}))
-        << "the first three, sorted";
-    EXPECT_EQ(ListSelection(page), 0);
-    Close(sheet, IDOK);
-  });
-  EXPECT_EQ(Command(1), "A\ta.exe @@SMS@@\tNo");
-  EXPECT_EQ(Command(2), "B\tb.exe @@SMS@@\tYes");
-  EXPECT_EQ(Command(3), "C\tc.exe @@SMS@@\tNo");
-  EXPECT_EQ(Command(4), "<none>");
-  EXPECT_EQ(Command(250), "Z\tz.exe @@SMS@@\tNo") << "past the gap: never seen, never touched";
-
-  SetCommand(7, "G\tg.exe @@SMS@@\tNo");
-  SetCommand(201, "H\th.exe @@SMS@@\tNo");
-  SetCommand(202, "I\ti.exe @@SMS@@\tNo");
-  RunOnPage([this](HWND sheet, HWND page) {
-    EXPECT_EQ(ListItems(page).size(), 6u) << "gaps up to 201 are passed over; 202 follows 201";
-    Close(sheet, IDOK);
-  });
-  for (unsigned n = 1; n <= 6; ++n) EXPECT_NE(Command(n), "<none>") << n;
-  for (unsigned n : {7u, 201u, 202u}) EXPECT_EQ(Command(n), "<none>") << n;
-  EXPECT_EQ(Command(250), "Z\tz.exe @@SMS@@\tNo");
-}
-
-TEST_F(TwoWayPageTest, ApplyDeletesStaleEntriesPast201) {
-  for (unsigned n = 1; n <= 205; ++n) {
-    char entry[64];
-    FormatText(entry, sizeof entry, "P%03u\tp.exe @@SMS@@\tNo", n);
-    SetCommand(n, entry);
-  }
-  RunOnPage([this](HWND sheet, HWND page) {
-    ASSERT_EQ(ListItems(page).size(), 205u);
-    for (int i = 0; i < 10; ++i) Press(page, kRemove);
-    EXPECT_EQ(ListItems(page).size(), 195u);
-    Close(sheet, IDOK);
-  });
-  EXPECT_EQ(Command(1), "P011\tp.exe @@SMS@@\tNo");
-  EXPECT_EQ(Command(195), "P205\tp.exe @@SMS@@\tNo");
-  for (unsigned n = 196; n <= 205; ++n) EXPECT_EQ(Command(n), "<none>") << n;
-}
-
-TEST_F(TwoWayPageTest, EntriesStoredWithSpacesAreListedWithTabs) {
-  SetCommand(1, "HELP C:\\bin\\help.exe");
-  SetCommand(2, "INFO C:\\bin\\info.exe @@SMS@@");
-  SetCommand(3, "TAB\tC:\\bin\\tab.exe @@SENDER@@");
-  RunOnPage([this](HWND sheet, HWND page) {
-    EXPECT_EQ(ListItems(page), (Texts{"HELP\tC:\\bin\\help.exe", "INFO\tC:\\bin\\info.exe\t@@SMS@@",
-                                      "TAB\tC:\\bin\\tab.exe\t@@SENDER@@"}));
-    SelectItem(page, 1);
-    InEditor([&] { Press(page, kEdit); },
-             [](HWND editor) {
-               EXPECT_EQ(Text(editor, kEditorPrefix), "INFO");
-               EXPECT_EQ(Text(editor, kEditorCommand), "C:\\bin\\info.exe");
-               EXPECT_FALSE(Checked(editor, kEditorResponse)) << "the replacement string reads as false";
-               CancelEditor(editor);
-             });
-    Close(sheet, IDOK);
-  });
-  EXPECT_EQ(Command(1), "HELP\tC:\\bin\\help.exe");
-  EXPECT_EQ(Command(2), "INFO\tC:\\bin\\info.exe\t@@SMS@@");
-}
-
-TEST_F(TwoWayPageTest, AddPutsTheNewEntryInSortedPlaceWithAStarForNoPrefix) {
-  SetCommand(1, "M\thttp://m/@@SMS@@\tNo");
-  RunOnPage([this](HWND sheet, HWND page) {
-    InEditor([&] { Press(page, kAdd); },
-             [](HWND editor) {
-               EXPECT_EQ(Text(editor, kEditorPrefix), "") << "a new command starts empty";
-               Typing("", "http://all/?t=@@FULLSMS@@")(editor);
-             });
-    EXPECT_EQ(ListItems(page), (Texts{"*\thttp://all/?t=@@FULLSMS@@\tNo", "M\thttp://m/@@SMS@@\tNo"}));
-    EXPECT_EQ(ListSelection(page), 0) << "the new entry is selected";
-    EXPECT_TRUE(sheet_.configDirty);
-    InEditor([&] { Press(page, kAdd); }, CancelEditor);
-    EXPECT_EQ(ListItems(page).size(), 2u);
-    Close(sheet, IDOK);
-  });
-  EXPECT_EQ(Command(1), "*\thttp://all/?t=@@FULLSMS@@\tNo");
-  EXPECT_EQ(Command(2), "M\thttp://m/@@SMS@@\tNo");
-}
-
-TEST_F(TwoWayPageTest, AddingAnExistingPrefixAsksBeforeReplacing) {
-  SetCommand(1, "HELP\thttp://old/@@SMS@@\tNo");
-  SetCommand(2, "STOP\thttp://stop/@@SMS@@\tNo");
-  RunOnPage([this](HWND sheet, HWND page) {
-    // No: the editor opens again on what was typed; a new prefix is added.
-    boxes_.Answer(IDNO);
-    InEditor([&] { Press(page, kAdd); }, ThenInNext(Typing("help", "http://new/@@SMS@@"), [](HWND editor) {
-               EXPECT_EQ(Text(editor, kEditorPrefix), "help");
-               EXPECT_EQ(Text(editor, kEditorCommand), "http://new/@@SMS@@");
-               Typing("HELP2", "http://new/@@SMS@@")(editor);
-             }));
-    EXPECT_EQ(ListItems(page), (Texts{"HELP\thttp://old/@@SMS@@\tNo", "HELP2\thttp://new/@@SMS@@\tNo",
-                                      "STOP\thttp://stop/@@SMS@@\tNo"}));
-    // Yes: the old entry goes.
-    boxes_.Answer(IDYES);
-    InEditor([&] { Press(page, kAdd); }, Typing("stop", "http://halt/@@SMS@@", true));
-    EXPECT_EQ(ListItems(page), (Texts{"HELP\thttp://old/@@SMS@@\tNo", "HELP2\thttp://new/@@SMS@@\tNo",
-                                      "stop\thttp://halt/@@SMS@@\tYes"}));
-    // No, then Cancel in the editor: nothing changes.
-    boxes_.Answer(IDNO);
-    InEditor([&] { Press(page, kAdd); }, ThenInNext(Typing("HELP", "http://x/@@SMS@@"), CancelEditor));
-    EXPECT_EQ(ListItems(page).size(), 3u);
-    Discard(sheet);
-  });
-  std::vector<MessageBoxRecord> asked = boxes_.Boxes();
-  ASSERT_EQ(asked.size(), 4u);
-  EXPECT_EQ(asked[0].text, "Replace existing defintion for command prefix 'help'?");
-  EXPECT_EQ(asked[0].caption, kCaption);
-  EXPECT_EQ(asked[0].icon, static_cast<UINT>(MB_ICONQUESTION));
-  EXPECT_EQ(asked[0].buttons, (std::vector<int>{IDYES, IDNO}));
-  EXPECT_EQ(asked[1].text, "Replace existing defintion for command prefix 'stop'?");
-  EXPECT_EQ(asked[2].text, "Replace existing defintion for command prefix 'HELP'?");
-}
-
-TEST_F(TwoWayPageTest, EditReplacesTheItemAndAnotherWithItsNewPrefix) {
-  SetCommand(1, "A\thttp://a/@@SMS@@\tNo");
-  SetCommand(2, "B\thttp://b/@@SMS@@\tNo");
-  SetCommand(3, "C\thttp://c/@@SMS@@\tNo");
-  RunOnPage([this](HWND sheet, HWND page) {
-    // Keeping its own prefix asks nothing.
-    SelectItem(page, 1);
-    InEditor([&] { Press(page, kEdit); },
-             [](HWND editor) {
-               EXPECT_EQ(Text(editor, kEditorPrefix), "B");
-               Typing("b", "http://bee/@@SMS@@", true)(editor);
-             });
-    EXPECT_EQ(ListItems(page), (Texts{"A\thttp://a/@@SMS@@\tNo", "b\thttp://bee/@@SMS@@\tYes", "C\thttp://c/@@SMS@@\tNo"}));
-    EXPECT_TRUE(boxes_.Boxes().empty());
-    // Taking another's prefix replaces both with the one entry.
-    boxes_.Answer(IDYES);
-    SelectItem(page, 2);
-    InEditor([&] { Press(page, kEdit); }, Typing("A", "http://sea/@@SMS@@"));
-    EXPECT_EQ(ListItems(page), (Texts{"A\thttp://sea/@@SMS@@\tNo", "b\thttp://bee/@@SMS@@\tYes"}));
-    EXPECT_EQ(ListSelection(page), 0);
-    // Cancel leaves everything.
-    SelectItem(page, 1);
-    InEditor([&] { Press(page, kEdit); }, CancelEditor);
-    EXPECT_EQ(ListItems(page).size(), 2u);
-    // No selection: nothing opens.
-    SelectItem(page, -1);
-    Press(page, kEdit);
-    Close(sheet, IDOK);
-  });
-  EXPECT_EQ(boxes_.Boxes().size(), 1u);
-  EXPECT_EQ(Command(1), "A\thttp://sea/@@SMS@@\tNo");
-  EXPECT_EQ(Command(2), "b\thttp://bee/@@SMS@@\tYes");
-  EXPECT_EQ(Command(3), "<none>");
-}
-
-TEST_F(TwoWayPageTest, RemoveSelectsTheItemThatTakesThePlace) {
-  for (unsigned n = 1; n <= 4; ++n) SetCommand(n, std::string(1, static_cast<char>('A' + n - 1)) + "\thttp://x/@@SMS@@\tNo");
-  RunOnPage([this](HWND sheet, HWND page) {
-    SelectItem(page, 1);
-    Press(page, kRemove);
-    EXPECT_EQ(ListItems(page).size(), 3u);
-    EXPECT_EQ(ListItems(page)[1].substr(0, 1), "C");
-    EXPECT_EQ(ListSelection(page), 1);
-    SelectItem(page, 2);
-    Press(page, kRemove);
-    EXPECT_EQ(ListSelection(page), 1) << "the last one was removed";
-    SelectItem(page, -1);
-    Press(page, kRemove);
-    EXPECT_EQ(ListItems(page).size(), 2u) << "nothing without a selection";
-    Close(sheet, IDOK);
-  });
-  EXPECT_EQ(Command(1), "A\thttp://x/@@SMS@@\tNo");
-  EXPECT_EQ(Command(2), "C\thttp://x/@@SMS@@\tNo");
-  EXPECT_EQ(Command(3), "<none>");
-}
-
-TEST_F(TwoWayPageTest, OverlongStoredEntriesAreCutAndEditedSafely) {
-  std::string command = "http://x/@@SMS@@" + std::string(3000, 'c');
-  SetCommand(1, "LONG\t" + command + "\tYes");
-  RunOnPage([&](HWND sheet, HWND page) {
-    Texts items = ListItems(page);
-    ASSERT_EQ(items.size(), 1u);
-    EXPECT_EQ(items[0], ("LONG\t" + command).substr(0, 1127)) << "read into the entry's buffer";
-    InEditor([&] { Press(page, kEdit); },
-             [&](HWND editor) {
-               EXPECT_EQ(Text(editor, kEditorCommand), command.substr(0, 1023));
-               SendMessageA(editor, WM_COMMAND, IDOK, 0);
-             });
-    Close(sheet, IDOK);
-  });
-  EXPECT_EQ(Command(1), "LONG\t" + command.substr(0, 1023) + "\tNo");
-}
-
-TEST_F(TwoWayPageTest, LeavingNeedsALocalUserWhenRoutingToOne) {
-  AddUser("alice", true);
-  SetSms("ReceiveSMS", "Yes");
-  RunOnPage([this](HWND sheet, HWND page) {
-    Click(page, kRouteLocal);
-    boxes_.Answer(IDOK);
-    EXPECT_FALSE(Leave(sheet));
-    ASSERT_EQ(boxes_.Boxes().size(), 1u);
-    MessageBoxRecord box = boxes_.Boxes()[0];
-    EXPECT_EQ(box.text, "Please select a local user account to receive messages");
-    EXPECT_EQ(box.caption, kCaption);
-    EXPECT_EQ(box.icon, static_cast<UINT>(MB_ICONERROR));
-    EXPECT_EQ(FocusOf(page), GetDlgItem(page, kLocalUser));
-    ComboChooseAt(page, kLocalUser, 0);
-    boxes_.Answer(IDOK);
-    EXPECT_FALSE(Leave(sheet)) << "the empty entry is no user";
-    ComboChoose(page, kLocalUser, "alice");
-    EXPECT_TRUE(Leave(sheet));
-    Discard(sheet);
-  });
-}
-
-TEST_F(TwoWayPageTest, LeavingNeedsAnMm7ServerWhenRoutingOverMm7) {
-  SetSms("ReceiveSMS", "Yes");
-  RunOnPage([this](HWND sheet, HWND page) {
-    Click(page, kProcessMms);
-    Click(page, kRouteMm7);
-    boxes_.Answer(IDOK);
-    EXPECT_FALSE(Leave(sheet));
-    ASSERT_EQ(boxes_.Boxes().size(), 1u);
-    MessageBoxRecord box = boxes_.Boxes()[0];
-    EXPECT_EQ(box.text, "MM7 Settings must be configured");
-    EXPECT_EQ(box.caption, kCaption);
-    EXPECT_EQ(box.icon, static_cast<UINT>(MB_ICONERROR));
-    EXPECT_EQ(FocusOf(page), GetDlgItem(page, kConfigure));
-    CreateDirectoryPath((dir_.Path() + "VASPOUT\\zedsmslitemm7").c_str());
-    std::string file = dir_.Path() + "VASPOUT\\zedsmslitemm7\\VASP.INI";
-    WritePrivateProfileStringA("VASP", "Server", "", file.c_str());
-    boxes_.Answer(IDOK);
-    EXPECT_FALSE(Leave(sheet)) << "an empty server is none";
-    WritePrivateProfileStringA("VASP", "Server", "http://mm7.example.com/", file.c_str());
-    EXPECT_TRUE(Leave(sheet));
-    SendMessageA(sheet, PSM_SETCURSEL, 0, 0);
-    Click(page, kProcessSms);  // nothing is checked while SMS are not processed
-    RemoveIniKey(file.c_str(), "VASP", "Server");
-    EXPECT_TRUE(Leave(sheet));
-    Discard(sheet);
-  });
-}
-
-TEST_F(TwoWayPageTest, ButtonsOpenTheViewersAndTheMm7Dialog) {
-  SetSms("ReceiveSMS", "Yes");
-  SetSms("ReceiveMMS", "Yes");
-  SetModem("MMSRouting", "zedsmslitemm7");
-  RunOnPage([this](HWND sheet, HWND page) {
-    for (auto opened : {std::make_pair(kViewSms, "Received SMS Messages"), std::make_pair(kViewMms, "Received MMS Messages"),
-                        std::make_pair(kConfigure, "Configure MM7 Receiver")}) {
-      WindowDriver dialog(opened.second, [](HWND window) { PostMessageA(window, WM_COMMAND, IDCANCEL, 0); });
-      Press(page, opened.first);
-      EXPECT_TRUE(dialog.Appeared()) << opened.second;
-    }
-    EXPECT_FALSE(sheet_.configDirty) << "the dialogs write their own settings";
-    Discard(sheet);
-  });
-}
-
-TEST_F(TwoWayPageTest, PhpStoredOnWithoutTheProgramLoadsOffSilently) {
+TEST_F(TwoWayPageTest, PhpProcessingFollowsTheProgramOnPhprcOrPath) {
+  // Stored on without the program: loaded off without a word, then refused.
   SetSms("PHPEnable", "Yes");
   SetSms("PHPAllowRemote", "Yes");
+  MakePhpFolder("elsewhere");  // on neither PHPRC nor PATH
+  boxes_.Answer(IDOK);
   RunOnPage([this](HWND sheet, HWND page) {
-    EXPECT_FALSE(Checked(page, kPhpEnable));
-    EXPECT_FALSE(Enabled(page, kPhpRemote));
-    EXPECT_TRUE(Checked(page, kPhpRemote));
-    EXPECT_EQ(Text(page, kPhpAddress), "");
+    EXPECT_FALSE(Checked(page, IDC_RECV_PHP_ENABLE));
+    EXPECT_TRUE(Checked(page, IDC_RECV_PHP_ALLOW_REMOTE));
+    EXPECT_FALSE(Enabled(page, IDC_RECV_PHP_ALLOW_REMOTE));
+    EXPECT_TRUE(boxes_.Boxes().empty());
+    Click(page, IDC_RECV_PHP_ENABLE);
+    EXPECT_FALSE(Checked(page, IDC_RECV_PHP_ENABLE));
+    EXPECT_FALSE(Enabled(page, IDC_RECV_PHP_ALLOW_REMOTE));
+    EXPECT_EQ(Text(page, IDC_RECV_PHP_ADDRESS), "");
     Close(sheet, IDOK);
   });
-  EXPECT_TRUE(boxes_.Boxes().empty());
+  EXPECT_EQ(BoxTexts(boxes_), std::vector<std::string>{"PHP support not available, unable to locate php-cgi.exe via PHPRC "
+                                                 "or PATH environemental variable"});
   EXPECT_EQ(Sms("PHPEnable"), "No");
   EXPECT_EQ(Sms("PHPAllowRemote"), "Yes");
   EXPECT_FALSE(FileExists(dir_.Path() + "PHP"));
-}
 
-TEST_F(TwoWayPageTest, PhpFoundThroughPhprcShowsWhereScriptsAreServed) {
-  phprc_.Set(MakePhpFolder("php-rc") + "\\");
-  SetSms("PHPEnable", "Yes");
+  // Found through PHPRC: the scripts folder is shown and made.
+  SetEnvironmentVariableA("PHPRC", (MakePhpFolder("php-rc") + "\\").c_str());
   RunOnPage([this](HWND sheet, HWND page) {
-    EXPECT_TRUE(Checked(page, kPhpEnable));
-    EXPECT_TRUE(Enabled(page, kPhpRemote));
-    EXPECT_EQ(Text(page, kPhpAddress), "http://localhost/php resolves to " + dir_.Path() + "PHP\\");
-    EXPECT_TRUE(IsDirectory((dir_.Path() + "PHP").c_str())) << "created when shown";
-    Click(page, kPhpEnable);
-    EXPECT_EQ(Text(page, kPhpAddress), "");
-    EXPECT_FALSE(Enabled(page, kPhpRemote));
-    EXPECT_TRUE(sheet_.configDirty);
-    Click(page, kPhpEnable);
-    EXPECT_TRUE(Checked(page, kPhpEnable));
-    EXPECT_TRUE(Enabled(page, kPhpRemote));
-    Click(page, kPhpRemote);
+    Click(page, IDC_RECV_PHP_ENABLE);
+    EXPECT_TRUE(Enabled(page, IDC_RECV_PHP_ALLOW_REMOTE));
+    EXPECT_EQ(Text(page, IDC_RECV_PHP_ADDRESS), "http://localhost/php resolves to " + dir_.Path() + "PHP\\");
+    EXPECT_TRUE(IsDirectory((dir_.Path() + "PHP").c_str()));
+    Click(page, IDC_RECV_PHP_ENABLE);
+    EXPECT_EQ(Text(page, IDC_RECV_PHP_ADDRESS), "");
+    EXPECT_FALSE(Enabled(page, IDC_RECV_PHP_ALLOW_REMOTE));
+    Click(page, IDC_RECV_PHP_ENABLE);
+    Click(page, IDC_RECV_PHP_ALLOW_REMOTE);
     Close(sheet, IDOK);
   });
   EXPECT_EQ(Sms("PHPEnable"), "Yes");
-  EXPECT_EQ(Sms("PHPAllowRemote"), "Yes");
-}
+  EXPECT_EQ(Sms("PHPAllowRemote"), "No");
 
-TEST_F(TwoWayPageTest, PhpDirectoryComesFromPhpDirWithABackslash) {
-  std::string scripts = dir_.Path() + "www\\scripts";
-  SetSms("PHPDir", scripts.c_str());
-  phprc_.Set(MakePhpFolder("php-rc"));
-  RunOnPage([&](HWND sheet, HWND page) {
-    Click(page, kPhpEnable);
-    EXPECT_EQ(Text(page, kPhpAddress), "http://localhost/php resolves to " + scripts + "\\");
-    EXPECT_TRUE(IsDirectory(scripts.c_str()));
-    Discard(sheet);
-  });
-}
-
-TEST_F(TwoWayPageTest, SwitchingPhpOnWithoutTheProgramIsRefused) {
-  MakePhpFolder("elsewhere");  // on neither PHPRC nor PATH
-  phprc_.Set(dir_.Path() + "empty-rc");
-  RunOnPage([this](HWND sheet, HWND page) {
-    boxes_.Answer(IDOK);
-    Click(page, kPhpEnable);
-    EXPECT_FALSE(Checked(page, kPhpEnable));
-    EXPECT_FALSE(Enabled(page, kPhpRemote));
-    EXPECT_EQ(Text(page, kPhpAddress), "");
-    Close(sheet, IDOK);
-  });
-  MessageBoxRecord box = OnlyBox();
-  EXPECT_EQ(box.text, kPhpMissing);
-  EXPECT_EQ(box.caption, kCaption);
-  EXPECT_EQ(box.icon, static_cast<UINT>(MB_ICONERROR));
-  EXPECT_EQ(Sms("PHPEnable"), "No");
-}
-
-TEST_F(TwoWayPageTest, PhpIsFoundAnywhereOnALongPath) {
+  // Found far along a long PATH, with a PHPRC too long for its buffer; the
+  // folder comes from PHPDir with a backslash added.
   std::string path;
   for (int i = 0; i < 150; ++i) path += "C:\\no\\such\\folder" + std::to_string(i) + ";";
-  path += "  " + MakePhpFolder("php-on-path");
-  ASSERT_GT(path.size(), 2048u);
-  path_.Set(path);
-  // A PHPRC too long for its buffer counts as not set.
-  phprc_.Set(std::string(3000, 'x'));
-  SetSms("PHPEnable", "Yes");
-  RunOnPage([this](HWND sheet, HWND page) {
-    EXPECT_TRUE(Checked(page, kPhpEnable));
-    Discard(sheet);
+  SetEnvironmentVariableA("PATH", (path + "  " + MakePhpFolder("php-on-path")).c_str());
+  SetEnvironmentVariableA("PHPRC", std::string(3000, 'x').c_str());
+  std::string scripts = dir_.Path() + "www\\scripts";
+  SetSms("PHPDir", scripts.c_str());
+  RunOnPage([&](HWND sheet, HWND page) {
+    EXPECT_TRUE(Checked(page, IDC_RECV_PHP_ENABLE));
+    EXPECT_EQ(Text(page, IDC_RECV_PHP_ADDRESS), "http://localhost/php resolves to " + scripts + "\\");
+    EXPECT_TRUE(IsDirectory(scripts.c_str()));
+    Close(sheet, IDCANCEL);
   });
-  EXPECT_TRUE(boxes_.Boxes().empty());
+  EXPECT_EQ(boxes_.Boxes().size(), 1u);
 }

@@ -1,5 +1,6 @@
-// The "Edit User" dialog on its own: what it shows for a record, what it
-// refuses, and the record, routing entry and MM7/EAIF account it writes.
+// The "Edit User" dialog on its own: what it shows of a record, its
+// enabling, what it refuses, and the record, routing entry and MM7/EAIF
+// account it writes.
 #include "settings/user_editor.h"
 
 #include <windows.h>
@@ -11,20 +12,16 @@
 #include "accounts/account_files.h"
 #include "config/config_files.h"
 #include "config/user_records.h"
+#include "resources/user_editor_ids.h"
+#include "settings/settings_dialogs.h"
 #include "support/dialog_items.h"
-#include "support/message_box_answerer.h"
 #include "support/test_env.h"
 #include "support/window_driver.h"
 
 namespace {
 
-const char kCaption[] = "Zed SMS/MMS Gateway Lite Edition (v2012.05.01)";
 const char kRouting[] = "Inbound SMS Routing";
-constexpr int kWebLogin = 101, kSmppLogin = 102, kName = 104, kPassword = 106, kFullName = 108;
-constexpr int kAccept = 109, kRoutingLabel = 110, kRoutingText = 111, kMm7Login = 113, kIp = 121;
-constexpr int kWebMenu = 128, kWebMenuLabel = 129, kAdmin = 140;
 
-int MenuSelection(HWND dialog) { return static_cast<int>(SendDlgItemMessageA(dialog, kWebMenu, CB_GETCURSEL, 0, 0)); }
 class UserEditorTest : public testing::Test {
  protected:
   void SetUp() override { PrepareConfigFiles(); }
@@ -32,106 +29,26 @@ class UserEditorTest : public testing::Test {
   INT_PTR Edit(SmsUserRecord* record, std::function<void(HWND)> action) {
     OpenUserFile file;
     WindowDriver driver("Edit User", std::move(action));
-    return ShowUserEditor(nullptr, record, file.handle());
+    INT_PTR result = ShowUserEditor(nullptr, record, file.handle());
+    EXPECT_TRUE(driver.Appeared());
+    return result;
   }
   std::string Routing(const char* name) { return ReadIni(g_configFiles.smsIni, kRouting, name, "<none>"); }
-  void SetRouting(const char* name, const char* value) {
-    WritePrivateProfileStringA(kRouting, name, value, g_configFiles.smsIni);
+  void SetRouting(const char* name, const std::string& value) {
+    WritePrivateProfileStringA(kRouting, name, value.c_str(), g_configFiles.smsIni);
   }
 
   TempDataDirectory dir_{"usereditor"};
   MessageBoxAnswerer boxes_;
 };
 
-TEST_F(UserEditorTest, ANewUserStartsWithWebLoginAndTheFirstMenuOption) {
-  SmsUserRecord record = {};
-  INT_PTR result = Edit(&record, [](HWND dialog) {
-    EXPECT_EQ(InternalText(dialog), "Edit User");
-    for (int id : {kName, kPassword, kFullName, kIp, kRoutingText}) EXPECT_EQ(Text(dialog, id), "") << id;
-    EXPECT_TRUE(Checked(dialog, kWebLogin)) << "byte 203 is 0: web login enabled";
-    EXPECT_TRUE(Enabled(dialog, kWebMenu));
-    EXPECT_TRUE(Enabled(dialog, kWebMenuLabel));
-    EXPECT_TRUE(Enabled(dialog, kAdmin));
-    EXPECT_FALSE(Checked(dialog, kAdmin));
-    EXPECT_FALSE(Checked(dialog, kSmppLogin));
-    EXPECT_FALSE(Checked(dialog, kAccept));
-    EXPECT_FALSE(Checked(dialog, kMm7Login));
-    EXPECT_FALSE(Enabled(dialog, kRoutingLabel));
-    EXPECT_FALSE(Enabled(dialog, kRoutingText));
-    ASSERT_EQ(SendDlgItemMessageA(dialog, kWebMenu, CB_GETCOUNT, 0, 0), 2);
-    char option[64];
-    SendDlgItemMessageA(dialog, kWebMenu, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(option));
-    EXPECT_STREQ(option, "All Options Enabled");
-    SendDlgItemMessageA(dialog, kWebMenu, CB_GETLBTEXT, 1, reinterpret_cast<LPARAM>(option));
-    EXPECT_STREQ(option, "Text SMS Only");
-    EXPECT_EQ(MenuSelection(dialog), 0);
-    EXPECT_EQ(Text(dialog, kWebLogin), "Enable Web Login for this user");
-    EXPECT_EQ(Text(dialog, kSmppLogin), "Enable SMPP Login for this user");
-    EXPECT_EQ(Text(dialog, kAccept), "Accept received messages for this user");
-    EXPECT_EQ(Text(dialog, kMm7Login), "Enable MM7/EAIF Login for this user");
-    EXPECT_EQ(Text(dialog, kAdmin), "Enable Admin Access (Edit User Accounts)");
-    EXPECT_EQ(Text(dialog, kWebMenuLabel), "Web Menu Options:");
-    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-  });
-  EXPECT_EQ(result, IDCANCEL);
-  EXPECT_EQ(memcmp(record.bytes, SmsUserRecord{}.bytes, sizeof record.bytes), 0) << "Cancel writes nothing";
-}
+}  // namespace
 
-TEST_F(UserEditorTest, OkBuildsTheRecordFromZeroWithEveryField) {
-  SmsUserRecord record = {};
-  INT_PTR result = Edit(&record, [](HWND dialog) {
-    SetDlgItemTextA(dialog, kName, "dave");
-    SetDlgItemTextA(dialog, kPassword, "pw");
-    SetDlgItemTextA(dialog, kFullName, "Dave Example");
-    SetDlgItemTextA(dialog, kIp, "192.168.1.1,192.168.1.2");
-    SendDlgItemMessageA(dialog, kWebMenu, CB_SETCURSEL, 1, 0);
-    Click(dialog, kAdmin);
-    Click(dialog, kSmppLogin);
-    Click(dialog, kAccept);
-    EXPECT_TRUE(Enabled(dialog, kRoutingText)) << "enabled with the accept box";
-    SetDlgItemTextA(dialog, kRoutingText, "+4470000001");
-    Ok(dialog);
-  });
-  ASSERT_EQ(result, IDOK);
-  SmsUserRecord expected = {};
-  memcpy(&expected.bytes[0], "dave", 4);
-  memcpy(&expected.bytes[51], "pw", 2);
-  memcpy(&expected.bytes[102], "Dave Example", 12);
-  expected.bytes[203] = 0;
-  expected.bytes[204] = 1;
-  memcpy(&expected.bytes[225], "192.168.1.1,192.168.1.2", 23);
-  expected.bytes[419] = 0xB1;
-  expected.bytes[420] = 'j';
-  expected.bytes[421] = 1;
-  EXPECT_EQ(memcmp(record.bytes, expected.bytes, sizeof record.bytes), 0);
-  EXPECT_EQ(Routing("dave"), "+4470000001");
-  VaspAccountRecord vasp;
-  EXPECT_FALSE(VASPFindUserRecord("dave", &vasp)) << "MM7/EAIF login was not ticked";
-  EXPECT_EQ(UserNames(), std::vector<std::string>{"dave"}) << "the editor stores the record";
-}
-
-TEST_F(UserEditorTest, TextsAreCutAtTheirFields) {
-  SmsUserRecord record = {};
-  Edit(&record, [](HWND dialog) {
-    SetDlgItemTextA(dialog, kName, std::string(60, 'n').c_str());
-    SetDlgItemTextA(dialog, kPassword, std::string(60, 'p').c_str());
-    SetDlgItemTextA(dialog, kFullName, std::string(120, 'f').c_str());
-    EXPECT_EQ(SendDlgItemMessageA(dialog, kIp, EM_GETLIMITTEXT, 0, 0), 49) << "typing stops at 49 characters";
-    SetDlgItemTextA(dialog, kIp, std::string(60, '1').c_str());
-    Ok(dialog);
-  });
-  UserAccount account;
-  ReadUserAccount(record.bytes, &account);
-  EXPECT_EQ(std::string(account.name), std::string(50, 'n'));
-  EXPECT_EQ(record.bytes[50], 0);
-  EXPECT_EQ(std::string(account.password), std::string(50, 'p'));
-  EXPECT_EQ(std::string(account.fullName), std::string(100, 'f'));
-  EXPECT_EQ(std::string(account.ipRestriction), std::string(49, '1'));
-}
-
-TEST_F(UserEditorTest, AnExistingRecordIsShownAndEveryByteItDoesNotFillIsCleared) {
+TEST_F(UserEditorTest, AStoredRecordIsShownEditedCheckedAndWrittenBack) {
+  StoreUser(UserBytes("bob"));
+  SetRouting("erin", "+111,+222");
   SmsUserRecord record;
-  memset(record.bytes, 0xEE, sizeof record.bytes);
+  memset(record.bytes, 0xEE, sizeof record.bytes);  // bytes the editor does not fill
   auto put = [&](size_t at, size_t width, const char* text) {
     memset(record.bytes + at, 0, width);
     memcpy(record.bytes + at, text, strlen(text));
@@ -140,201 +57,166 @@ TEST_F(UserEditorTest, AnExistingRecordIsShownAndEveryByteItDoesNotFillIsCleared
   put(51, 51, "secret");
   put(102, 101, "Erin Example");
   put(225, 50, "10.1.1.1");
-  record.bytes[203] = 0;
-  record.bytes[204] = 0;
-  record.bytes[419] = 0xB1;
-  record.bytes[420] = 'j';
-  record.bytes[421] = 1;
-  INT_PTR result = Edit(&record, [](HWND dialog) {
-    EXPECT_EQ(Text(dialog, kName), "erin");
-    EXPECT_EQ(Text(dialog, kPassword), "secret");
-    EXPECT_EQ(Text(dialog, kFullName), "Erin Example");
-    EXPECT_EQ(Text(dialog, kIp), "10.1.1.1");
-    EXPECT_EQ(MenuSelection(dialog), 1);
-    EXPECT_TRUE(Checked(dialog, kWebLogin));
-    EXPECT_TRUE(Checked(dialog, kAdmin));
-    EXPECT_TRUE(Checked(dialog, kAccept)) << "from byte 421";
-    EXPECT_FALSE(Enabled(dialog, kRoutingText)) << "no SMPP login";
-    Ok(dialog);
-  });
-  ASSERT_EQ(result, IDOK);
+  record.bytes[203] = 0;     // web login
+  record.bytes[204] = 1;     // SMPP login
+  record.bytes[419] = 0xB1;  // the second menu option
+  record.bytes[420] = 'j';   // admin
+  record.bytes[421] = 0;     // not accepting, but the routing entry ticks it
+  const SmsUserRecord stored = record;
+  EXPECT_EQ(Edit(&record, Cancel), IDCANCEL);
+  EXPECT_EQ(memcmp(record.bytes, stored.bytes, sizeof record.bytes), 0) << "Cancel writes nothing";
+
+  for (int answer : {IDOK, IDOK, IDOK}) boxes_.Answer(answer);
+  EXPECT_EQ(Edit(&record, [](HWND dialog) {
+              EXPECT_EQ(Text(dialog, IDC_USERINFO_NAME), "erin");
+              EXPECT_EQ(Text(dialog, IDC_USERINFO_PASSWORD), "secret");
+              EXPECT_EQ(Text(dialog, IDC_USERINFO_FULL_NAME), "Erin Example");
+              EXPECT_EQ(Text(dialog, IDC_USERINFO_IP_RESTRICTION), "10.1.1.1");
+              EXPECT_EQ(ComboChosen(dialog, IDC_USERINFO_WEB_MENU), "Text SMS Only");
+              for (int id : {IDC_USERINFO_WEB_LOGIN, IDC_USERINFO_SMPP_LOGIN, IDC_USERINFO_ADMIN,
+                             IDC_USERINFO_ACCEPT_RECEIVED})
+                EXPECT_TRUE(Checked(dialog, id)) << id;
+              EXPECT_FALSE(Checked(dialog, IDC_USERINFO_MM7_LOGIN));
+              EXPECT_EQ(Text(dialog, IDC_USERINFO_ROUTING), "+111,+222");
+
+              // The menu and admin belong to web login, the routing entry to accepting.
+              Click(dialog, IDC_USERINFO_WEB_LOGIN);
+              for (int id : {IDC_USERINFO_WEB_MENU, IDC_USERINFO_WEB_MENU_LABEL, IDC_USERINFO_ADMIN})
+                EXPECT_FALSE(Enabled(dialog, id)) << id;
+              EXPECT_TRUE(Checked(dialog, IDC_USERINFO_ADMIN)) << "only disabled";
+              Click(dialog, IDC_USERINFO_WEB_LOGIN);
+              EXPECT_TRUE(Enabled(dialog, IDC_USERINFO_ADMIN));
+              Click(dialog, IDC_USERINFO_ACCEPT_RECEIVED);
+              EXPECT_FALSE(Enabled(dialog, IDC_USERINFO_ROUTING));
+              EXPECT_FALSE(Enabled(dialog, IDC_USERINFO_ROUTING_LABEL));
+              Click(dialog, IDC_USERINFO_ACCEPT_RECEIVED);
+              EXPECT_TRUE(Enabled(dialog, IDC_USERINFO_ROUTING));
+              SetDlgItemTextA(dialog, IDC_USERINFO_ROUTING, "+333");
+
+              // The name is required, storable and not another user's; the
+              // opened one in another letter case is no clash.
+              for (const char* refused : {"", "a\tb", "BOB"}) {
+                SetDlgItemTextA(dialog, IDC_USERINFO_NAME, refused);
+                HWND elsewhere = GetDlgItem(dialog, IDC_USERINFO_PASSWORD);
+                SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(elsewhere), TRUE);
+                Ok(dialog);
+                EXPECT_TRUE(IsWindow(dialog)) << "stays open";
+                EXPECT_EQ(FocusOf(dialog), GetDlgItem(dialog, IDC_USERINFO_NAME));
+              }
+              SetDlgItemTextA(dialog, IDC_USERINFO_NAME, "ERIN");
+              Ok(dialog);
+            }),
+            IDOK);
+  EXPECT_EQ(BoxTexts(boxes_), (std::vector<std::string>{"Field is required!",
+                                                        "A user name cannot contain control characters.",
+                                                        "User BOB is already defined."}));
+  for (const MessageBoxRecord& box : boxes_.Boxes()) EXPECT_EQ(box.icon, static_cast<UINT>(MB_ICONERROR));
   SmsUserRecord expected = {};
-  memcpy(&expected.bytes[0], "erin", 4);
+  memcpy(&expected.bytes[0], "ERIN", 4);
   memcpy(&expected.bytes[51], "secret", 6);
   memcpy(&expected.bytes[102], "Erin Example", 12);
   memcpy(&expected.bytes[225], "10.1.1.1", 8);
+  expected.bytes[204] = 1;
   expected.bytes[419] = 0xB1;
   expected.bytes[420] = 'j';
   expected.bytes[421] = 1;
-  EXPECT_EQ(memcmp(record.bytes, expected.bytes, sizeof record.bytes), 0) << "0xEE bytes are gone";
-  EXPECT_EQ(Routing("erin"), "<none>") << "accepted, but no addresses";
-}
+  EXPECT_EQ(memcmp(record.bytes, expected.bytes, sizeof record.bytes), 0) << "every 0xEE byte is cleared";
+  EXPECT_EQ(Routing("erin"), "+333");
+  VaspAccountRecord vasp;
+  EXPECT_FALSE(VASPFindUserRecord("erin", &vasp)) << "MM7/EAIF login was not ticked";
+  EXPECT_EQ(UserNames(), (std::vector<std::string>{"bob", "ERIN"})) << "the editor stores the record";
 
-TEST_F(UserEditorTest, WebMenuBytesBeyondTheListShowNoEntryAndAreSavedAsTheFirst) {
-  for (unsigned char stored : {0xB2, 0xB3, 0xB4, 0x00, 0xB1, 0xB5}) {
-    SmsUserRecord record = UserBytes("menu", {}, {{419, stored}});
-    int shown = -2;
-    Edit(&record, [&](HWND dialog) {
-      shown = MenuSelection(dialog);
-      Ok(dialog);
-    });
-    int expectedShown = stored == 0xB1 ? 1 : (stored >= 0xB2 && stored <= 0xB4) ? CB_ERR : 0;
-    EXPECT_EQ(shown, expectedShown) << static_cast<int>(stored);
-    EXPECT_EQ(record.bytes[419], stored == 0xB1 ? 0xB1 : 0xB0) << static_cast<int>(stored);
-  }
-}
-
-TEST_F(UserEditorTest, WithWebLoginOffTheAdminByteIsSavedAsZero) {
-  SmsUserRecord record = UserBytes("admin", {}, {{420, 'j'}});
+  // Not accepting any more: the routing entry goes.
   Edit(&record, [](HWND dialog) {
-    EXPECT_TRUE(Checked(dialog, kAdmin));
-    Click(dialog, kWebLogin);
-    EXPECT_FALSE(Enabled(dialog, kWebMenu));
-    EXPECT_FALSE(Enabled(dialog, kWebMenuLabel));
-    EXPECT_FALSE(Enabled(dialog, kAdmin));
-    EXPECT_TRUE(Checked(dialog, kAdmin)) << "still ticked, only disabled";
+    Click(dialog, IDC_USERINFO_ACCEPT_RECEIVED);
     Ok(dialog);
   });
-  EXPECT_EQ(record.bytes[203], 1);
-  EXPECT_EQ(record.bytes[420], 0);
-
-  SmsUserRecord off = UserBytes("off", {}, {{203, 1}, {420, 'j'}});
-  Edit(&off, [](HWND dialog) {
-    EXPECT_FALSE(Checked(dialog, kWebLogin));
-    EXPECT_FALSE(Checked(dialog, kAdmin)) << "admin shows only with web login";
-    EXPECT_FALSE(Enabled(dialog, kWebMenu));
-    Click(dialog, kWebLogin);
-    EXPECT_TRUE(Enabled(dialog, kAdmin));
-    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-  });
+  EXPECT_EQ(Routing("erin"), "<none>");
+  EXPECT_EQ(record.bytes[421], 0);
 }
 
-TEST_F(UserEditorTest, TheRoutingEntryShowsForSmppUsersAndFollowsTheAcceptBox) {
-  SetRouting("smpp", "+111,+222");
-  SetRouting("websms", "+333");
-  SmsUserRecord smpp = UserBytes("smpp", {}, {{204, 1}});
-  Edit(&smpp, [](HWND dialog) {
-    EXPECT_TRUE(Checked(dialog, kAccept)) << "ticked by the entry though byte 421 is 0";
-    EXPECT_EQ(Text(dialog, kRoutingText), "+111,+222");
-    EXPECT_TRUE(Enabled(dialog, kRoutingText));
-    EXPECT_TRUE(Enabled(dialog, kRoutingLabel));
-    Click(dialog, kAccept);
-    EXPECT_FALSE(Enabled(dialog, kRoutingText));
-    EXPECT_FALSE(Enabled(dialog, kRoutingLabel));
-    Ok(dialog);
-  });
-  EXPECT_EQ(Routing("smpp"), "<none>") << "not accepted: the key goes";
-  EXPECT_EQ(smpp.bytes[421], 0);
-
-  SmsUserRecord web = UserBytes("websms", {}, {{421, 1}});
-  Edit(&web, [](HWND dialog) {
-    EXPECT_TRUE(Checked(dialog, kAccept));
-    EXPECT_EQ(Text(dialog, kRoutingText), "") << "no SMPP login: the entry is not read";
-    EXPECT_FALSE(Enabled(dialog, kRoutingText));
-    Click(dialog, kSmppLogin);
-    EXPECT_TRUE(Enabled(dialog, kRoutingText)) << "a click on 102 follows the accept box";
-    SetDlgItemTextA(dialog, kRoutingText, "+444");
-    Ok(dialog);
-  });
-  EXPECT_EQ(Routing("websms"), "+444");
-  EXPECT_EQ(web.bytes[421], 1);
-  EXPECT_EQ(web.bytes[204], 1);
-}
-
-TEST_F(UserEditorTest, ALongRoutingEntryIsKeptWhole) {
+TEST_F(UserEditorTest, TextsAreCutAtTheirFieldsAndALongRoutingEntryIsKeptWhole) {
   std::string addresses;
   while (addresses.size() < 32000) addresses += "+440000000000,";
-  SetRouting("long", addresses.c_str());
+  SetRouting("long", addresses);
   SmsUserRecord record = UserBytes("long", {}, {{204, 1}});
   Edit(&record, [&](HWND dialog) {
-    EXPECT_EQ(Text(dialog, kRoutingText), addresses);
+    EXPECT_TRUE(Text(dialog, IDC_USERINFO_ROUTING) == addresses);
+    SetDlgItemTextA(dialog, IDC_USERINFO_PASSWORD, std::string(60, 'p').c_str());
+    SetDlgItemTextA(dialog, IDC_USERINFO_FULL_NAME, std::string(120, 'f').c_str());
+    EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_USERINFO_IP_RESTRICTION, EM_GETLIMITTEXT, 0, 0), 49);
+    SetDlgItemTextA(dialog, IDC_USERINFO_IP_RESTRICTION, std::string(60, '1').c_str());
     Ok(dialog);
   });
-  char back[40000];
-  GetPrivateProfileStringA(kRouting, "long", "", back, sizeof back, g_configFiles.smsIni);
-  EXPECT_EQ(std::string(back), addresses);
-}
-
-TEST_F(UserEditorTest, AnEmptyNameIsRequired) {
-  boxes_.Answer(IDOK);
-  SmsUserRecord record = {};
-  INT_PTR result = Edit(&record, [](HWND dialog) {
-    SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, kPassword)), TRUE);
-    Ok(dialog);
-    EXPECT_TRUE(IsWindow(dialog)) << "stays open";
-    EXPECT_EQ(FocusOf(dialog), GetDlgItem(dialog, kName));
-    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-  });
-  EXPECT_EQ(result, IDCANCEL);
-  ASSERT_EQ(boxes_.Boxes().size(), 1u);
-  EXPECT_EQ(boxes_.Boxes()[0].text, "Field is required!");
-  EXPECT_EQ(boxes_.Boxes()[0].caption, kCaption);
-  EXPECT_EQ(boxes_.Boxes()[0].icon, static_cast<UINT>(MB_ICONERROR));
-}
-
-TEST_F(UserEditorTest, AnotherUsersNameIsRefusedButTheOpenedNameInAnyCaseIsKept) {
-  StoreUser(UserBytes("alice"));
-  StoreUser(UserBytes("bob"));
-  boxes_.Answer(IDOK);
-  SmsUserRecord record = UserBytes("alice");
-  Edit(&record, [](HWND dialog) {
-    SetDlgItemTextA(dialog, kName, "BOB");
-    Ok(dialog);
-    EXPECT_TRUE(IsWindow(dialog));
-    EXPECT_EQ(FocusOf(dialog), GetDlgItem(dialog, kName));
-    SetDlgItemTextA(dialog, kName, "ALICE");
-    Ok(dialog);  // only the letter case differs
-  });
-  EXPECT_EQ(RecordName(record.bytes), "ALICE");
-  ASSERT_EQ(boxes_.Boxes().size(), 1u);
-  EXPECT_EQ(boxes_.Boxes()[0].text, "User BOB is already defined.");
-  EXPECT_EQ(boxes_.Boxes()[0].caption, kCaption);
-  EXPECT_EQ(boxes_.Boxes()[0].icon, static_cast<UINT>(MB_ICONERROR));
+  std::string back(40000, '\0');
+  back.resize(GetPrivateProfileStringA(kRouting, "long", "", &back[0], 40000, g_configFiles.smsIni));
+  EXPECT_TRUE(back == addresses) << back.size() << " characters of " << addresses.size();
+  UserAccount account;
+  ReadUserAccount(record.bytes, &account);
+  EXPECT_EQ(std::string(account.password), std::string(50, 'p'));
+  EXPECT_EQ(std::string(account.fullName), std::string(100, 'f'));
+  EXPECT_EQ(std::string(account.ipRestriction), std::string(49, '1'));
 }
 
 TEST_F(UserEditorTest, TheMm7AccountIsCreatedFromZeroUpdatedInPlaceAndDeleted) {
-  SmsUserRecord record = {};
+  SmsUserRecord record = UserBytes("mms", {{51, "pw1"}});
   Edit(&record, [](HWND dialog) {
-    SetDlgItemTextA(dialog, kName, "mms");
-    SetDlgItemTextA(dialog, kPassword, "pw1");
-    SetDlgItemTextA(dialog, kFullName, "MMS User");
-    SetDlgItemTextA(dialog, kIp, "10.0.0.9");
-    Click(dialog, kMm7Login);
+    Click(dialog, IDC_USERINFO_MM7_LOGIN);
     Ok(dialog);
   });
   VaspAccountRecord vasp;
   ASSERT_TRUE(VASPFindUserRecord("mms", &vasp));
-  VaspAccountRecord expected = {};
-  memcpy(&expected.bytes[0], "mms", 3);
-  memcpy(&expected.bytes[51], "pw1", 3);
-  memcpy(&expected.bytes[102], "MMS User", 8);
-  expected.bytes[203] = 1;
-  expected.bytes[204] = 0;
-  expected.bytes[205] = 1;
-  expected.bytes[206] = 1;
-  memcpy(&expected.bytes[267], "10.0.0.9", 8);
-  EXPECT_EQ(memcmp(vasp.bytes, expected.bytes, sizeof vasp.bytes), 0);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(&vasp.bytes[51])), "pw1");
+  for (size_t i = 317; i < sizeof vasp.bytes; ++i) ASSERT_EQ(vasp.bytes[i], 0) << "byte " << i << ": made from zero";
 
   // What the MMS library keeps in the account beyond these fields survives an edit.
-  vasp.bytes[204] = 9;
   vasp.bytes[400] = 0x77;
   ASSERT_TRUE(VASPAddUser(&vasp));
   Edit(&record, [](HWND dialog) {
-    EXPECT_TRUE(Checked(dialog, kMm7Login)) << "the account exists";
-    SetDlgItemTextA(dialog, kPassword, "p2");
+    EXPECT_TRUE(Checked(dialog, IDC_USERINFO_MM7_LOGIN)) << "the account exists";
+    SetDlgItemTextA(dialog, IDC_USERINFO_PASSWORD, "p2");
     Ok(dialog);
   });
   ASSERT_TRUE(VASPFindUserRecord("mms", &vasp));
   EXPECT_EQ(std::string(reinterpret_cast<char*>(&vasp.bytes[51])), "p2");
-  EXPECT_EQ(vasp.bytes[54], 0) << "no rest of the old password";
-  EXPECT_EQ(vasp.bytes[204], 0);
   EXPECT_EQ(vasp.bytes[400], 0x77);
 
   Edit(&record, [](HWND dialog) {
-    Click(dialog, kMm7Login);
+    Click(dialog, IDC_USERINFO_MM7_LOGIN);
     Ok(dialog);
   });
   EXPECT_FALSE(VASPFindUserRecord("mms", &vasp));
 }
 
-}  // namespace
+TEST_F(UserEditorTest, ALockedUserFileKeepsTheEditorOpenWithNothingWritten) {
+  StoreUser(UserBytes("other"));
+  // Another writer holds the file's lock, as the services' writers take it.
+  HANDLE holder = CreateFileA(UserFilePath().c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  OVERLAPPED lock = {};
+  lock.Offset = 0xFFFFFFF0u;
+  ASSERT_TRUE(LockFileEx(holder, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &lock));
+  boxes_.Answer(IDOK);
+  SmsUserRecord record = {};
+  EXPECT_EQ(Edit(&record, [&](HWND dialog) {
+              SetDlgItemTextA(dialog, IDC_USERINFO_NAME, "locked");
+              Click(dialog, IDC_USERINFO_SMPP_LOGIN);
+              Click(dialog, IDC_USERINFO_ACCEPT_RECEIVED);
+              SetDlgItemTextA(dialog, IDC_USERINFO_ROUTING, "+1");
+              Click(dialog, IDC_USERINFO_MM7_LOGIN);
+              Ok(dialog);  // waits for the lock, then gives up
+              EXPECT_TRUE(IsWindowVisible(dialog));
+              EXPECT_EQ(Routing("locked"), "<none>");
+              VaspAccountRecord vasp;
+              EXPECT_FALSE(VASPFindUserRecord("locked", &vasp));
+              UnlockFileEx(holder, 0, 1, 0, &lock);
+              Ok(dialog);
+            }),
+            IDOK);
+  CloseHandle(holder);
+  EXPECT_EQ(BoxTexts(boxes_),
+            std::vector<std::string>{"The user file is busy: the user was not saved. Please try again."});
+  EXPECT_EQ(UserNames(), (std::vector<std::string>{"other", "locked"}));
+  EXPECT_EQ(Routing("locked"), "+1");
+}
