@@ -29,7 +29,7 @@ if ! cmake --build "$build" --target fuzz_targets >"$build/build.log" 2>&1; then
 fi
 
 targets=(sms_file mms_header recipients hex_ucs2 gsm7 unescape_line_breaks
-  at_answers daily_log profile_text user_records two_way_entry monitor_files addresses)
+  at_answers daily_log profile_text user_records two_way_entry monitor_files addresses tls_wire)
 
 # Longest input per target: SMS files beyond the 8192-byte fixed buffer;
 # the others a little beyond what their callers can hand them (two records
