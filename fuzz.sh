@@ -28,14 +28,19 @@ if ! cmake --build "$build" --target fuzz_targets >"$build/build.log" 2>&1; then
   exit 1
 fi
 
-targets=(sms_file mms_header recipients hex_ucs2 gsm7 unescape_line_breaks)
+targets=(sms_file mms_header recipients hex_ucs2 gsm7 unescape_line_breaks
+  at_answers daily_log profile_text user_records two_way_entry monitor_files addresses tls_wire)
 
 # Longest input per target: SMS files beyond the 8192-byte fixed buffer;
-# the others a little beyond what their callers can hand them.
+# the others a little beyond what their callers can hand them (two records
+# and their fields, two counter files, a server address of 1023 characters).
 max_len() {
   case "$1" in
     sms_file) echo 20000 ;;
     recipients) echo 600 ;;
+    user_records) echo 1400 ;;
+    monitor_files) echo 3010 ;;
+    addresses) echo 1024 ;;
     *) echo 9000 ;;
   esac
 }

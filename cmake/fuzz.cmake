@@ -2,10 +2,11 @@
 # second time with coverage instrumentation so the fuzzer sees into it; the
 # unit-test build is left as it is. UBSan findings abort here, so that
 # libFuzzer records them like any crash.
-set(FUZZ_TARGETS sms_file mms_header recipients hex_ucs2 gsm7 unescape_line_breaks)
+set(FUZZ_TARGETS sms_file mms_header recipients hex_ucs2 gsm7 unescape_line_breaks
+    at_answers daily_log profile_text user_records two_way_entry monitor_files addresses tls_wire)
 
 add_library(portable_core_fuzz STATIC ${PORTABLE_CORE_SOURCES})
-target_include_directories(portable_core_fuzz PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_include_directories(portable_core_fuzz PUBLIC ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/libs)
 target_compile_options(portable_core_fuzz PRIVATE -fsanitize=fuzzer-no-link -fno-sanitize-recover=all)
 
 add_custom_target(fuzz_targets)

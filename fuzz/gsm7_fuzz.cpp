@@ -6,10 +6,6 @@
 #include "queues/gsm7.h"
 #include "fuzz_checks.h"
 
-namespace {
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0 || size > 20000) return 0;
   size_t cap = data[0] < 0xF0 ? 1 + data[0] : kGsm7MaxOutput + data[0];

@@ -53,12 +53,15 @@ bool SameApn(const char* begin, const char* end, const char* apn) {
 }
 
 // Walks the "+CGDCONT: <cid>,"<type>","<apn>"..." lines of an answer. The
-// visitor returns true to stop.
+// visitor returns true to stop. Only a line's start counts: an APN may hold
+// "+CGDCONT:" itself.
 template <typename Visit>
 void ForEachListedContext(const char* answer, Visit visit) {
   const char* p = answer;
   while ((p = FindNoCase(p, "+CGDCONT:")) != nullptr) {
+    bool lineStart = p == answer || p[-1] == '\r' || p[-1] == '\n';
     p += 9;
+    if (!lineStart) continue;
     const char* cursor = SkipBlanks(p);
     unsigned cid = 0;
     if (!ReadNumber(&cursor, &cid)) continue;

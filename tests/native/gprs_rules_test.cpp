@@ -28,6 +28,7 @@ TEST(GprsRules, ApnsAndTheContextsOfTheModemsListing) {
 
   EXPECT_EQ(FreeContextId(kListing, 16), 2u);
   EXPECT_EQ(FreeContextId("+CGDCONT: 1,\"IP\",\"a\"\r\n+CGDCONT: 2,\"IP\",\"b\"", 2), 0u) << "all taken";
+  EXPECT_EQ(FreeContextId("+CGDCONT: 2,\"IP\",\"+CGDCONT:1,\"", 2), 1u) << "an APN holding +CGDCONT: lists none";
   EXPECT_EQ(MaxContextId("\r\n+CGDCONT: (1-16),\"IP\",,,(0-2),(0-4)\r\n\r\nOK\r\n", 9), 16u);
   EXPECT_EQ(MaxContextId("+CGDCONT: (1,2,5),\"IP\"", 9), 5u);
   EXPECT_EQ(MaxContextId("+CGDCONT: (1-1000),\"IP\"", 9), 255u);
