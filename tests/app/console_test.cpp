@@ -114,10 +114,25 @@ TEST_F(ConsoleTest, DeleteDataDirectoryAsksAndNeverTouchesTheProgramFolder) {
   EXPECT_EQ(BoxLines(boxes_.Boxes()), Texts(2, "question YesNo: Delete Configuration files for ZedSMS?"));
 }
 
+// Without a modem, or asked for, the setup wizard runs before the main sheet;
+// cancelling it ends the process, with the debug logs switched on.
+TEST_F(ConsoleTest, TheWizardRunsWithoutAModemOrWhenAskedAndCancellingItEnds) {
+  for (const char* commandLine : {"", "-WIZARD", "/wizard"}) {
+    SCOPED_TRACE(commandLine);
+    WindowDriver driver("ZedSMS Lite Setup Wizard:  Select Modem",
+                        [](HWND wizard) { PostMessageA(wizard, PSM_PRESSBUTTON, PSBTN_CANCEL, 0); });
+    EXPECT_EQ(ConsoleMain(commandLine), 0);
+    EXPECT_TRUE(driver.Appeared());
+    for (const char* file : {"SMSGW", "MMSC", "MMSWAP"})
+      EXPECT_EQ(ReadIni(dir_.File((std::string(file) + ".INI").c_str()), file, "Debug"), "Yes") << file;
+    WritePrivateProfileStringA("SMSGW", "Modem1", "COM5:", dir_.File("SMSGW.INI").c_str());
+  }
+  EXPECT_TRUE(boxes_.Boxes().empty()) << "no main sheet, so no offer to activate the services";
+}
+
 // With a modem configured, closing offers to activate services that are not
 // both running; Yes installs and starts them.
-TEST_F(ConsoleTest, ClosingOffersToActivateTheServicesOnlyWhenAModemIsConfigured) {
-  CloseSheet(IDCANCEL);
+TEST_F(ConsoleTest, ClosingOffersToActivateTheServicesWhenAModemIsConfigured) {
   WritePrivateProfileStringA("SMSGW", "Modem1", "Phone Modem", dir_.File("SMSGW.INI").c_str());
   boxes_.Answer(IDNO);
   CloseSheet(IDCANCEL);

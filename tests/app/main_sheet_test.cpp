@@ -43,7 +43,11 @@ class MainSheetTest : public testing::Test {
 
 TEST_F(MainSheetTest, HasMinimiseAndHelpOnlyWithTheHelpDocument) {
   std::string document = ProgramFolder() + "ZedSMS Lite.pdf";
+  // A modem configured: the main sheet opens without the setup wizard, and
+  // closing it offers to activate the services.
+  WritePrivateProfileStringA("SMSGW", "Modem1", "COM5:", dir_.File("SMSGW.INI").c_str());
   for (bool withDocument : {false, true}) {
+    boxes_.Answer(IDNO);
     if (withDocument) WriteFileText(document, "%PDF-1.4\n");
     WindowDriver driver(kProductCaption, [&](HWND sheet) {
       EXPECT_TRUE(GetWindowLongA(sheet, GWL_STYLE) & WS_MINIMIZEBOX);
