@@ -1,6 +1,7 @@
 // Header files of received MMS: the list row and the content-object items.
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 #include "queues/mms_header.h"
 #include "queues/queue_rows.h"
@@ -36,8 +37,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(guard < 8192);
     FUZZ_CHECK(TerminatedWithin(item, sizeof item));
     const char* path = ContentItemPath(item);
-    if (path) FUZZ_CHECK(path > item && path <= item + strlen(item));
     ContentItemOpensInNotepad(item);
+    if (!path) continue;
+    FUZZ_CHECK(path > item && path <= item + strlen(item));
+    // The content path decides what the details viewer may open.
+    bool program = IsProgramFileName(path);
+    std::string below = std::string("C:\\MMSIN\\m1\\") + path;
+    FUZZ_CHECK(PathIsInsideFolder("C:\\MMSIN\\m1", below.c_str()) == (path[0] != '\0'));
+    FUZZ_CHECK(IsProgramFileName((std::string(path) + ". ").c_str()) == program);
   }
   delete[] bytes;
   return 0;

@@ -50,21 +50,25 @@ void BuildPropertyPages(const SheetPage* pages, int count, PROPSHEETPAGEA* recor
   }
 }
 
-INT_PTR RunMainSheet(SheetContext* sheet) {
-  constexpr int kPageCount = sizeof kMainSheetPages / sizeof kMainSheetPages[0];
-  PROPSHEETPAGEA records[kPageCount];
-  BuildPropertyPages(kMainSheetPages, kPageCount, records, sheet);
+PROPSHEETHEADERA ConsoleSheetHeader(PROPSHEETPAGEA* records, int count, DWORD flags) {
   PROPSHEETHEADERA header = {};
   header.dwSize = sizeof header;
-  header.dwFlags = PSH_PROPSHEETPAGE | PSH_USECALLBACK | PSH_USEICONID |
-                   (g_console.helpAvailable ? PSH_HASHELP : 0);
+  header.dwFlags = PSH_PROPSHEETPAGE | PSH_USEICONID | flags | (g_console.helpAvailable ? PSH_HASHELP : 0);
   header.hwndParent = nullptr;
   header.hInstance = GetModuleHandleA(nullptr);
   header.pszIcon = "SMSGW";
   header.pszCaption = kProductCaption;
-  header.nPages = kPageCount;
+  header.nPages = static_cast<UINT>(count);
   header.nStartPage = 0;
   header.ppsp = records;
+  return header;
+}
+
+INT_PTR RunMainSheet(SheetContext* sheet) {
+  constexpr int kPageCount = sizeof kMainSheetPages / sizeof kMainSheetPages[0];
+  PROPSHEETPAGEA records[kPageCount];
+  BuildPropertyPages(kMainSheetPages, kPageCount, records, sheet);
+  PROPSHEETHEADERA header = ConsoleSheetHeader(records, kPageCount, PSH_USECALLBACK);
   header.pfnCallback = MainSheetCallback;
   return PropertySheetA(&header);
 }

@@ -18,4 +18,8 @@ extern const SheetPage kMainSheetPages[7];
 // Help flag only when help is available.
 void BuildPropertyPages(const SheetPage* pages, int count, PROPSHEETPAGEA* records, SheetContext* sheet);
 
+// The header of the console's sheets: product caption and icon, no parent,
+// the Help flag only when help is available, and the extra flags given.
+PROPSHEETHEADERA ConsoleSheetHeader(PROPSHEETPAGEA* records, int count, DWORD flags);
+
 INT_PTR RunMainSheet(SheetContext* sheet);

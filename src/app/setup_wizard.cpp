@@ -3,7 +3,6 @@
 #include <commctrl.h>
 #include <prsht.h>
 
-#include "app/app_state.h"
 #include "app/console.h"
 #include "app/main_sheet.h"
 #include "app/page_protocol.h"
@@ -81,15 +80,6 @@ INT_PTR RunSetupWizard(SheetContext* sheet) {
   constexpr int kPageCount = sizeof kWizardPages / sizeof kWizardPages[0];
   PROPSHEETPAGEA records[kPageCount];
   BuildPropertyPages(kWizardPages, kPageCount, records, sheet);
-  PROPSHEETHEADERA header = {};
-  header.dwSize = sizeof header;
-  header.dwFlags = PSH_PROPSHEETPAGE | PSH_WIZARD | PSH_NOAPPLYNOW | PSH_USEICONID |
-                   (g_console.helpAvailable ? PSH_HASHELP : 0);
-  header.hwndParent = nullptr;
-  header.hInstance = GetModuleHandleA(nullptr);
-  header.pszIcon = "SMSGW";
-  header.pszCaption = kProductCaption;
-  header.nPages = kPageCount;
-  header.ppsp = records;
+  PROPSHEETHEADERA header = ConsoleSheetHeader(records, kPageCount, PSH_WIZARD | PSH_NOAPPLYNOW);
   return PropertySheetA(&header);
 }

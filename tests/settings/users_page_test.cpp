@@ -258,6 +258,7 @@ TEST_F(UsersPageTest, RecordsThatCannotBeReadShowEmptyAndAreOnlyRemovedFromTheLi
   memcpy(&bytes[2 * sizeof(SmsUserRecord)], bob.bytes, sizeof bob.bytes);
   WriteBytes(UserFilePath(), bytes);
   boxes_.Answer(IDYES);
+  boxes_.Answer(IDYES);
   RunOnUsersPage([](HWND sheet, HWND page) {
     EXPECT_EQ(Column(page, 0), (Names{"alice", "", "bob"}));
     EXPECT_EQ(Column(page, 1), (Names{"Alice", "", ""}));
@@ -266,10 +267,14 @@ TEST_F(UsersPageTest, RecordsThatCannotBeReadShowEmptyAndAreOnlyRemovedFromTheLi
     EXPECT_EQ(FindOwnWindow("Edit User"), nullptr);
     Press(page, IDC_USERS_DELETE);
     EXPECT_EQ(Rows(page), 3) << "still in the file, so listed again";
+    // Rows after one that stays must still name their own records.
+    Select(page, {1, 2});
+    Press(page, IDC_USERS_DELETE);
+    EXPECT_EQ(Column(page, 0), (Names{"alice", ""}));
     Close(sheet, IDCANCEL);
   });
-  EXPECT_EQ(BoxTexts(boxes_), std::vector<std::string>{"Delete User?"});
-  EXPECT_EQ(UserNames(), (Names{"alice", "<unreadable>", "bob"}));
+  EXPECT_EQ(BoxTexts(boxes_), (std::vector<std::string>{"Delete User?", "Delete 2 users?"}));
+  EXPECT_EQ(UserNames(), (Names{"alice", "<unreadable>"})) << "bob went, alice stayed";
 }
 
 TEST_F(UsersPageTest, ANameThatIsNoPlainFolderNameTouchesNoFolder) {
