@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <thread>
 
-#include "app/box_lines.h"
 #include "common/file_util.h"
 #include "resources/page_ids.h"
 #include "services/rights.h"

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include "app/app_state.h"
-#include "app/box_lines.h"
 #include "app/console.h"
 #include "app/page_protocol.h"
 #include "common/ui_util.h"

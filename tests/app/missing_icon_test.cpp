@@ -1,7 +1,6 @@
 // Built without the icon resource: start-up says so and goes on to the sheet.
 #include <gtest/gtest.h>
 
-#include "app/box_lines.h"
 #include "app/console.h"
 #include "support/test_env.h"
 #include "support/window_driver.h"

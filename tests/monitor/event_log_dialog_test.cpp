@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "app/box_lines.h"
 #include "resources/page_ids.h"
 #include "support/fake_event_log.h"
 #include "support/window_driver.h"

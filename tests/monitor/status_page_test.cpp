@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <prsht.h>
 
-#include "app/box_lines.h"
 #include "common/file_util.h"
 #include "monitor/clock.h"
 #include "resources/page_ids.h"

@@ -8,7 +8,6 @@
 #include <functional>
 #include <string>
 
-#include "app/box_lines.h"
 #include "config/config_files.h"
 #include "monitor/clock.h"
 #include "resources/page_ids.h"

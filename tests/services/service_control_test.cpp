@@ -2,7 +2,6 @@
 
 #include <winsock2.h>
 
-#include "app/box_lines.h"
 #include "services/rights.h"
 #include "services/status_block.h"
 #include "support/service_fixture.h"
