@@ -4,6 +4,7 @@
 
 #include "resources/page_ids.h"
 #include "support/fake_event_log.h"
+#include "support/message_box_answerer.h"
 #include "support/window_driver.h"
 
 namespace {
