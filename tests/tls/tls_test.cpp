@@ -14,6 +14,8 @@
 #include "gwtls/tls_wire.h"
 #include "support/test_env.h"
 
+using namespace std::string_literals;
+
 namespace {
 
 const char kNoCertificate[] =
@@ -127,21 +129,9 @@ std::string OpenSslView(PCCERT_CONTEXT cert) {
   return ReadFileText(folder.path + "cert.txt");
 }
 
-std::string FromHex(const char* hex) {
-  std::string bytes;
-  for (const char* p = hex; p[0] && p[1]; p += 2)
-    bytes.push_back(static_cast<char>(strtoul(std::string(p, 2).c_str(), nullptr, 16)));
-  return bytes;
-}
-
 class Tls : public testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    WSADATA data;
-    WSAStartup(MAKEWORD(2, 2), &data);
-  }
-  static void TearDownTestSuite() { WSACleanup(); }
-
+  // sslInitLib starts Windows Sockets too.
   void SetUp() override {
     RemoveOurCertificates();
     ASSERT_TRUE(BindTlsLibrary("GWTLS.DLL", &tls_)) << "GWTLS.DLL beside the program, every entry point exported";
@@ -157,10 +147,11 @@ class Tls : public testing::Test {
   }
 
   // A TLS session with the server on port, or 0 with the library's text in error_.
-  TlsSession Connect(unsigned short port) {
+  TlsSession Connect(unsigned short port, const char* host = nullptr) {
     closesocket(socket_);
     socket_ = ConnectLoopback(port, 10000);
-    return socket_ == INVALID_SOCKET ? 0 : tls_.sslInitSession(socket_, error_);
+    if (socket_ == INVALID_SOCKET) return 0;
+    return host ? tls_.sslInitSessionForHost(socket_, host, error_) : tls_.sslInitSession(socket_, error_);
   }
   bool Send(TlsSession session, const std::string& text) {
     return tls_.sslSend(session, text.data(), static_cast<int>(text.size())) == static_cast<int>(text.size());
@@ -252,8 +243,7 @@ TEST_F(Tls, ClientSendsTheServersHostNameWithTheHandshake) {
   const TestCertificates& certs = Certificates();
   OpenSslServer server(certs.selfSignedCert, certs.selfSignedKey,
                        "-servername localhost -cert2 '" + certs.signedCert + "' -key2 '" + certs.signedKey + "'");
-  socket_ = ConnectLoopback(server.Port(), 10000);
-  TlsSession session = tls_.sslInitSessionForHost(socket_, "localhost", error_);
+  TlsSession session = Connect(server.Port(), "localhost");
   ASSERT_NE(session, 0u) << error_;
   EXPECT_TRUE(server.WaitForOutput("Hostname in TLS extension: \"localhost\"")) << server.Output();
   tls_.sslFreeSession(session);
@@ -297,13 +287,13 @@ TEST_F(Tls, ServersThatFailTheHandshakeAreNamedWithTheReason) {
        "https://). It answered: \"HTTP/1.1 400 Bad Request\""},
       {"", kHangUp, 10000,
        "The server closed the connection without answering the TLS handshake; it may not speak TLS on this port."},
-      {FromHex("15030300020228"), kStayOpen, 10000, refused + ": " + TlsAlertText(40) + " (TLS alert 40)."},
-      {FromHex("15030300020263"), kStayOpen, 10000, refused + " with TLS alert 99."},
+      {"\x15\x03\x03\x00\x02\x02\x28"s, kStayOpen, 10000, refused + ": " + TlsAlertText(40) + " (TLS alert 40)."},
+      {"\x15\x03\x03\x00\x02\x02\x63"s, kStayOpen, 10000, refused + " with TLS alert 99."},
       // A handshake record announcing 80 bytes, of which 4 come.
-      {FromHex("160303005002000046"), kClose, 10000, "The server closed the connection during the TLS handshake."},
-      {FromHex("160303005002000046"), kStayOpen, 1000,
+      {"\x16\x03\x03\x00\x50\x02\x00\x00\x46"s, kClose, 10000, "The server closed the connection during the TLS handshake."},
+      {"\x16\x03\x03\x00\x50\x02\x00\x00\x46"s, kStayOpen, 1000,
        "The server stopped answering during the TLS handshake (nothing for 1 second)."},
-      {FromHex("16030300080000000000000000"), kStayOpen, 10000,  // TLS outside, nonsense inside
+      {"\x16\x03\x03\x00\x08\x00\x00\x00\x00\x00\x00\x00\x00"s, kStayOpen, 10000,  // TLS outside, nonsense inside
        "The TLS handshake with the server failed: "},
       {"", kStayOpen, 1000, "The server did not answer the TLS handshake within 1 second."},
   };
@@ -459,7 +449,8 @@ TEST_F(Tls, ServerServesTheLibrarysOwnClientWhereSchannelCanAccept) {
   peer.join();
   if (server == 0) {
     // Wine 8: no server side in its Schannel, and its certificate key lookup misses machine keys.
-    EXPECT_TRUE(strstr(error_, "(error 0x80090302).") || strstr(error_, "(error 0x8009030D).")) << error_;
+    EXPECT_TRUE(strstr(error_, "cannot accept TLS connections") || strstr(error_, "refused the server certificate"))
+        << error_;
     EXPECT_EQ(client, 0u);
     EXPECT_NE(strstr(clientError, "closed the connection without answering"), nullptr) << clientError;
     return;
@@ -473,6 +464,7 @@ TEST_F(Tls, ServerServesTheLibrarysOwnClientWhereSchannelCanAccept) {
   EXPECT_EQ(std::string(buffer, 4), "ping");
   ASSERT_EQ(tls_.sslSend(server, "pong", 4), 4);
   ASSERT_EQ(tls_.sslRecv(client, buffer, sizeof buffer), 4);
+  EXPECT_EQ(std::string(buffer, 4), "pong");
   tls_.sslFreeSession(client);
   EXPECT_EQ(tls_.sslRecv(server, buffer, sizeof buffer), 0) << "close-notify ends the server's stream";
   tls_.sslFreeSession(server);
