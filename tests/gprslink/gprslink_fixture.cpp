@@ -57,6 +57,14 @@ GatewayListener::~GatewayListener() {
   WSACleanup();
 }
 
+void Pick(HWND dialog, int list, const char* item, WORD notification) {
+  LRESULT index = SendDlgItemMessageA(dialog, list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                      reinterpret_cast<LPARAM>(item));
+  ASSERT_NE(index, LB_ERR) << item;
+  SendDlgItemMessageA(dialog, list, LB_SETCURSEL, index, 0);
+  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(list, notification), reinterpret_cast<LPARAM>(GetDlgItem(dialog, list)));
+}
+
 // A port just given up by a listener: nothing takes it in the meantime here.
 std::string ClosedLoopbackAddress() { return GatewayListener().Address(); }
 

@@ -1,6 +1,6 @@
 // Shared helpers of the GPRSLINK.DLL tests: the library bound as the console
-// binds it, the stand-in dial-up API, a loopback "WAP gateway" and a second
-// process using the library.
+// binds it, the stand-in dial-up API, a loopback "WAP gateway", a second
+// process using the library, and the operator picker's lists.
 #pragma once
 #include <windows.h>
 
@@ -30,6 +30,9 @@ class GatewayListener {
   UINT_PTR socket_;
   unsigned port_ = 0;
 };
+// Selects an item of a list box as the user does (with the notification).
+void Pick(HWND dialog, int list, const char* item, WORD notification = LBN_SELCHANGE);
+
 // A loopback address where nothing listens.
 std::string ClosedLoopbackAddress();
 
