@@ -62,10 +62,8 @@ program_name(gprslink_child gprslink_child.exe)
 
 wine_test(gprslink_tests SERIAL
   SOURCES
-    tests/gprslink/modem_allocation_test.cpp
     tests/gprslink/modem_handover_test.cpp
     tests/gprslink/modem_contexts_test.cpp
-    tests/gprslink/modem_drivers_test.cpp
     tests/gprslink/dialup_test.cpp
     tests/gprslink/operator_picker_test.cpp
     tests/gprslink/gprslink_fixture.cpp

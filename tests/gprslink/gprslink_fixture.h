@@ -1,39 +1,21 @@
 // Shared helpers of the GPRSLINK.DLL tests: the library bound as the console
-// binds it, the stand-in dial-up API, driver initialisation strings, a
-// loopback "WAP gateway" and a second process using the library.
+// binds it, the stand-in dial-up API, a loopback "WAP gateway", a second
+// process using the library, and the operator picker's lists.
 #pragma once
 #include <windows.h>
 
 #include <string>
-#include <vector>
 
 #include "config/link_libraries.h"
 
 // GPRSLINK.DLL of the program folder through the console's own loader.
 const GprsLinkLibrary& GprsLink();
-
 // The library's ModemRequested, which the console binds but never calls.
 BOOL ModemRequestedNow(const char* modemName);
 
 // Names FAKERAS.DLL as the dial-up API of this process and of its children.
 // The library binds its dial-up API once, so every test of this program uses it.
 void UseFakeRas();
-// FAKERAS.INI of the current data directory.
-std::string FakeRasIni(const std::string& dataDirectory);
-
-// Initialisation strings of an installed modem's driver key (a
-// ModemRegistryEntry declared before it); the Init key is removed at the end.
-class DriverInitStrings {
- public:
-  explicit DriverInitStrings(const std::string& friendlyName);
-  ~DriverInitStrings();
-  void Set(const char* number, const std::string& text);
-  // Value name to text, in name order.
-  std::vector<std::pair<std::string, std::string>> Read() const;
-
- private:
-  std::string key_;
-};
 
 // A TCP listener on the loopback address that accepts nothing itself: the
 // system completes the connections. Port() == 0 when it could not start.
@@ -48,10 +30,25 @@ class GatewayListener {
   UINT_PTR socket_;
   unsigned port_ = 0;
 };
-// A loopback port where nothing listens.
-unsigned ClosedLoopbackPort();
+// Selects an item of a list box as the user does (with the notification).
+void Pick(HWND dialog, int list, const char* item, WORD notification = LBN_SELCHANGE);
 
-// gprslink_child.exe of the program folder, started with the arguments.
-PROCESS_INFORMATION StartChild(const std::string& arguments);
-// Runs it to its end (at most 60 s) and returns its exit code.
+// A loopback address where nothing listens.
+std::string ClosedLoopbackAddress();
+
+// gprslink_child.exe of the program folder run to its end (at most 60 s): its exit code.
 DWORD RunChild(const std::string& arguments);
+
+// Another process that allocates the modem through the library and holds it
+// until this ends (it is killed, never releasing).
+class ModemHeldElsewhere {
+ public:
+  explicit ModemHeldElsewhere(const std::string& modem);
+  ~ModemHeldElsewhere();
+  // Waits until a quick allocation here fails.
+  bool Held() const;
+
+ private:
+  std::string modem_;
+  PROCESS_INFORMATION holder_ = {};
+};

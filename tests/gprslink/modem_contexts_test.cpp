@@ -1,5 +1,7 @@
-// ModemGetCIDForAPN and ModemReset against simulated modems; reading the
-// answers has its native table.
+// ModemGetCIDForAPN, ModemReset and ModemDriverUpdateInitStrings against
+// simulated modems and the registry's modem class; reading the answers and
+// which init string to write have their native tables, the reset sequence
+// its table in the console's tests.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -11,6 +13,7 @@
 namespace {
 
 using Commands = std::vector<std::string>;
+using Values = std::vector<std::pair<std::string, std::string>>;
 
 ModemProfile WithContexts(std::vector<std::pair<int, std::string>> contexts, int most = 16) {
   ModemProfile profile;
@@ -19,16 +22,6 @@ ModemProfile WithContexts(std::vector<std::pair<int, std::string>> contexts, int
   return profile;
 }
 
-struct ContextCase {
-  const char* why;
-  ModemProfile modem;
-  const char* name;
-  const char* apn;
-  int flag;
-  int cid;
-  Commands sent;
-};
-
 TEST(ModemContexts, FindsOrDefinesTheApnsContextAndTalksOnlyWhenItMay) {
   ModemRegistryEntry driver("Context Test Modem", "COM5");
   ModemProfile silent;
@@ -36,7 +29,13 @@ TEST(ModemContexts, FindsOrDefinesTheApnsContextAndTalksOnlyWhenItMay) {
   ModemProfile refusing;
   refusing.ate0Answers = {false, false};
   const Commands look = {"ATE0V1", "AT+CGDCONT?"};
-  const ContextCase cases[] = {
+  const struct {
+    const char* why;
+    ModemProfile modem;
+    const char *name, *apn;
+    int flag, cid;
+    Commands sent;
+  } cases[] = {
       {"listed", WithContexts({{1, "internet.example"}, {3, "mms.example"}}), "COM5:", "mms.example", 0, 3, look},
       {"flag 0 only looks", WithContexts({{1, "internet.example"}}), "COM5:", "mms.example", 0, 0, look},
       {"the port of the modem's driver", WithContexts({{2, "mms.example"}}), "Context Test Modem", "mms.example", 0,
@@ -53,7 +52,7 @@ TEST(ModemContexts, FindsOrDefinesTheApnsContextAndTalksOnlyWhenItMay) {
       {"a silent modem: asked twice, then left", silent, "COM5:", "mms.example", 1, 0, {"ATE0V1", "ATE0V1"}},
       {"a modem refusing ATE0V1", refusing, "COM5:", "mms.example", 1, 0, {"ATE0V1", "ATE0V1"}},
   };
-  for (const ContextCase& c : cases) {
+  for (const auto& c : cases) {
     ModemSimulator modem(1, c.modem);
     ASSERT_TRUE(modem.Running());
     EXPECT_EQ(GprsLink().ModemGetCIDForAPN(c.name, c.apn, c.flag), c.cid) << c.why;
@@ -61,35 +60,56 @@ TEST(ModemContexts, FindsOrDefinesTheApnsContextAndTalksOnlyWhenItMay) {
   }
 }
 
-TEST(ModemContexts, ADefinitionIsLookedForAgain) {
-  ModemSimulator keeping(1, ModemProfile{});
-  ASSERT_TRUE(keeping.Running());
-  EXPECT_EQ(GprsLink().ModemGetCIDForAPN("COM5:", "mms.example", 1), 1);
-  EXPECT_EQ(GprsLink().ModemGetCIDForAPN("COM5:", "mms.example", 0), 1) << "the modem keeps it";
+TEST(ModemContexts, ADefinitionIsLookedForAgainAndTheResetIsTheConsoles) {
   ModemProfile forgetful;
   forgetful.keepsContexts = false;
+  forgetful.cfunResetParameter = true;
+  ModemSimulator keeping(1, ModemProfile{});
   ModemSimulator forgetting(2, forgetful);
-  ASSERT_TRUE(forgetting.Running());
+  ASSERT_TRUE(keeping.Running() && forgetting.Running());
+  EXPECT_EQ(GprsLink().ModemGetCIDForAPN("COM5:", "mms.example", 1), 1);
+  EXPECT_EQ(GprsLink().ModemGetCIDForAPN("COM5:", "mms.example", 0), 1) << "the modem keeps it";
   EXPECT_EQ(GprsLink().ModemGetCIDForAPN("COM6:", "mms.example", 1), 1) << "the definition was accepted";
   EXPECT_EQ(GprsLink().ModemGetCIDForAPN("COM6:", "mms.example", 0), 0) << "but it is gone";
-}
 
-TEST(ModemReset, RunsTheConsolesResetSequence) {
   auto reset = reinterpret_cast<BOOL(__cdecl*)(const char*)>(GprsLink().ModemReset);
   ASSERT_NE(reset, nullptr);
-  ModemProfile resettable;
-  resettable.cfunResetParameter = true;
-  ModemSimulator modem(1, resettable);
-  ModemProfile stubborn;
-  stubborn.refuseCfun1 = 10;
-  ModemSimulator refusing(2, stubborn);
-  ASSERT_TRUE(modem.Running() && refusing.Running());
-  EXPECT_TRUE(reset("COM5:"));
-  EXPECT_EQ(modem.Resets(), 1);
-  EXPECT_TRUE(modem.Received("AT+CFUN=1,1"));
-  EXPECT_FALSE(reset("COM6:")) << "no reset command accepted";
-  EXPECT_TRUE(refusing.Received("AT!RESET"));
+  EXPECT_TRUE(reset("COM6:"));
+  EXPECT_EQ(forgetting.Resets(), 1);
   EXPECT_FALSE(reset("No Such Modem"));
+}
+
+TEST(ModemDriverInitStrings, TheApnsContextIsAddedOrRewrittenOnce) {
+  const std::string kDefinition = "AT+CGDCONT=1,\"IP\",\"mms.example\"<cr>";
+  const std::string kLong = "AT" + std::string(400, 'S') + "<cr>";
+  const struct {
+    const char* why;
+    Values before;
+    const char *modem, *apn;
+    bool changed;
+    Values after;
+  } cases[] = {
+      {"added after the others", {{"1", "AT<cr>"}, {"2", "AT&F E0 V1<cr>"}}, "driver test modem", "mms.example", true,
+       {{"1", "AT<cr>"}, {"2", "AT&F E0 V1<cr>"}, {"3", kDefinition}}},
+      {"the Init key made", {}, "Driver Test Modem", "mms.example", true, {{"1", kDefinition}}},
+      {"another APN rewritten in place",
+       {{"1", "ATZ<cr>"}, {"2", "AT+CGDCONT=2,\"IP\",\"old.example\"<cr>"}, {"7", "ATS7=60<cr>"}},
+       "Driver Test Modem", "new.example", true,
+       {{"1", "ATZ<cr>"}, {"2", "AT+CGDCONT=2,\"IP\",\"new.example\"<cr>"}, {"7", "ATS7=60<cr>"}}},
+      {"numbered after the highest, past a gap and an overlong string",
+       {{"1", "AT<cr>"}, {"5", kLong}, {"Label", "not a command"}}, "Driver Test Modem", "mms.example", true,
+       {{"1", "AT<cr>"}, {"5", kLong}, {"6", kDefinition}, {"Label", "not a command"}}},
+      {"an unknown modem", {{"1", "AT<cr>"}}, "Missing Driver Modem", "mms.example", false, {{"1", "AT<cr>"}}},
+      {"no modem", {{"1", "AT<cr>"}}, nullptr, "mms.example", false, {{"1", "AT<cr>"}}},
+      {"no APN", {{"1", "AT<cr>"}}, "Driver Test Modem", nullptr, false, {{"1", "AT<cr>"}}},
+  };
+  ModemRegistryEntry driver("Driver Test Modem", "COM7");
+  for (const auto& c : cases) {
+    driver.RemoveInit();
+    for (const auto& value : c.before) driver.SetInit(value.first.c_str(), value.second);
+    EXPECT_EQ(GprsLink().ModemDriverUpdateInitStrings(c.modem, c.apn) != FALSE, c.changed) << c.why;
+    EXPECT_EQ(driver.Init(), c.after) << c.why;
+  }
 }
 
 }  // namespace

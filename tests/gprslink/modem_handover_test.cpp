@@ -1,17 +1,65 @@
-// The SMS stand-in's side of the modem hand-over, in this process and in the
-// real stand-in service.
+// ModemAllocate and ModemRelease between borrowers, bound as the console binds
+// them, and the SMS stand-in's side of the hand-over. The running stand-in
+// service, which holds the modems it is configured with, lends its modem in
+// the Add Modem dialog's test.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include "config/config_files.h"
+#include <thread>
+
 #include "gatewaysim/modem_handover.h"
 #include "gprslink/gprslink_fixture.h"
 #include "support/modem_cable.h"
-#include "support/service_fixture.h"
+#include "support/test_env.h"
 #include "support/window_driver.h"
 
 namespace {
+
+// From another thread, which lets go again at once: the allocation.
+DWORD AllocateElsewhere(const char* modem, DWORD waitMs) {
+  DWORD allocation = 0;
+  std::thread other([&] {
+    allocation = GprsLink().ModemAllocate(modem, waitMs, nullptr);
+    if (allocation) GprsLink().ModemRelease(allocation);
+  });
+  other.join();
+  return allocation;
+}
+
+TEST(ModemAllocation, OneHolderAtATimeStaleReleasesGiveNothingBackAndAWaitingBorrowerIsSeen) {
+  DWORD value = 99;
+  DWORD first = GprsLink().ModemAllocate("Shared Modem", 60, &value);
+  ASSERT_NE(first, 0u);
+  EXPECT_EQ(value, 0u) << "no service had it";
+  EXPECT_NE(AllocateElsewhere("Modem Two", 60), 0u) << "each modem is held apart";
+  DWORD start = GetTickCount();
+  EXPECT_EQ(AllocateElsewhere("Shared Modem", 60), 0u) << "held, and the holder does not let go";
+  EXPECT_LT(GetTickCount() - start, 5000u) << "the wait is bounded by the limit";
+  EXPECT_FALSE(ModemRequestedNow("Shared Modem")) << "a borrower that gave up leaves no request behind";
+  GprsLink().ModemRelease(first);
+
+  DWORD second = GprsLink().ModemAllocate("shared modem", 60, &value);
+  ASSERT_NE(second, 0u) << "free once released; names compare without case";
+  EXPECT_NE(second, first) << "handles are not reused";
+  for (DWORD stale : {first, 0ul, 0x12345678ul}) GprsLink().ModemRelease(stale);
+  EXPECT_EQ(AllocateElsewhere("Shared Modem", 100), 0u) << "still held by the second allocation";
+  EXPECT_EQ(GprsLink().ModemAllocate("", 60, &value), 0u);
+  EXPECT_EQ(GprsLink().ModemAllocate(nullptr, 60, nullptr), 0u);
+
+  DWORD third = 0;
+  std::thread borrower([&] {
+    third = GprsLink().ModemAllocate("Shared Modem", 10000, &value);
+    if (third) GprsLink().ModemRelease(third);
+  });
+  EXPECT_TRUE(WaitUntil([&] { return ModemRequestedNow("Shared Modem") != FALSE; }, 5000));
+  EXPECT_TRUE(ModemRequestedNow("Shared Modem")) << "looking does not take the request";
+  GprsLink().ModemRelease(second);
+  borrower.join();
+  EXPECT_NE(third, 0u);
+  EXPECT_EQ(value, 1u) << "handed over by its holder";
+  EXPECT_FALSE(ModemRequestedNow("Shared Modem"));
+}
 
 class ModemHandoverTest : public testing::Test {
  protected:
@@ -20,14 +68,17 @@ class ModemHandoverTest : public testing::Test {
     return WaitUntil([&] { return ModemHandoverState(handover_, index) == state; }, 10000);
   }
   std::string Recorded(const char* key) { return ReadIni(dir_.File("GATEWAYSIM.INI"), "ModemHandover", key); }
-  // Borrows the modem here, as taken from its holder (let go before it is handed over).
-  DWORD Borrow(const char* modem, size_t index) {
+  // Borrows the modem here, as taken from its holder.
+  void BorrowAndGiveBack(const char* modem, size_t index) {
     DWORD value = 0;
     DWORD allocation = GprsLink().ModemAllocate(modem, 30000, &value);
     EXPECT_NE(allocation, 0u) << modem;
     EXPECT_EQ(value, 1u) << modem;
     EXPECT_EQ(ModemHandoverState(handover_, index), HandoverState::kLent) << modem;
-    return allocation;
+    if (index == 0) {
+      EXPECT_EQ(Recorded("Modem1") + Recorded("Modem1Lent"), "Lent1");
+    }
+    GprsLink().ModemRelease(allocation);
   }
 
   TempDataDirectory dir_{"handover"};
@@ -43,78 +94,25 @@ TEST_F(ModemHandoverTest, LendsItsModemsAndTakesThemBackFromEveryBorrower) {
   ASSERT_TRUE(Becomes(0, HandoverState::kHolding)) << "the cable's port is open";
   ASSERT_TRUE(Becomes(1, HandoverState::kNoPort));
   EXPECT_EQ(Recorded("Modem1"), "Holding");
-
-  DWORD allocation = Borrow("com5:", 0);
-  EXPECT_EQ(Recorded("Modem1"), "Lent");
-  EXPECT_EQ(Recorded("Modem1Lent"), "1");
-  GprsLink().ModemRelease(allocation);
+  BorrowAndGiveBack("com5:", 0);
   EXPECT_TRUE(Becomes(0, HandoverState::kHolding)) << "reopened once given back";
-  GprsLink().ModemRelease(Borrow("Portless Handover Modem", 1));
+  BorrowAndGiveBack("Portless Handover Modem", 1);
   EXPECT_TRUE(Becomes(1, HandoverState::kNoPort)) << "a modem without a port is lent all the same";
-
-  PROCESS_INFORMATION child = StartChild("allocate \"Portless Handover Modem\" 30000 60000");
-  ASSERT_NE(child.hProcess, nullptr);
-  EXPECT_TRUE(Becomes(1, HandoverState::kLent)) << "the child borrowed it";
-  TerminateProcess(child.hProcess, 9);
-  WaitForSingleObject(child.hProcess, 10000);
-  CloseHandle(child.hThread);
-  CloseHandle(child.hProcess);
+  {
+    ModemHeldElsewhere child("Portless Handover Modem");
+    EXPECT_TRUE(Becomes(1, HandoverState::kLent)) << "the child borrowed it";
+  }
   EXPECT_TRUE(Becomes(1, HandoverState::kNoPort)) << "abandoned by a killed borrower, so taken back";
-
   EXPECT_EQ(RunChild("allocate \"Portless Handover Modem\" 30000 200"), 0u);
   EXPECT_EQ(ModemHandoverLentCount(handover_, 1), 3u);
   EXPECT_TRUE(Becomes(1, HandoverState::kNoPort)) << "a borrower that ended without releasing";
-}
-
-TEST_F(ModemHandoverTest, StartsWithTheConfiguredModemsAndGivesThemUpWhenStopped) {
-  PrepareConfigFiles();
-  const char* smsIni = g_configFiles.smsIni;
-  WritePrivateProfileStringA("SMSGW", "Modem1", "HTTP - Web Link", smsIni);
-  EXPECT_EQ(StartModemHandover(), nullptr) << "no modem, nothing to hold";
-
-  ModemSimulator modem(1, ModemProfile{});
-  ASSERT_TRUE(modem.Running());
-  WritePrivateProfileStringA("SMSGW", "Modem1", "COM5:", smsIni);
-  WritePrivateProfileStringA("SMSGW", "Modem2", "SMPP - Provider", smsIni);
-  WritePrivateProfileStringA("SMSGW", "Modem3", "Second Handover Modem", smsIni);
-  WritePrivateProfileStringA("SMSGW", "Modem5", "After A Gap", smsIni);
-  handover_ = StartModemHandover();
-  ASSERT_NE(handover_, nullptr);
-  EXPECT_TRUE(Becomes(0, HandoverState::kHolding));
-  EXPECT_TRUE(Becomes(1, HandoverState::kNoPort));
-  EXPECT_EQ(ModemHandoverState(handover_, 2), HandoverState::kFailed) << "two modems, no more";
-  EXPECT_TRUE(WaitUntil([&] { return Recorded("Modem2") == "NoPort"; }, 5000));
   StopModemHandover(handover_);
   handover_ = nullptr;
   DWORD value = 7;
-  DWORD allocation = GprsLink().ModemAllocate("Second Handover Modem", 60, &value);
+  DWORD allocation = GprsLink().ModemAllocate("Portless Handover Modem", 60, &value);
   EXPECT_NE(allocation, 0u);
-  EXPECT_EQ(value, 0u) << "nobody holds it any more";
+  EXPECT_EQ(value, 0u) << "given up when stopped: nobody holds it any more";
   GprsLink().ModemRelease(allocation);
-}
-
-// The SMS stand-in service holds its configured modem and lends it.
-class StandInHandoverTest : public ServiceTest {};
-
-TEST_F(StandInHandoverTest, TheRunningServiceLendsItsModem) {
-  ModemSimulator modem(1, ModemProfile{});
-  ASSERT_TRUE(modem.Running());
-  WritePrivateProfileStringA("SMSGW", "Modem1", "COM5:", g_configFiles.smsIni);
-  ASSERT_TRUE(CreateServiceDirectly("ZedSMS", "Zed SMS Gateway Lite Edition", ProgramFolder() + "SMSGWSVC.EXE"));
-  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-  SC_HANDLE service = OpenServiceA(manager, "ZedSMS", SERVICE_START);
-  ASSERT_TRUE(service && StartServiceA(service, 0, nullptr));
-  CloseServiceHandle(service);
-  CloseServiceHandle(manager);
-  std::string record = dir_.File("GATEWAYSIM.INI");
-  ASSERT_TRUE(WaitUntil([&] { return ReadIni(record, "ModemHandover", "Modem1") == "Holding"; }, 15000));
-  DWORD value = 0;
-  DWORD allocation = GprsLink().ModemAllocate("COM5:", 30000, &value);
-  ASSERT_NE(allocation, 0u);
-  EXPECT_EQ(value, 1u);
-  EXPECT_EQ(ReadIni(record, "ModemHandover", "Modem1"), "Lent");
-  GprsLink().ModemRelease(allocation);
-  EXPECT_TRUE(WaitUntil([&] { return ReadIni(record, "ModemHandover", "Modem1") == "Holding"; }, 10000));
 }
 
 }  // namespace

@@ -7,8 +7,7 @@
 #include <functional>
 
 #include "config/gwcore_api.h"
-#include "gprslink/gprs_rules.h"
-#include "gwcore/operator_list.h"
+#include "gprslink/gprslink_fixture.h"
 #include "gwcore/operator_picker_ids.h"
 #include "support/dialog_items.h"
 #include "support/test_env.h"
@@ -38,75 +37,38 @@ class OperatorListFile {
   static std::string Saved() { return ListPath() + ".shipped"; }
 };
 
-// The five buffers, each followed by a guard that must survive.
-struct Fields {
-  struct Guarded {
+// The five buffers, each followed by a guard that must survive; the picker
+// shown with the steps run on it from the driver's thread, which close it.
+Texts Choose(const std::function<void(HWND)>& steps, BOOL expected) {
+  struct {
     char text[kOperatorFieldSize];
     char guard[8];
-  };
-  Guarded apn, login, password, gateway, url;
-  Fields() {
-    for (Guarded* g : {&apn, &login, &password, &gateway, &url}) {
-      strcpy(g->text, "keep");
-      memcpy(g->guard, "GUARDED", 8);
-    }
+  } fields[5];
+  for (auto& field : fields) {
+    strcpy(field.text, "keep");
+    memcpy(field.guard, "GUARDED", 8);
   }
-  Texts Values() const { return {apn.text, login.text, password.text, gateway.text, url.text}; }
-  bool GuardsIntact() const {
-    for (const Guarded* g : {&apn, &login, &password, &gateway, &url})
-      if (memcmp(g->guard, "GUARDED", 8) != 0) return false;
-    return true;
+  WindowDriver driver("Operator Settings", steps);
+  EXPECT_EQ(ChooseOperatorSettings(nullptr, fields[0].text, fields[1].text, fields[2].text, fields[3].text,
+                                   fields[4].text),
+            expected);
+  EXPECT_TRUE(driver.Appeared());
+  Texts values;
+  for (const auto& field : fields) {
+    EXPECT_EQ(memcmp(field.guard, "GUARDED", 8), 0);
+    values.push_back(field.text);
   }
-  // Shows the picker; the steps run on it from the driver's thread and close it.
-  BOOL Choose(const std::function<void(HWND)>& steps) {
-    WindowDriver driver("Operator Settings", steps);
-    BOOL chosen = ChooseOperatorSettings(nullptr, apn.text, login.text, password.text, gateway.text, url.text);
-    EXPECT_TRUE(driver.Appeared());
-    return chosen;
-  }
-};
+  return values;
+}
 
 Texts Items(HWND dialog, int id) {
   Texts items;
-  LRESULT count = SendDlgItemMessageA(dialog, id, LB_GETCOUNT, 0, 0);
-  for (LRESULT i = 0; i < count; ++i) {
+  for (LRESULT i = 0; i < SendDlgItemMessageA(dialog, id, LB_GETCOUNT, 0, 0); ++i) {
     char text[kOperatorFieldSize] = "";
     SendDlgItemMessageA(dialog, id, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
     items.push_back(text);
   }
   return items;
-}
-
-Texts Shown(HWND dialog) {
-  Texts shown;
-  for (int id : {IDC_OPERATOR_APN, IDC_OPERATOR_LOGIN, IDC_OPERATOR_PASSWORD, IDC_OPERATOR_GATEWAY, IDC_OPERATOR_URL})
-    shown.push_back(Text(dialog, id));
-  return shown;
-}
-
-void Pick(HWND dialog, int list, const char* item, WORD notification = LBN_SELCHANGE) {
-  LRESULT index = SendDlgItemMessageA(dialog, list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                      reinterpret_cast<LPARAM>(item));
-  ASSERT_NE(index, LB_ERR) << item;
-  SendDlgItemMessageA(dialog, list, LB_SETCURSEL, index, 0);
-  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(list, notification), reinterpret_cast<LPARAM>(GetDlgItem(dialog, list)));
-}
-
-TEST(OperatorPicker, TheShippedListIsUsableAndIllustrative) {
-  std::string text = ReadFileText(ListPath());
-  std::vector<OperatorEntry> entries(kMostOperators);
-  size_t count = ParseOperatorList(text.data(), text.size(), entries.data(), entries.size());
-  ASSERT_GT(count, 0u);
-  for (size_t i = 0; i < count; ++i) {
-    const OperatorEntry& entry = entries[i];
-    char host[128];
-    unsigned port = 0;
-    EXPECT_TRUE(IsUsableApn(entry.apn)) << entry.name;
-    EXPECT_TRUE(ParseGatewayAddress(entry.wapGateway, host, sizeof host, &port)) << entry.name;
-    EXPECT_EQ(std::string(entry.mmsServerUrl).rfind("http://", 0), 0u) << entry.name;
-    EXPECT_NE(strstr(entry.apn, ".example"), nullptr) << "clearly not a real operator: " << entry.name;
-    EXPECT_NE(strstr(entry.mmsServerUrl, ".example"), nullptr) << entry.name;
-  }
 }
 
 TEST(OperatorPicker, TheOperatorPickedInTheSortedListsFillsTheBuffers) {
@@ -120,39 +82,45 @@ TEST(OperatorPicker, TheOperatorPickedInTheSortedListsFillsTheBuffers) {
   OperatorListFile file(list.c_str());
   const Texts zeta = {"apn.zeta.example", "zl", "zp", "192.0.2.1", longUrl.substr(0, kOperatorFieldSize - 1)};
   const Texts alpha = {"apn.alpha.example", "", "", "http://203.0.113.40:80", "http://mms.alpha.example/"};
-  Fields fields;
-  EXPECT_TRUE(fields.Choose([&](HWND dialog) {
-    EXPECT_EQ(Items(dialog, IDC_OPERATOR_COUNTRIES), (Texts{"Elsewhere", "Testland"})) << "each country once";
-    EXPECT_TRUE(Items(dialog, IDC_OPERATOR_NAMES).empty());
-    EXPECT_FALSE(Enabled(dialog, IDOK)) << "nothing chosen yet";
-    Pick(dialog, IDC_OPERATOR_COUNTRIES, "Testland");
-    EXPECT_EQ(Items(dialog, IDC_OPERATOR_NAMES), (Texts{"Alpha Net", "Zeta Net"}));
-    EXPECT_EQ(Shown(dialog), alpha) << "the first operator is shown";
-    EXPECT_TRUE(Enabled(dialog, IDOK));
-    Pick(dialog, IDC_OPERATOR_NAMES, "Zeta Net");
-    EXPECT_EQ(Shown(dialog)[0], zeta[0]);
-    Pick(dialog, IDC_OPERATOR_COUNTRIES, "Elsewhere");
-    EXPECT_EQ(Items(dialog, IDC_OPERATOR_NAMES), Texts{"Other"});
-    Pick(dialog, IDC_OPERATOR_COUNTRIES, "Testland");
-    Pick(dialog, IDC_OPERATOR_NAMES, "Zeta Net");
-    Ok(dialog);
-  }));
-  EXPECT_EQ(fields.Values(), zeta) << "a long setting is cut to the buffer";
-  EXPECT_TRUE(fields.GuardsIntact());
-
-  Fields doubleClicked;
-  EXPECT_TRUE(doubleClicked.Choose([](HWND dialog) {
-    Pick(dialog, IDC_OPERATOR_COUNTRIES, "Testland");
-    Pick(dialog, IDC_OPERATOR_NAMES, "Alpha Net", LBN_DBLCLK);
-  }));
-  EXPECT_EQ(doubleClicked.Values(), alpha) << "empty settings come back empty";
-
-  Fields cancelled;
-  EXPECT_FALSE(cancelled.Choose([](HWND dialog) {
-    Pick(dialog, IDC_OPERATOR_COUNTRIES, "Testland");
-    Cancel(dialog);
-  }));
-  EXPECT_EQ(cancelled.Values(), Texts(5, "keep"));
+  auto shown = [](HWND dialog) {
+    Texts texts;
+    for (int id : {IDC_OPERATOR_APN, IDC_OPERATOR_LOGIN, IDC_OPERATOR_PASSWORD, IDC_OPERATOR_GATEWAY, IDC_OPERATOR_URL})
+      texts.push_back(Text(dialog, id));
+    return texts;
+  };
+  EXPECT_EQ(Choose(
+                [&](HWND dialog) {
+                  EXPECT_EQ(Items(dialog, IDC_OPERATOR_COUNTRIES), (Texts{"Elsewhere", "Testland"})) << "each once";
+                  EXPECT_TRUE(Items(dialog, IDC_OPERATOR_NAMES).empty());
+                  EXPECT_FALSE(Enabled(dialog, IDOK)) << "nothing chosen yet";
+                  Pick(dialog, IDC_OPERATOR_COUNTRIES, "Testland");
+                  EXPECT_EQ(Items(dialog, IDC_OPERATOR_NAMES), (Texts{"Alpha Net", "Zeta Net"}));
+                  EXPECT_EQ(shown(dialog), alpha) << "the first operator is shown";
+                  EXPECT_TRUE(Enabled(dialog, IDOK));
+                  Pick(dialog, IDC_OPERATOR_COUNTRIES, "Elsewhere");
+                  EXPECT_EQ(Items(dialog, IDC_OPERATOR_NAMES), Texts{"Other"}) << "the names follow the country";
+                  Pick(dialog, IDC_OPERATOR_COUNTRIES, "Testland");
+                  Pick(dialog, IDC_OPERATOR_NAMES, "Zeta Net");
+                  Ok(dialog);
+                },
+                TRUE),
+            zeta)
+      << "a long setting is cut to the buffer";
+  EXPECT_EQ(Choose(
+                [](HWND dialog) {
+                  Pick(dialog, IDC_OPERATOR_COUNTRIES, "Testland");
+                  Pick(dialog, IDC_OPERATOR_NAMES, "Alpha Net", LBN_DBLCLK);
+                },
+                TRUE),
+            alpha)
+      << "a double click chooses; empty settings come back empty";
+  EXPECT_EQ(Choose(
+                [](HWND dialog) {
+                  Pick(dialog, IDC_OPERATOR_COUNTRIES, "Testland");
+                  Cancel(dialog);
+                },
+                FALSE),
+            Texts(5, "keep"));
 }
 
 TEST(OperatorPicker, AMissingOrEmptyListGivesAnEmptyPickerThatSaysWhy) {
@@ -163,16 +131,17 @@ TEST(OperatorPicker, AMissingOrEmptyListGivesAnEmptyPickerThatSaysWhy) {
   };
   for (const auto& list : lists) {
     OperatorListFile file(list.first);
-    Fields fields;
-    EXPECT_FALSE(fields.Choose([&](HWND dialog) {
-      EXPECT_TRUE(Items(dialog, IDC_OPERATOR_COUNTRIES).empty());
-      EXPECT_EQ(Text(dialog, IDC_OPERATOR_STATUS), list.second);
-      EXPECT_FALSE(Enabled(dialog, IDOK));
-      Ok(dialog);
-      EXPECT_TRUE(IsWindow(dialog)) << "even a forced OK chooses nothing";
-      Cancel(dialog);
-    }));
-    EXPECT_EQ(fields.Values(), Texts(5, "keep"));
+    EXPECT_EQ(Choose(
+                  [&](HWND dialog) {
+                    EXPECT_TRUE(Items(dialog, IDC_OPERATOR_COUNTRIES).empty());
+                    EXPECT_EQ(Text(dialog, IDC_OPERATOR_STATUS), list.second);
+                    EXPECT_FALSE(Enabled(dialog, IDOK));
+                    Ok(dialog);
+                    EXPECT_TRUE(IsWindow(dialog)) << "even a forced OK chooses nothing";
+                    Cancel(dialog);
+                  },
+                  FALSE),
+              Texts(5, "keep"));
   }
   char buffer[kOperatorFieldSize] = "";
   EXPECT_FALSE(ChooseOperatorSettings(nullptr, buffer, buffer, nullptr, buffer, buffer)) << "a missing buffer";

@@ -17,13 +17,12 @@
 namespace {
 
 const char kElevationQuestion[] =
-    "Administrator rights are required for service installation or modification.\r\n\r\n"
+    "plain YesNoCancel: Administrator rights are required for service installation or modification.\r\n\r\n"
     "If you continue, Windows will ask you to confirm that you will allow this application to assume "
-    "administrator rights to perform this task.\r\n\r\nDo you wish to continue? [Cancel Yes No]";
-const char kPassed[] = "info: Connection Test OK!";
-const char kFailed[] = "error: Connection Failed [Cancel Retry]";
-const char kRasFailed[] = "error: Connection Failed\r\nRAS Error 619\r\nFake dial-up error 619. [Cancel Retry]";
-
+    "administrator rights to perform this task.\r\n\r\nDo you wish to continue?";
+const char kPassed[] = "info OK: Connection Test OK!";
+const char kFailed[] = "error RetryCancel: Connection Failed";
+const char kRasFailed[] = "error RetryCancel: Connection Failed\r\nRAS Error 619\r\nFake dial-up error 619.";
 
 std::string ModemTestIniPath() {
   char path[MAX_PATH];
@@ -57,11 +56,6 @@ HANDLE RunTestCopy(const char* parameters) {
   return nullptr;
 }
 
-HANDLE RefuseToRun(const char*) {
-  ADD_FAILURE() << "the test copy was started";
-  return nullptr;
-}
-
 class GprsCheckOnThePage : public ModemPageTest {
  protected:
   void SetUp() override {
@@ -74,33 +68,48 @@ class GprsCheckOnThePage : public ModemPageTest {
     EXPECT_FALSE(FileExists(ModemTestIniPath())) << "MODEMTEST.INI is always removed";
     ModemPageTest::TearDown();
   }
-  // Presses Test Connection once on a page with the stored settings.
-  void TestOnce() {
-    RunSheet([&](HWND sheet, HWND page) {
-      sheet_.mmsSettingsTested = false;
-      Click(page, IDC_MODEM_TEST_CONNECTION);
-      Press(sheet, PSBTN_CANCEL);
-    });
-  }
 };
 
-TEST_F(GprsCheckOnThePage, IncompleteSettingsAreRefusedBeforeAnythingIsWritten) {
-  struct Row {
-    const char* url;
-    const char* gateway;
+// Incomplete settings are refused before anything is written; then the
+// settings reach the copy in normal form, and what it leaves in the file
+// decides what the page says. Without full rights a newer system asks before
+// elevating the copy; an older one has no elevation and starts it plainly.
+// Saving untested settings asks to test them first.
+TEST_F(GprsCheckOnThePage, RefusesIncompleteSettingsAndSaysWhatTheCopyFound) {
+  AddDialUpEntry("Office VPN");
+  SetModemKey("Checked Modem", "WAPGatewayIP", "010.000.001.002");
+  SetModemKey("Checked Modem", "APNLogin", "");
+  SetModemKey("Checked Modem", "DialUpProfile", "Office VPN");
+  std::string junk;
+  for (int i = 0; i < 700; ++i) junk += static_cast<char>('A' + (i * 7) % 58);  // letters, brackets, symbols
+  const struct {
+    const char *url, *gateway;
     int focus;
     const char* box;
-  };
-  const Row rows[] = {{"", "10.1.2.3", IDC_MODEM_MMS_URL, "error: MMS Server URL is Required!"},
-                      {"http://mms.example/", "", IDC_MODEM_WAP_GATEWAY, "error: WAP Gateway Address is Required!"},
-                      {"http://mms.example/", "10.0.0.256", IDC_MODEM_WAP_GATEWAY, "error: Invalid WAP Gateway Address"}};
+  } refused[] = {{"", "10.1.2.3", IDC_MODEM_MMS_URL, "error OK: MMS Server URL is Required!"},
+                 {"http://mms.example/", "", IDC_MODEM_WAP_GATEWAY, "error OK: WAP Gateway Address is Required!"},
+                 {"http://mms.example/", "10.0.0.256", IDC_MODEM_WAP_GATEWAY, "error OK: Invalid WAP Gateway Address"}};
+  const struct {
+    const char* name;
+    std::vector<std::string> results;
+    std::string rawFile;
+    std::vector<int> answers;
+    std::vector<std::string> shown;
+    bool tested;
+  } rows[] = {
+      {"no result", {}, "", {}, {}, false},
+      {"a failure, Retry, a pass", {"Connection Failed", "Connection Test OK!"}, "", {IDRETRY, IDOK},
+       {kFailed, kPassed}, true},
+      {"a long garbled result is cut", {junk}, "", {IDCANCEL}, {"error RetryCancel: " + junk.substr(0, 499)}, false},
+      {"binary garbage instead of the file", {}, std::string("\x01\x02garbage\x7f\xff=\r\n[") + std::string(3000, 'x'),
+       {}, {}, false}};
   std::vector<std::string> expected;
-  for (const Row& row : rows) {
+  for (const auto& row : refused) {
     boxes_.Answer(IDOK);
     expected.push_back(row.box);
   }
   RunSheet([&](HWND sheet, HWND page) {
-    for (const Row& row : rows) {
+    for (const auto& row : refused) {
       Type(page, IDC_MODEM_MMS_URL, row.url);
       Type(page, IDC_MODEM_WAP_GATEWAY, row.gateway);
       Click(page, IDC_MODEM_TEST_CONNECTION);
@@ -108,131 +117,69 @@ TEST_F(GprsCheckOnThePage, IncompleteSettingsAreRefusedBeforeAnythingIsWritten) 
       EXPECT_EQ(Text(page, IDC_MODEM_WAP_GATEWAY), row.gateway);
       EXPECT_FALSE(FileExists(ModemTestIniPath()));
     }
-    sheet_.configDirty = false;
-    Press(sheet, PSBTN_CANCEL);
-  });
-  EXPECT_EQ(Shown(boxes_), expected);
-  EXPECT_TRUE(g_copy.seen.empty());
-  EXPECT_FALSE(sheet_.mmsSettingsTested) << "the gateway was edited";
-}
-
-// Another link than a modem (an SMPP or CIMD connection) shows as no modem:
-// testing and leaving the page both ask for one.
-TEST_F(GprsCheckOnThePage, WithoutAModemTestingAndLeavingOpenTheAddModemDialog) {
-  ConfigureModem("SMPP - Provider");
-  boxes_.Answer(IDOK);
-  boxes_.Answer(IDOK);
-  int dialogs = 0;
-  RunSheet([&](HWND sheet, HWND page) {
-    EXPECT_EQ(Text(page, IDC_MODEM_NAME), "");
-    EXPECT_STREQ(sheet_.currentModemName, "");
-    Click(page, IDC_MODEM_SEND_MMS);
-    Type(page, IDC_MODEM_MMS_URL, "http://mms.example/");
-    auto cancelAddModem = [&](HWND dialog) {
-      ++dialogs;
-      Cancel(dialog);
-    };
-    {
-      WindowDriver addModem("Select Modem", cancelAddModem);
+    EXPECT_TRUE(g_copy.seen.empty());
+    EXPECT_FALSE(sheet_.mmsSettingsTested) << "the gateway was edited";
+    Type(page, IDC_MODEM_WAP_GATEWAY, "010.000.001.002");
+    for (const auto& row : rows) {
+      SCOPED_TRACE(row.name);
+      g_copy = TestCopy{row.results, row.rawFile};
+      size_t before = boxes_.Boxes().size();
+      for (int answer : row.answers) boxes_.Answer(answer);
+      sheet_.mmsSettingsTested = false;
       Click(page, IDC_MODEM_TEST_CONNECTION);
+      std::vector<std::string> shown = BoxLines(boxes_.Boxes());
+      EXPECT_EQ(std::vector<std::string>(shown.begin() + before, shown.end()), row.shown);
+      EXPECT_EQ(sheet_.mmsSettingsTested, row.tested);
+      EXPECT_EQ(g_copy.seen.size(), row.answers.empty() || row.answers[0] != IDRETRY ? 1u : 2u);
+      for (const auto& seen : g_copy.seen)
+        EXPECT_EQ(seen, (std::map<std::string, std::string>{
+                            {"WAPGatewayIP", "10.0.1.2"}, {"APN", "mms.example"}, {"APNLogin", ""},
+                            {"APNPass", "secret"}, {"ModemName", "Checked Modem"},
+                            {"DialUpProfile", "Office VPN"}, {"Result", "<none>"}}))
+            << "an empty login is written, not removed; no stale result is left";
+      EXPECT_EQ(g_copy.parameters, "/MODEMTEST");
     }
-    {
-      WindowDriver addModem("Select Modem", cancelAddModem);
-      SendMessageA(sheet, PSM_SETCURSEL, 1, 0);
-    }
-    EXPECT_EQ(CurrentPageIndex(sheet), 0) << "the page was kept";
-    sheet_.configDirty = false;
-    Press(sheet, PSBTN_CANCEL);
-  });
-  EXPECT_EQ(dialogs, 2);
-  EXPECT_EQ(Shown(boxes_), std::vector<std::string>(2, "error: Please select a modem"));
-  EXPECT_TRUE(g_copy.seen.empty());
-  EXPECT_EQ(ReadIni(SmsIni(), "SMSGW", "Modem1"), "SMPP - Provider");
-}
 
-// The settings reach the copy in normal form; what it leaves in the file
-// decides what the page says.
-TEST_F(GprsCheckOnThePage, TheCopyGetsTheSettingsAndWhatItLeavesDecidesTheOutcome) {
-  AddDialUpEntry("Office VPN");
-  SetModemKey("Checked Modem", "WAPGatewayIP", "010.000.001.002");
-  SetModemKey("Checked Modem", "APNLogin", "");
-  SetModemKey("Checked Modem", "DialUpProfile", "Office VPN");
-  std::string junk;
-  for (int i = 0; i < 700; ++i) junk += static_cast<char>('A' + (i * 7) % 58);  // letters, brackets, symbols
-  struct Row {
-    const char* name;
-    std::vector<std::string> results;
-    std::string rawFile;
-    std::vector<int> answers;
-    std::vector<std::string> shown;
-    bool tested;
-  };
-  const Row rows[] = {
-      {"no result", {}, "", {}, {}, false},
-      {"a failure, Retry, a pass", {"Connection Failed", "Connection Test OK!"}, "", {IDRETRY, IDOK},
-       {kFailed, kPassed}, true},
-      {"a long garbled result is cut", {junk}, "", {IDCANCEL}, {"error: " + junk.substr(0, 499) + " [Cancel Retry]"},
-       false},
-      {"binary garbage instead of the file", {}, std::string("\x01\x02garbage\x7f\xff=\r\n[") + std::string(3000, 'x'),
-       {}, {}, false}};
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    g_copy = TestCopy{row.results, row.rawFile};
-    size_t before = boxes_.Boxes().size();
-    for (int answer : row.answers) boxes_.Answer(answer);
-    TestOnce();
-    std::vector<std::string> shown = Shown(boxes_);
-    EXPECT_EQ(std::vector<std::string>(shown.begin() + before, shown.end()), row.shown);
-    EXPECT_EQ(sheet_.mmsSettingsTested, row.tested);
-    EXPECT_EQ(g_copy.seen.size(), row.answers.empty() || row.answers[0] != IDRETRY ? 1u : 2u);
-    for (const auto& seen : g_copy.seen) {
-      EXPECT_EQ(seen, (std::map<std::string, std::string>{
-                          {"WAPGatewayIP", "10.0.1.2"}, {"APN", "mms.example"}, {"APNLogin", ""},
-                          {"APNPass", "secret"}, {"ModemName", "Checked Modem"},
-                          {"DialUpProfile", "Office VPN"}, {"Result", "<none>"}}))
-          << "an empty login is written, not removed; no stale result is left";
-    }
+    Rights().openServiceManager = DenyFullAccess;
+    Rights().runElevated = [](const char*) -> HANDLE {
+      ADD_FAILURE() << "the test copy was started";
+      return nullptr;
+    };
+    boxes_.Answer(IDNO);
+    Click(page, IDC_MODEM_TEST_CONNECTION);
+    Rights().isVistaOrLater = [] { return false; };
+    Rights().runPlain = RunTestCopy;
+    g_copy = TestCopy{{"Connection Test OK!"}};
+    boxes_.Answer(IDOK);
+    Click(page, IDC_MODEM_TEST_CONNECTION);
     EXPECT_EQ(g_copy.parameters, "/MODEMTEST");
-  }
-}
 
-// Without full rights a newer system asks before elevating the copy; an
-// older one has no elevation and starts it plainly.
-TEST_F(GprsCheckOnThePage, ElevationIsAskedForOnlyWhereTheSystemHasIt) {
-  Rights().openServiceManager = DenyFullAccess;
-  Rights().runElevated = RefuseToRun;
-  boxes_.Answer(IDNO);
-  TestOnce();
-  Rights().isVistaOrLater = [] { return false; };
-  Rights().runPlain = RunTestCopy;
-  g_copy.results = {"Connection Test OK!"};
-  boxes_.Answer(IDOK);
-  TestOnce();
-  EXPECT_EQ(g_copy.parameters, "/MODEMTEST");
-  EXPECT_EQ(Shown(boxes_), (std::vector<std::string>{kElevationQuestion, kPassed}));
-}
-
-TEST_F(GprsCheckOnThePage, YesToTheUntestedQuestionTestsAndAFailureIsAskedAgain) {
-  g_copy.results = {"Connection Failed"};
-  boxes_.Answer(IDYES);     // test before saving
-  boxes_.Answer(IDCANCEL);  // the failure: no retry
-  boxes_.Answer(IDCANCEL);  // still untested: do not save
-  boxes_.Answer(IDYES);     // exit without saving
-  RunSheet([&](HWND sheet, HWND page) {
+    // Yes to the untested question tests, and a failure asks again.
+    g_copy = TestCopy{{"Connection Failed"}};
+    for (int answer : {IDYES,      // test before saving
+                       IDCANCEL,   // the failure: no retry
+                       IDCANCEL,   // still untested: do not save
+                       IDYES})     // exit without saving
+      boxes_.Answer(answer);
     Type(page, IDC_MODEM_APN, "other.example");
     EXPECT_FALSE(Apply(sheet));
     EXPECT_TRUE(sheet_.configDirty) << "nothing was saved";
     EXPECT_EQ(ModemKey("Checked Modem", "APN"), "mms.example");
+    EXPECT_EQ(g_copy.seen.size(), 1u);
     Press(sheet, PSBTN_CANCEL);
   });
-  EXPECT_EQ(g_copy.seen.size(), 1u);
-  EXPECT_EQ(Shown(boxes_), (std::vector<std::string>{kUntested, kFailed, kUntested, kExitUnsaved}));
+  std::vector<std::string> shown = BoxLines(boxes_.Boxes());
+  EXPECT_EQ(std::vector<std::string>(shown.end() - 6, shown.end()),
+            (std::vector<std::string>{kElevationQuestion, kPassed, kUntested, kFailed, kUntested, kExitUnsaved}));
+  shown.resize(3);
+  EXPECT_EQ(shown, expected);
 }
 
 TEST_F(GprsCheckOnThePage, TheWizardGoesOnAfterAPassedTestOrWithMmsOff) {
   g_copy.results = {"Connection Failed", "Connection Test OK!"};
   boxes_.Answer(IDCANCEL);
   boxes_.Answer(IDOK);
+  auto route = [&] { return ReadIni(dir_.File("VASPOUT\\zedsmslite\\VASP.INI"), "VASP", "Protocol", "<none>"); };
   RunSheet(
       [&](HWND sheet, HWND page) {
         EXPECT_TRUE(Enabled(sheet, 0x3023)) << "Back";
@@ -243,148 +190,105 @@ TEST_F(GprsCheckOnThePage, TheWizardGoesOnAfterAPassedTestOrWithMmsOff) {
         SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_NEXT, 0);
         EXPECT_TRUE(WaitUntil([&] { return CurrentPageIndex(sheet) == 1; }, 10000));
         EXPECT_EQ(ModemKey("Checked Modem", "PIN"), "5678") << "applied after the pass";
-        EXPECT_EQ(RouteKey("Protocol"), "MM1");
+        EXPECT_EQ(route(), "MM1");
         EXPECT_FALSE(sheet_.configDirty);
-
         SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_BACK, 0);
         ASSERT_TRUE(WaitUntil([&] { return CurrentPageIndex(sheet) == 0; }, 10000));
         Click(page, IDC_MODEM_SEND_MMS);
         SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_NEXT, 0);
         EXPECT_TRUE(WaitUntil([&] { return CurrentPageIndex(sheet) == 1; }, 10000));
-        EXPECT_EQ(RouteKey("Protocol"), "<none>") << "applied with MMS off, untested";
+        EXPECT_EQ(route(), "<none>") << "applied with MMS off, untested";
         Press(sheet, PSBTN_CANCEL);
       },
       true);
   EXPECT_EQ(g_copy.seen.size(), 2u);
-  EXPECT_EQ(Shown(boxes_), (std::vector<std::string>{kFailed, kPassed}));
+  EXPECT_EQ(BoxLines(boxes_.Boxes()), (std::vector<std::string>{kFailed, kPassed}));
 }
 
-// The page and the real elevated console, dialling through the stand-in.
-class GprsCheckThroughTheConsole : public ModemPageTest {
- protected:
-  void SetUp() override {
-    ModemPageTest::SetUp();
-    ConfigureModem("GPRS Test Modem", true);
-    SetModemKey("GPRS Test Modem", "WAPGatewayIP", ("http://" + gateway_.Address()).c_str());
-    AddDialUpEntry("Office VPN");
-    g_launches = 0;
-  }
-  void TearDown() override {
-    EXPECT_FALSE(FileExists(ModemTestIniPath()));
-    ModemPageTest::TearDown();
-  }
-  void TestOnPage(std::function<void(HWND)> prepare = nullptr) {
-    RunSheet([&](HWND sheet, HWND page) {
-      sheet_.mmsSettingsTested = false;
-      if (prepare) prepare(page);
+// The page and the real elevated console, dialling through the stand-in: a
+// gateway that does not answer, a modem another process holds, then a
+// dial-up error over a chosen connection, and Retry after it is cleared.
+int g_launches = 0;
+
+TEST_F(ModemPageTest, TheConnectionTestThroughTheRealConsole) {
+  GatewayListener gateway;
+  ASSERT_NE(gateway.Port(), 0u);
+  ConfigureModem("GPRS Test Modem", true);
+  SetModemKey("GPRS Test Modem", "WAPGatewayIP", ("http://" + gateway.Address()).c_str());
+  AddDialUpEntry("Office VPN");
+  g_launches = 0;
+  auto ras = [&](std::vector<const char*> keys) {
+    std::string log;
+    for (const char* key : keys) log += std::string(key) + "=" + RasLog(key) + " ";
+    return log;
+  };
+  boxes_.Answer(IDCANCEL);
+  boxes_.Answer(IDCANCEL);
+  for (int answer : {IDYES, IDRETRY, IDOK}) boxes_.Answer(answer);
+  RunSheet([&](HWND sheet, HWND page) {
+    Type(page, IDC_MODEM_WAP_GATEWAY, ("http://" + ClosedLoopbackAddress()).c_str());
+    Click(page, IDC_MODEM_TEST_CONNECTION);
+    EXPECT_EQ(ras({"Dials", "HangUps"}), "Dials=1 HangUps=1 ");
+    Type(page, IDC_MODEM_WAP_GATEWAY, ("http://" + gateway.Address()).c_str());
+    {
+      ModemHeldElsewhere holder("GPRS Test Modem");
+      ASSERT_TRUE(holder.Held()) << "the other process never got the modem";
       Click(page, IDC_MODEM_TEST_CONNECTION);
-      sheet_.configDirty = false;
-      Press(sheet, PSBTN_CANCEL);
-    });
-  }
-  void DialResult(const char* result) {
-    WritePrivateProfileStringA("FakeRas", "DialResult", result, FakeRas().c_str());
-  }
-  // Compares the stand-in's log for the keys of the expected "key=value" lines.
-  void ExpectLog(const std::vector<std::string>& expected) {
-    std::vector<std::string> log;
-    for (const std::string& line : expected) {
-      std::string key = line.substr(0, line.find('='));
-      log.push_back(key + "=" + RasLog(key.c_str()));
     }
-    EXPECT_EQ(log, expected);
-  }
+    EXPECT_EQ(ras({"Dials"}), "Dials=1 ") << "no dial for a modem in use";
 
-  // Starts the real console; the second time with the dial-up error cleared.
-  static HANDLE RunConsoleThenRecover(const char* parameters) {
-    if (++g_launches == 2) {
-      char ini[MAX_PATH];
-      ProgramDataPath("FAKERAS.INI", ini, sizeof ini);
-      WritePrivateProfileStringA("FakeRas", "DialResult", nullptr, ini);
-    }
-    return RunRealConsole(parameters);
-  }
-  static int g_launches;
-
-  GatewayListener gateway_;
-};
-int GprsCheckThroughTheConsole::g_launches = 0;
-
-TEST_F(GprsCheckThroughTheConsole, FailuresOfTheDial) {
-  ASSERT_NE(gateway_.Port(), 0u);
-  const std::string closed = "http://127.0.0.1:" + std::to_string(ClosedLoopbackPort());
-  boxes_.Answer(IDCANCEL);
-  TestOnPage([&](HWND page) { Type(page, IDC_MODEM_WAP_GATEWAY, closed.c_str()); });
-  ExpectLog({"Dials=1", "HangUps=1"});
-  DialResult("619");
-  boxes_.Answer(IDCANCEL);
-  TestOnPage([](HWND page) {
     Click(page, IDC_MODEM_USE_NETWORK_CONNECTION);
     Choose(page, IDC_MODEM_NETWORK_CONNECTION, "Office VPN");
+    WritePrivateProfileStringA("FakeRas", "DialResult", "619", FakeRas().c_str());
+    Rights().openServiceManager = DenyFullAccess;
+    // The second console finds the dial-up error cleared.
+    Rights().runElevated = [](const char* parameters) {
+      if (++g_launches == 2) {
+        char ini[MAX_PATH];
+        ProgramDataPath("FAKERAS.INI", ini, sizeof ini);
+        WritePrivateProfileStringA("FakeRas", "DialResult", nullptr, ini);
+      }
+      return RunRealConsole(parameters);
+    };
+    sheet_.mmsSettingsTested = false;
+    Click(page, IDC_MODEM_TEST_CONNECTION);
+    EXPECT_TRUE(sheet_.mmsSettingsTested);
+    sheet_.configDirty = false;
+    Press(sheet, PSBTN_CANCEL);
   });
-  ExpectLog({"LastEntry=Office VPN"});
-  EXPECT_FALSE(sheet_.mmsSettingsTested);
-  EXPECT_EQ(Shown(boxes_),
-            (std::vector<std::string>{"error: Unable to connect to WAP Gateway [Cancel Retry]", kRasFailed}));
-}
-
-TEST_F(GprsCheckThroughTheConsole, ElevatedRetryAfterAFailurePasses) {
-  Rights().openServiceManager = DenyFullAccess;
-  Rights().runElevated = RunConsoleThenRecover;
-  DialResult("619");
-  boxes_.Answer(IDYES);
-  boxes_.Answer(IDRETRY);
-  boxes_.Answer(IDOK);
-  TestOnPage();
   EXPECT_EQ(g_launches, 2);
-  EXPECT_EQ(Shown(boxes_), (std::vector<std::string>{kElevationQuestion, kRasFailed, kPassed}));
-  EXPECT_TRUE(sheet_.mmsSettingsTested);
-  ExpectLog({"Dials=2", "Connected=No", "LastEntry=ZedSMS GPRS - GPRS Test Modem", "LastUser=mmsuser",
-             "LastPassword=secret"});
+  EXPECT_EQ(BoxLines(boxes_.Boxes()),
+            (std::vector<std::string>{"error RetryCancel: Unable to connect to WAP Gateway",
+                                      "error RetryCancel: Unable to allocate modem, modem in use by ZedSMS",
+                                      kElevationQuestion, kRasFailed, kPassed}));
+  EXPECT_EQ(ras({"Dials", "Connected", "LastEntry", "LastUser", "LastPassword"}),
+            "Dials=3 Connected=No LastEntry=Office VPN LastUser=mmsuser LastPassword=secret ");
+  EXPECT_FALSE(FileExists(ModemTestIniPath()));
 }
 
-TEST_F(GprsCheckThroughTheConsole, AModemHeldByAnotherProcessIsReported) {
-  {
-    ModemHeldElsewhere holder("GPRS Test Modem");
-    ASSERT_TRUE(holder.Held()) << "the other process never got the modem";
-    boxes_.Answer(IDCANCEL);
-    TestOnPage();
-  }
-  EXPECT_EQ(Shown(boxes_),
-            std::vector<std::string>{"error: Unable to allocate modem, modem in use by ZedSMS [Cancel Retry]"});
-  EXPECT_EQ(RasLog("Dials"), "<none>");
-}
-
-// The elevated side on its own, in this process or in a console of its own.
-class ModemConnectionCheck : public ModemPageTest {
- protected:
-  void Parameters(const char* modem, const std::string& gateway) {
-    std::string ini = ModemTestIniPath();
+// The elevated side on its own: a modem that forgets the context the check
+// defines has the APN put into its driver's initialisation, which takes a
+// restart; declining it dials all the same. A modem that keeps it gets a
+// free context and no update. Without the link library the result is an
+// internal error.
+TEST_F(ModemPageTest, TheElevatedSideUpdatesTheDriverOnlyForAModemThatForgetsTheContext) {
+  static int restarts = 0;
+  Rights().restartSystem = [] { ++restarts; };
+  auto parameters = [](const char* modem, const std::string& gateway) {
     for (auto [key, value] : {std::pair<const char*, std::string>{"WAPGatewayIP", gateway}, {"APN", "mms.example"},
                               {"APNLogin", ""}, {"APNPass", ""}, {"ModemName", modem}})
-      WritePrivateProfileStringA("ModemTest", key, value.c_str(), ini.c_str());
-  }
-  std::string Result() { return ReadIni(ModemTestIniPath(), "ModemTest", "Result", "<none>"); }
-  static int g_restarts;
-};
-int ModemConnectionCheck::g_restarts = 0;
-
-// A modem that forgets the context the check defines has the APN put into
-// its driver's initialisation, which takes a restart; declining it dials all
-// the same. A modem that keeps it gets a free context and no update.
-TEST_F(ModemConnectionCheck, TheDriverIsUpdatedOnlyForAModemThatForgetsTheContext) {
-  g_restarts = 0;
-  Rights().restartSystem = [] { ++g_restarts; };
-  struct Row {
+      WritePrivateProfileStringA("ModemTest", key, value.c_str(), ModemTestIniPath().c_str());
+  };
+  auto result = [] { return ReadIni(ModemTestIniPath(), "ModemTest", "Result", "<none>"); };
+  const struct {
     const char* modem;
     bool keepsContexts;
     int answer;  // to the restart question, 0 when none is asked
     const char* result;
-  };
-  const Row rows[] = {{"Forgetful Restart Modem", false, IDYES, "Please restart your system before continuing"},
-                      {"Forgetful Modem", false, IDNO, "Connection Test OK!"},
-                      {"Keeping Modem", true, 0, "Connection Test OK!"}};
-  for (const Row& row : rows) {
+  } rows[] = {{"Forgetful Restart Modem", false, IDYES, "Please restart your system before continuing"},
+              {"Forgetful Modem", false, IDNO, "Connection Test OK!"},
+              {"Keeping Modem", true, 0, "Connection Test OK!"}};
+  for (const auto& row : rows) {
     SCOPED_TRACE(row.modem);
     ModemProfile profile;
     profile.keepsContexts = row.keepsContexts;
@@ -392,38 +296,33 @@ TEST_F(ModemConnectionCheck, TheDriverIsUpdatedOnlyForAModemThatForgetsTheContex
     ModemSimulator modem(1, profile);
     ASSERT_TRUE(modem.Running());
     ModemRegistryEntry driver(row.modem, "COM5");
-    DriverInitStrings init(row.modem);
     GatewayListener gateway;
-    Parameters(row.modem, "http:" + gateway.Address());
+    parameters(row.modem, "http:" + gateway.Address());
     if (row.answer) boxes_.Answer(row.answer);
     ModemConnectionTest();
-    EXPECT_EQ(Result(), row.result);
-    ASSERT_EQ(init.Read().size(), row.keepsContexts ? 0u : 1u);
-    if (!row.keepsContexts) {
-      EXPECT_NE(init.Read()[0].second.find("mms.example"), std::string::npos) << init.Read()[0].second;
-    }
+    EXPECT_EQ(result(), row.result);
+    auto init = driver.Init();
+    ASSERT_EQ(init.size(), row.keepsContexts ? 0u : 1u);
+    EXPECT_TRUE(row.keepsContexts || init[0].second.find("mms.example") != std::string::npos);
     EXPECT_TRUE(modem.Received("AT+CGDCONT=2,\"IP\",\"mms.example\""));
     if (row.answer == IDYES) {
       EXPECT_EQ(RasLog("Dials"), "<none>") << "no dial before the restart";
     } else {
-      EXPECT_EQ(RasLog("LastEntry"), std::string("ZedSMS GPRS - ") + row.modem);
-      EXPECT_EQ(RasLog("Connected"), "No");
+      EXPECT_EQ(RasLog("LastEntry") + " " + RasLog("Connected"), std::string("ZedSMS GPRS - ") + row.modem + " No");
       EXPECT_EQ(RunChild(std::string("allocate \"") + row.modem + "\" 0 0"), 0u) << "the modem was given back";
     }
   }
-  EXPECT_EQ(g_restarts, 1);
+  EXPECT_EQ(restarts, 1);
   const std::string reboot =
-      "question: ZedSMS has updated your modem driver settings to enable GPRS connectivity.\r\n\r\n"
-      "Your system must be rebooted to apply these updates.\r\n\r\nDo you wish to reboot now? [Yes No]";
-  EXPECT_EQ(Shown(boxes_), std::vector<std::string>(2, reboot));
-}
+      "question YesNo: ZedSMS has updated your modem driver settings to enable GPRS connectivity.\r\n\r\n"
+      "Your system must be rebooted to apply these updates.\r\n\r\nDo you wish to reboot now?";
+  EXPECT_EQ(BoxLines(boxes_.Boxes()), std::vector<std::string>(2, reboot));
 
-TEST_F(ModemConnectionCheck, WithoutTheLinkLibraryTheResultIsAnInternalError) {
   std::string folder = dir_.File("no link\\");
   ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
   for (const char* file : {"SMSGWCFG.EXE", "GWCORE.DLL", "MMSACCT.DLL"})
     ASSERT_TRUE(CopyFileA((ProgramFolder() + file).c_str(), (folder + file).c_str(), FALSE)) << file;
-  Parameters("Any Modem", "10.0.0.1");
+  parameters("Any Modem", "10.0.0.1");
   // The library is looked for in the current folder too.
   char previous[MAX_PATH];
   GetCurrentDirectoryA(sizeof previous, previous);
@@ -431,7 +330,7 @@ TEST_F(ModemConnectionCheck, WithoutTheLinkLibraryTheResultIsAnInternalError) {
   int status = RunProgram(folder + "SMSGWCFG.EXE", "/MODEMTEST", 60000);
   SetCurrentDirectoryA(previous);
   EXPECT_EQ(status, 0);
-  EXPECT_EQ(Result(), "Internal Error");
+  EXPECT_EQ(result(), "Internal Error");
 }
 
 }  // namespace

@@ -6,13 +6,12 @@
 #include "services/rights.h"
 #include "support/window_driver.h"
 
-bool Choose(HWND page, int id, const char* entry) {
+void Choose(HWND page, int id, const char* entry) {
   LRESULT index =
       SendDlgItemMessageA(page, id, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(entry));
-  if (index == CB_ERR) return false;
+  ASSERT_NE(index, CB_ERR) << entry;
   SendDlgItemMessageA(page, id, CB_SETCURSEL, index, 0);
   SendMessageA(page, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(GetDlgItem(page, id)));
-  return true;
 }
 
 int CurrentPageIndex(HWND sheet) {
@@ -22,26 +21,6 @@ int CurrentPageIndex(HWND sheet) {
 
 HANDLE RunRealConsole(const char* parameters) {
   return ShellRunAs((ProgramFolder() + "SMSGWCFG.EXE").c_str(), parameters);
-}
-
-ModemHeldElsewhere::ModemHeldElsewhere(const std::string& modem)
-    : holder_(StartChild("allocate \"" + modem + "\" 30000 120000")) {
-  held_ = holder_.hProcess && WaitUntil(
-                                  [&] {
-                                    DWORD value = 0;
-                                    DWORD allocation = GprsLink().ModemAllocate(modem.c_str(), 0, &value);
-                                    if (allocation) GprsLink().ModemRelease(allocation);
-                                    return allocation == 0;
-                                  },
-                                  10000);
-}
-
-ModemHeldElsewhere::~ModemHeldElsewhere() {
-  if (!holder_.hProcess) return;
-  TerminateProcess(holder_.hProcess, 9);
-  WaitForSingleObject(holder_.hProcess, 10000);
-  CloseHandle(holder_.hThread);
-  CloseHandle(holder_.hProcess);
 }
 
 void ModemPageTest::SetUp() {

@@ -16,17 +16,18 @@
 #include "modem/modem_test_helpers.h"
 #include "resources/page_ids.h"
 #include "support/dialog_items.h"
+#include "support/message_box_answerer.h"
 #include "support/test_env.h"
 
 // The sheet's own Apply button.
 constexpr int kApplyButton = 0x3021;
 constexpr char kUntested[] =
-    "question: MMS configuration settings have not been tested.\r\n\r\n"
-    "Do you wish to test these settings before saving configuration changes? [Cancel Yes No]";
-constexpr char kExitUnsaved[] = "question: Exit without saving configuration changes? [Cancel Yes No]";
+    "question YesNoCancel: MMS configuration settings have not been tested.\r\n\r\n"
+    "Do you wish to test these settings before saving configuration changes?";
+constexpr char kExitUnsaved[] = "question YesNoCancel: Exit without saving configuration changes?";
 
-// Selects an entry as the user does (with the change notification); false when absent.
-bool Choose(HWND page, int id, const char* entry);
+// Selects an entry as the user does (with the change notification).
+void Choose(HWND page, int id, const char* entry);
 int CurrentPageIndex(HWND sheet);
 inline void Type(HWND page, int id, const char* text) { SetDlgItemTextA(page, id, text); }
 inline bool Apply(HWND sheet) { return SendMessageA(sheet, PSM_APPLY, 0, 0) != 0; }
@@ -34,19 +35,6 @@ inline bool Apply(HWND sheet) { return SendMessageA(sheet, PSM_APPLY, 0, 0) != 0
 inline void Press(HWND sheet, int button) { PostMessageA(sheet, PSM_PRESSBUTTON, button, 0); }
 // The real console of the program folder, as the system's "runas" starts it.
 HANDLE RunRealConsole(const char* parameters);
-
-// Another process holding a modem through the link library for as long as
-// this lives; Held() once a quick allocation here fails.
-class ModemHeldElsewhere {
- public:
-  explicit ModemHeldElsewhere(const std::string& modem);
-  ~ModemHeldElsewhere();
-  bool Held() const { return held_; }
-
- private:
-  PROCESS_INFORMATION holder_;
-  bool held_ = false;
-};
 
 class ModemPageTest : public testing::Test {
  protected:
@@ -64,7 +52,6 @@ class ModemPageTest : public testing::Test {
   void ConfigureModem(const std::string& name, bool mms = false);
   void SetModemKey(const std::string& name, const char* key, const char* value);
   std::string ModemKey(const std::string& name, const char* key);
-  std::string RouteKey(const char* key) { return ReadIni(RouteIni(), "VASP", key, "<none>"); }
   void AddDialUpEntry(const char* name);
   std::string RasLog(const char* key) { return ReadIni(FakeRas(), "Log", key, "<none>"); }
 

@@ -1,9 +1,11 @@
 // The Modem page walked through its states: what it shows of the stored
-// settings, which controls each box switches, what Apply writes, the
-// questions it asks and the modem and operator dialogs it opens.
+// settings, what its boxes switch (the rule has its native table), what
+// Apply writes, the questions it asks and the modem and operator dialogs it
+// opens.
 #include <algorithm>
 #include <cstring>
 
+#include "gprslink/gprslink_fixture.h"
 #include "gwcore/operator_picker_ids.h"
 #include "modem/modem_page_fixture.h"
 #include "support/fake_telephony.h"
@@ -12,7 +14,6 @@
 #include "support/window_driver.h"
 
 namespace {
-
 
 std::vector<std::string> Fields(HWND page) {
   std::vector<std::string> texts;
@@ -33,27 +34,22 @@ std::string Ticked(HWND page) {
   return names;
 }
 
-// The groups of controls the boxes switch that are enabled; "(partly)" when
-// only some of a group are.
-std::string EnabledGroups(HWND page) {
-  struct Group {
-    const char* name;
-    int first, last;
-  };
-  const Group groups[] = {{"storage", IDC_MODEM_SMS_STORAGE_LABEL, IDC_MODEM_SMS_STORAGE},
-                          {"receiveMms", IDC_MODEM_RECEIVE_MMS, IDC_MODEM_RECEIVE_MMS},
-                          {"mms", IDC_MODEM_LOOKUP_OPERATOR, IDC_MODEM_TEST_CONNECTION},
-                          {"useConnection", IDC_MODEM_USE_NETWORK_CONNECTION, IDC_MODEM_USE_NETWORK_CONNECTION},
-                          {"connection", IDC_MODEM_NETWORK_CONNECTION_LABEL, IDC_MODEM_NETWORK_CONNECTION}};
-  std::string names;
-  for (const Group& group : groups) {
+// The groups of controls the boxes switch, one letter each: s storage, r
+// receive MMS, m the MMS settings, u the connection box, c the connection;
+// '-' when none of the group is enabled, '?' when only some are.
+std::string On(HWND page) {
+  std::string on;
+  for (auto [letter, first, last] :
+       {std::make_tuple('s', IDC_MODEM_SMS_STORAGE_LABEL, IDC_MODEM_SMS_STORAGE),
+        std::make_tuple('r', IDC_MODEM_RECEIVE_MMS, IDC_MODEM_RECEIVE_MMS),
+        std::make_tuple('m', IDC_MODEM_LOOKUP_OPERATOR, IDC_MODEM_TEST_CONNECTION),
+        std::make_tuple('u', IDC_MODEM_USE_NETWORK_CONNECTION, IDC_MODEM_USE_NETWORK_CONNECTION),
+        std::make_tuple('c', IDC_MODEM_NETWORK_CONNECTION_LABEL, IDC_MODEM_NETWORK_CONNECTION)}) {
     int enabled = 0;
-    for (int id = group.first; id <= group.last; ++id) enabled += Enabled(page, id);
-    if (enabled == 0) continue;
-    names += std::string(names.empty() ? "" : " ") + group.name;
-    if (enabled <= group.last - group.first) names += "(partly)";
+    for (int id = first; id <= last; ++id) enabled += Enabled(page, id);
+    on += enabled == 0 ? '-' : enabled == last - first + 1 ? letter : '?';
   }
-  return names;
+  return on;
 }
 
 // A profile section as sorted "key=value" lines.
@@ -72,27 +68,30 @@ TEST_F(ModemPageTest, WalksFromTheStoredSettingsThroughEditsToTheFilesItWrites) 
   ModemRegistryEntry own(name, "");
   ModemRegistryEntry other("Other Modem", "");
   AddDialUpEntry("Office VPN");
+  AddDialUpEntry("ZedSMS GPRS - Other Modem");  // left from a dial: never offered
   ConfigureModem(name);
   for (auto [key, value] : {std::pair<const char*, const char*>{"PIN", "4321"}, {"ReceiveTo", "sm"},
                             {"SMSAccess", "GPRS"}, {"ReceiveMMS", "Yes"}, {"APN", "mms.example"},
                             {"APNLogin", "mmsuser"}, {"APNPass", "secret"}, {"WAPGatewayIP", "10.1.2.3"},
                             {"MMSURL", "http://mms.example/"}, {"DialUpProfile", "Office VPN"}})
     WritePrivateProfileStringA(section, key, value, SmsIni().c_str());
-  boxes_.Answer(IDNO);      // APN changed: save it untested
-  boxes_.Answer(IDCANCEL);  // gateway changed: do not save
-  boxes_.Answer(IDCANCEL);  // nor leave the page
-  boxes_.Answer(IDNO);      // then leave it untested
-  boxes_.Answer(IDNO);      // but keep the sheet with its unsaved edits
-  boxes_.Answer(IDYES);     // and then drop them
+  for (int answer : {IDNO,       // APN changed: save it untested
+                     IDCANCEL,   // gateway changed: do not save
+                     IDCANCEL,   // nor leave the page
+                     IDNO,       // then leave it untested
+                     IDNO,       // but keep the sheet with its unsaved edits
+                     IDYES})     // and then drop them
+    boxes_.Answer(answer);
   INT_PTR result = RunSheet([&](HWND sheet, HWND page) {
     EXPECT_EQ(Fields(page), (std::vector<std::string>{name, "4321", "mms.example", "mmsuser", "secret", "10.1.2.3",
                                                       "http://mms.example/"}));
     EXPECT_EQ(Selected(page, IDC_MODEM_SMS_STORAGE), "SIM Card") << "ReceiveTo is read in any case";
     EXPECT_EQ(Ticked(page), "gprs receiveSms receiveMms sendMms useConnection")
         << "a missing ReceiveSMS reads as Yes; an MMS server URL means Send MMS";
-    EXPECT_EQ(EnabledGroups(page), "storage receiveMms mms useConnection connection");
+    EXPECT_EQ(On(page), "srmuc");
     EXPECT_EQ(Entries(page, IDC_MODEM_NETWORK_CONNECTION),
-              (std::vector<std::string>{"Modem: Acme [USB]", "Modem: Other Modem", "Office VPN"}));
+              (std::vector<std::string>{"Modem: Acme [USB]", "Modem: Other Modem", "Office VPN"}))
+        << "the modems, then the dial-up entries";
     EXPECT_EQ(Selected(page, IDC_MODEM_NETWORK_CONNECTION), "Office VPN");
     EXPECT_STREQ(sheet_.currentModemName, name.c_str());
     EXPECT_FALSE(sheet_.configDirty) << "loading is no edit";
@@ -100,16 +99,18 @@ TEST_F(ModemPageTest, WalksFromTheStoredSettingsThroughEditsToTheFilesItWrites) 
     EXPECT_TRUE(sheet_.mmsSettingsTested);
 
     Click(page, IDC_MODEM_RECEIVE_SMS);
-    EXPECT_EQ(EnabledGroups(page), "mms useConnection connection");
+    EXPECT_EQ(On(page), "--muc");
     EXPECT_EQ(Ticked(page), "gprs receiveMms sendMms useConnection") << "Receive MMS only disabled";
     EXPECT_TRUE(sheet_.configDirty);
     EXPECT_TRUE(Enabled(sheet, kApplyButton));
     Click(page, IDC_MODEM_RECEIVE_SMS);
     Click(page, IDC_MODEM_SEND_MMS);
-    EXPECT_EQ(EnabledGroups(page), "storage useConnection connection");
+    Click(page, IDC_MODEM_USE_NETWORK_CONNECTION);
+    EXPECT_EQ(On(page), "s--u-");
     Click(page, IDC_MODEM_SEND_MMS);
     Click(page, IDC_MODEM_USE_NETWORK_CONNECTION);
-    EXPECT_EQ(EnabledGroups(page), "storage receiveMms mms useConnection");
+    EXPECT_EQ(Selected(page, IDC_MODEM_NETWORK_CONNECTION), "Modem: Acme [USB]") << "ticking picks the page's modem";
+    Click(page, IDC_MODEM_USE_NETWORK_CONNECTION);
     EXPECT_TRUE(sheet_.mmsSettingsTested) << "none of these is a tested setting";
 
     Type(page, IDC_MODEM_PIN, "1234");
@@ -141,6 +142,17 @@ TEST_F(ModemPageTest, WalksFromTheStoredSettingsThroughEditsToTheFilesItWrites) 
     ASSERT_TRUE(Apply(sheet)) << "not asked again";
     EXPECT_EQ(ReadIni(SmsIni(), section, "PIN", "<none>"), "<none>") << "an empty PIN is removed";
 
+    // Switching MMS off removes the route but keeps the modem's settings.
+    Click(page, IDC_MODEM_SEND_MMS);
+    Type(page, IDC_MODEM_APN_LOGIN, "");  // not stored while MMS is off
+    ASSERT_TRUE(Apply(sheet));
+    EXPECT_TRUE(FileExists(RouteIni()));
+    EXPECT_EQ(ReadFileText(RouteIni()).find("[VASP]"), std::string::npos) << ReadFileText(RouteIni());
+    EXPECT_EQ(ReadIni(SmsIni(), section, "MMSURL") + " " + ReadIni(SmsIni(), section, "APNLogin"),
+              "http://mms.example/mms mmsuser");
+    Click(page, IDC_MODEM_SEND_MMS);
+    Type(page, IDC_MODEM_APN_LOGIN, "mmsuser");
+
     Type(page, IDC_MODEM_WAP_GATEWAY, "10.9.9.9");
     EXPECT_FALSE(Apply(sheet)) << "Cancel refuses the apply";
     EXPECT_EQ(ReadIni(SmsIni(), section, "WAPGatewayIP"), "10.1.2.3");
@@ -158,92 +170,49 @@ TEST_F(ModemPageTest, WalksFromTheStoredSettingsThroughEditsToTheFilesItWrites) 
   EXPECT_EQ(ReadIni(SmsIni(), section, "WAPGatewayIP"), "10.1.2.3");
   std::vector<std::string> expected(4, kUntested);
   expected.insert(expected.end(), 2, kExitUnsaved);
-  EXPECT_EQ(Shown(boxes_), expected);
+  EXPECT_EQ(BoxLines(boxes_.Boxes()), expected);
 }
 
-TEST_F(ModemPageTest, SwitchingMmsOffRemovesTheRouteButKeepsTheModemsSettings) {
-  ModemRegistryEntry own("Mms Modem", "");
-  ConfigureModem("Mms Modem", true);
-  SetModemKey("Mms Modem", "ReceiveSMS", "No");
-  SetModemKey("Mms Modem", "DialUpProfile", "modem: mms modem");
-  RunSheet([&](HWND sheet, HWND page) {
-    EXPECT_EQ(Ticked(page), "default sendMms")
-        << "Receive MMS is disabled on opening, so unticked; the modem's own connection is the standard one";
-    EXPECT_EQ(EnabledGroups(page), "mms useConnection");
-    Click(page, IDC_MODEM_USE_NETWORK_CONNECTION);
-    EXPECT_EQ(Selected(page, IDC_MODEM_NETWORK_CONNECTION), "Modem: Mms Modem") << "ticking picks the page's modem";
-    ASSERT_TRUE(Apply(sheet));
-    EXPECT_EQ(RouteKey("Server"), "http://mms.example/");
-    Click(page, IDC_MODEM_SEND_MMS);
-    Type(page, IDC_MODEM_APN_LOGIN, "");  // not stored while MMS is off
-    Press(sheet, PSBTN_OK);
-  });
-  EXPECT_TRUE(FileExists(RouteIni()));
-  EXPECT_EQ(ReadFileText(RouteIni()).find("[VASP]"), std::string::npos) << ReadFileText(RouteIni());
-  EXPECT_EQ(ModemKey("Mms Modem", "MMSURL"), "http://mms.example/");
-  EXPECT_EQ(ModemKey("Mms Modem", "APNLogin"), "mmsuser");
-  EXPECT_EQ(ModemKey("Mms Modem", "UseDial"), "Yes");
-}
-
-TEST_F(ModemPageTest, ChangeModemTakesTheTestedModemAndItsPin) {
+// Another link than a modem (an SMPP or CIMD connection) shows as no modem:
+// testing and leaving the page both ask for one. The operator lookup always
+// takes the URL and keeps settings typed in another case; Change Modem takes
+// the tested modem and its PIN, back to its own connection and with the MMS
+// settings untested.
+TEST_F(ModemPageTest, TheOperatorAndModemDialogsFillThePage) {
   ModemSimulator modem(1, ModemProfile{});
   ASSERT_TRUE(modem.Running());
   FakeTelephonyScope telephony;
   telephony.fake.lines = {FakeLine{"Alpha Modem"}};
-  ConfigureModem("Old Modem");
-  SetModemKey("Old Modem", "PIN", "9999");
-  SetModemKey("Old Modem", "DialUpProfile", "Office VPN");
+  ConfigureModem("SMPP - Provider");
   AddDialUpEntry("Office VPN");
-  boxes_.Answer(IDOK);  // the modem test passes
-  RunSheet([&](HWND sheet, HWND page) {
-    {
-      WindowDriver addModem("Select Modem", [](HWND dialog) { Cancel(dialog); });
-      Click(page, IDC_MODEM_CHANGE);
-    }
-    EXPECT_EQ(Text(page, IDC_MODEM_NAME), "Old Modem") << "cancelled";
-    EXPECT_FALSE(sheet_.configDirty);
-    {
-      WindowDriver addModem("Select Modem", [](HWND dialog) {
-        SetDlgItemTextA(dialog, IDC_ADDMODEM_PIN, "1234");
-        PostMessageA(dialog, WM_COMMAND, IDC_ADDMODEM_TEST, 0);
-      });
-      Click(page, IDC_MODEM_CHANGE);
-    }
-    EXPECT_EQ(Text(page, IDC_MODEM_NAME), "Alpha Modem");
-    EXPECT_EQ(Text(page, IDC_MODEM_PIN), "1234");
-    EXPECT_STREQ(sheet_.currentModemName, "Alpha Modem");
-    EXPECT_FALSE(sheet_.mmsSettingsTested) << "the settings are untested on another modem";
-    EXPECT_EQ(EnabledGroups(page), "storage useConnection") << "back to the new modem's own connection";
-    EXPECT_TRUE(Enabled(sheet, kApplyButton));
-    Press(sheet, PSBTN_OK);
-  });
-  EXPECT_EQ(Shown(boxes_), std::vector<std::string>{"info: Modem successfully tested!"});
-  EXPECT_EQ(ReadIni(SmsIni(), "SMSGW", "Modem1"), "Alpha Modem");
-  EXPECT_EQ(ModemKey("Alpha Modem", "PIN"), "1234");
-  EXPECT_EQ(ModemKey("Alpha Modem", "DialUpProfile"), "Modem: Alpha Modem");
-}
-
-TEST_F(ModemPageTest, LookupFillsTheOperatorsSettingsAndKeepsOnesTypedInOtherCase) {
-  ConfigureModem("Lookup Modem");
   auto pick = [](const char* country, const char* name) {
     return [country, name](HWND dialog) {
-      for (auto [list, item] :
-           {std::pair<int, const char*>{IDC_OPERATOR_COUNTRIES, country}, {IDC_OPERATOR_NAMES, name}}) {
-        LRESULT index = SendDlgItemMessageA(dialog, list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                            reinterpret_cast<LPARAM>(item));
-        SendDlgItemMessageA(dialog, list, LB_SETCURSEL, index, 0);
-        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(list, LBN_SELCHANGE),
-                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, list)));
-      }
+      Pick(dialog, IDC_OPERATOR_COUNTRIES, country);
+      Pick(dialog, IDC_OPERATOR_NAMES, name);
       PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
     };
   };
-  auto lookUp = [&](HWND page, std::function<void(HWND)> action) {
-    WindowDriver picker("Operator Settings", action);
-    Click(page, IDC_MODEM_LOOKUP_OPERATOR);
+  auto open = [](HWND page, const char* caption, int button, std::function<void(HWND)> action) {
+    WindowDriver driver(caption, action);
+    Click(page, button);
+    EXPECT_TRUE(WaitUntil([&] { return driver.Appeared(); }, 10000)) << caption;  // some open it posted
   };
+  for (int answer : {IDOK, IDOK,  // no modem to test, nor to leave
+                     IDOK,        // the modem test passes
+                     IDNO})       // and the settings are saved untested
+    boxes_.Answer(answer);
   RunSheet([&](HWND sheet, HWND page) {
+    EXPECT_EQ(Text(page, IDC_MODEM_NAME), "");
+    EXPECT_STREQ(sheet_.currentModemName, "");
     Click(page, IDC_MODEM_SEND_MMS);
+    Type(page, IDC_MODEM_MMS_URL, "http://mms.example/");
+    open(page, "Select Modem", IDC_MODEM_TEST_CONNECTION, [](HWND dialog) { Cancel(dialog); });
+    {
+      WindowDriver addModem("Select Modem", [](HWND dialog) { Cancel(dialog); });
+      SendMessageA(sheet, PSM_SETCURSEL, 1, 0);
+      EXPECT_TRUE(WaitUntil([&] { return addModem.Appeared(); }, 10000));
+    }
+    EXPECT_EQ(CurrentPageIndex(sheet), 0) << "the page was kept";
     Type(page, IDC_MODEM_APN, "MMS.EXAMPLEMOBILE.EXAMPLE");
     Type(page, IDC_MODEM_APN_LOGIN, "MMS");
     Type(page, IDC_MODEM_APN_PASSWORD, "MMS");
@@ -252,20 +221,41 @@ TEST_F(ModemPageTest, LookupFillsTheOperatorsSettingsAndKeepsOnesTypedInOtherCas
     sheet_.mmsSettingsTested = true;
     std::vector<std::string> expected = Fields(page);
     expected.back() = "http://mms.examplemobile.example/servlets/mms";
-    lookUp(page, pick("United Kingdom", "Example Mobile"));
+    open(page, "Operator Settings", IDC_MODEM_LOOKUP_OPERATOR, pick("United Kingdom", "Example Mobile"));
     EXPECT_EQ(Fields(page), expected) << "the URL is always taken";
     EXPECT_TRUE(sheet_.mmsSettingsTested) << "no tested setting changed";
-    lookUp(page, [](HWND dialog) { Cancel(dialog); });
+    open(page, "Operator Settings", IDC_MODEM_LOOKUP_OPERATOR, [](HWND dialog) { Cancel(dialog); });
     EXPECT_EQ(Fields(page), expected) << "cancelled";
-    lookUp(page, pick("Germany", "Muster Netz"));
-    EXPECT_EQ(Text(page, IDC_MODEM_APN), "internet.musternetz.example");
-    EXPECT_EQ(Text(page, IDC_MODEM_APN_LOGIN), "");
-    EXPECT_EQ(Text(page, IDC_MODEM_WAP_GATEWAY), "198.51.100.17");
-    EXPECT_EQ(Text(page, IDC_MODEM_MMS_URL), "http://mmsc.musternetz.example/");
+    open(page, "Operator Settings", IDC_MODEM_LOOKUP_OPERATOR, pick("Germany", "Muster Netz"));
+    EXPECT_EQ(Fields(page), (std::vector<std::string>{"", "", "internet.musternetz.example", "", "",
+                                                      "198.51.100.17", "http://mmsc.musternetz.example/"}));
     EXPECT_FALSE(sheet_.mmsSettingsTested);
+
+    Click(page, IDC_MODEM_USE_NETWORK_CONNECTION);
+    Choose(page, IDC_MODEM_NETWORK_CONNECTION, "Office VPN");
+    sheet_.mmsSettingsTested = true;
     sheet_.configDirty = false;
-    Press(sheet, PSBTN_CANCEL);
+    open(page, "Select Modem", IDC_MODEM_CHANGE, [](HWND dialog) { Cancel(dialog); });
+    EXPECT_EQ(Text(page, IDC_MODEM_NAME), "") << "cancelled";
+    EXPECT_FALSE(sheet_.configDirty);
+    open(page, "Select Modem", IDC_MODEM_CHANGE, [](HWND dialog) {
+      SetDlgItemTextA(dialog, IDC_ADDMODEM_PIN, "1234");
+      PostMessageA(dialog, WM_COMMAND, IDC_ADDMODEM_TEST, 0);
+    });
+    EXPECT_EQ(Text(page, IDC_MODEM_NAME) + " " + Text(page, IDC_MODEM_PIN), "Alpha Modem 1234");
+    EXPECT_STREQ(sheet_.currentModemName, "Alpha Modem");
+    EXPECT_FALSE(sheet_.mmsSettingsTested) << "the settings are untested on another modem";
+    EXPECT_FALSE(Checked(page, IDC_MODEM_USE_NETWORK_CONNECTION)) << "back to the new modem's own connection";
+    EXPECT_TRUE(Enabled(sheet, kApplyButton));
+    Press(sheet, PSBTN_OK);
   });
+  EXPECT_EQ(BoxLines(boxes_.Boxes()), (std::vector<std::string>{"error OK: Please select a modem",
+                                                                 "error OK: Please select a modem",
+                                                                 "info OK: Modem successfully tested!", kUntested}));
+  EXPECT_EQ(ReadIni(SmsIni(), "SMSGW", "Modem1"), "Alpha Modem");
+  EXPECT_EQ(ModemKey("Alpha Modem", "PIN") + " " + ModemKey("Alpha Modem", "DialUpProfile") + " " +
+                ModemKey("Alpha Modem", "APN"),
+            "1234 Modem: Alpha Modem internet.musternetz.example");
 }
 
 }  // namespace

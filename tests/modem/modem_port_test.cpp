@@ -1,3 +1,7 @@
+// The console's modem port: the AT channel, the opening through a line or a
+// COM port and the reset sequence, against simulated modems. The listing of
+// modem lines runs in the Add Modem dialog's scenario, the registry walk for
+// a modem's port in the link library's.
 #include "modem/modem_port.h"
 
 #include <gtest/gtest.h>
@@ -7,19 +11,76 @@
 #include <memory>
 
 #include "modem/at_channel.h"
-#include "modem/modem_test_helpers.h"
 #include "support/fake_telephony.h"
+#include "support/message_box_answerer.h"
 #include "support/modem_cable.h"
 #include "support/modem_registry.h"
 
 namespace {
 
+using Profile = std::function<void(ModemProfile&)>;
 const char kTapiRefused[] = "Unable to initialize TAPI:  Error 80000048 from lineInitialize";
+const char kOpened[] = "info OK: Initialised modem at 115200 bps";
 constexpr LONG kLineErr = static_cast<LONG>(0x80000048);
+
+// One exchange with a modem of the profile: what is read, whether it counts
+// as OK, and how long it took (whole seconds, rounded).
+TEST(AtChannel, AnswersEndTheReadAtAFinalResultOrAtTheLimit) {
+  const struct {
+    const char* name;
+    Profile profile;
+    const char* command;
+    DWORD limit;
+    const char* answer;
+    bool ok;
+    DWORD minSeconds, maxSeconds;
+  } rows[] = {
+      {"an OK line ends at once", [](ModemProfile&) {}, "AT\r", 30, "\r\nOK\r\n", true, 0, 4},
+      {"an SMS error ends at once", [](ModemProfile& p) { p.cmgsPrompt = false; }, "AT+CMGS=86\r", 30,
+       "\r\n+CMS ERROR: 500\r\n", false, 0, 4},
+      {"echo and an answer split over reads", [](ModemProfile& p) { p.echo = p.splitAnswers = true; }, "ATE0V1\r",
+       10, "ATE0V1\r\r\nOK\r\n", true, 0, 9},
+      {"a silent modem costs the limit and one read pass", [](ModemProfile& p) { p.silent = true; }, "AT\r", 2, "",
+       false, 2, 5},
+      {"no final result runs to the limit and keeps its text", [](ModemProfile&) {}, "AT+CMGS=86\r", 1, "\r\n> ",
+       false, 1, 4}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    ModemProfile profile;
+    row.profile(profile);
+    ModemSimulator modem(1, profile);
+    ASSERT_TRUE(modem.Running()) << "no modem end: are the cables up?";
+    HANDLE port = OpenConsoleEnd(1);
+    DWORD count = 99;
+    DWORD start = GetTickCount();
+    std::string answer = Exchange(port, row.command, row.limit, &count);
+    DWORD seconds = (GetTickCount() - start + 500) / 1000;
+    CloseHandle(port);
+    EXPECT_EQ(answer, row.answer);
+    EXPECT_EQ(count, answer.size());
+    EXPECT_EQ(ResponseIsOk(answer.c_str()), row.ok);
+    EXPECT_GE(seconds, row.minSeconds);
+    EXPECT_LE(seconds, row.maxSeconds);
+    EXPECT_EQ(modem.Transcript().at(0), std::string(row.command, strlen(row.command) - 1));
+  }
+  ModemSimulator modem(1, ModemProfile{});
+  HANDLE port = OpenConsoleEnd(1);
+  char buffer[10];
+  memset(buffer, 'x', sizeof buffer);
+  ASSERT_TRUE(ModemWrite(port, "AT+CPMS?\r"));
+  EXPECT_EQ(ModemReadResponse(port, buffer, sizeof buffer, 1), 9u);
+  EXPECT_EQ(std::string(buffer), std::string("\r\n+CPMS: \"SM\",0,20", 9)) << "cut, and terminated";
+  CloseHandle(port);
+  EXPECT_FALSE(ModemWrite(INVALID_HANDLE_VALUE, "AT\r"));
+  EXPECT_EQ(ModemReadResponse(INVALID_HANDLE_VALUE, buffer, sizeof buffer, 1), 0u);
+  EXPECT_STREQ(buffer, "") << "the buffer is cleared first";
+}
 
 class ModemPortTest : public testing::Test {
  protected:
-  void StartModem(const ModemProfile& profile) {
+  void StartModem(Profile change = [](ModemProfile&) {}) {
+    ModemProfile profile;
+    change(profile);
     modem_.reset();  // one modem on the cable at a time
     modem_.reset(new ModemSimulator(1, profile));
     ASSERT_TRUE(modem_->Running());
@@ -28,11 +89,16 @@ class ModemPortTest : public testing::Test {
     CloseModemPort(&handles_);
     boxes_.ExpectAllAnswered();
   }
-  // Opens the modem, answering the boxes expected, and compares them.
-  void Open(const char* name, const char* pin, const std::vector<std::string>& shown) {
+  // Opens the modem, answering the boxes expected, and compares them; the
+  // telephony calls are those of this opening.
+  void Open(const char* name, const std::vector<std::string>& shown) {
+    CloseModemPort(&handles_);
+    telephony_.fake.calls.clear();
+    size_t before = boxes_.Boxes().size();
     for (size_t i = 0; i < shown.size(); ++i) boxes_.Answer(IDOK);
-    handles_ = OpenModemPort(name, pin);
-    EXPECT_EQ(Shown(boxes_), shown);
+    handles_ = OpenModemPort(name, "");
+    std::vector<std::string> lines = BoxLines(boxes_.Boxes());
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + before, lines.end()), shown) << name;
   }
 
   FakeTelephonyScope telephony_;
@@ -41,101 +107,55 @@ class ModemPortTest : public testing::Test {
   ModemPortHandles handles_;
 };
 
-TEST_F(ModemPortTest, ListModemsAddsDataModemLinesInDeviceOrder) {
-  telephony_.fake.lines = {{"Modem A"}, {"Voice Line", LINEMEDIAMODE_INTERACTIVEVOICE}, {"Big Modem"}};
-  telephony_.fake.lines[2].capsNeeded = 3000;  // more than the first buffer
-  HWND owner = CreateWindowA("STATIC", "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-  HWND combo = CreateWindowA("COMBOBOX", "", CBS_DROPDOWNLIST | WS_CHILD, 0, 0, 100, 100, owner,
-                             reinterpret_cast<HMENU>(102), nullptr, nullptr);
-  auto listed = [&] {
-    SendMessageA(combo, CB_RESETCONTENT, 0, 0);
-    ListModems(owner, 102, true);
-    return Entries(owner, 102);
-  };
-  EXPECT_EQ(listed(), (std::vector<std::string>{"Modem A", "Big Modem"}));
-  EXPECT_EQ(telephony_.fake.calls.back(), "lineShutdown");
-  telephony_.fake.lines = {{"Voice Line", LINEMEDIAMODE_INTERACTIVEVOICE}};
-  EXPECT_TRUE(listed().empty());
-  EXPECT_TRUE(boxes_.Boxes().empty()) << "no data modem: nothing said";
-  telephony_.fake.initializeError = kLineErr;
-  boxes_.Answer(IDOK);
-  EXPECT_TRUE(listed().empty());
-  EXPECT_EQ(Shown(boxes_), std::vector<std::string>{kTapiRefused});
-  DestroyWindow(owner);
-}
-
-TEST_F(ModemPortTest, FindModemComPortLooksOnlyAtTheModemClass) {
-  ModemRegistryEntry modem("Acme GSM Modem", "COM7");
-  ModemRegistryEntry noPort("Portless Modem", "");
-  char port[100] = "stale";
-  EXPECT_TRUE(FindModemComPort("acme gsm modem", port, sizeof port));
-  EXPECT_STREQ(port, "COM7");
-  EXPECT_FALSE(FindModemComPort("Other Modem", port, sizeof port));
-  EXPECT_STREQ(port, "");
-  EXPECT_FALSE(FindModemComPort("Portless Modem", port, sizeof port));
-}
-
 // A COM port never goes through telephony, and the rate search stops at the
 // first rate the modem answers (the modem check covers the usual 115200).
-TEST_F(ModemPortTest, DirectComPortInitialisesAtTheFirstRateThatAnswers) {
-  ModemProfile slow;
-  slow.fixedBaud = 9600;
-  StartModem(slow);
-  Open("com5:", "", {"info: Initialised modem at 9600 bps"});
+// The test system does not refuse a second open of a serial port, so COM9 is
+// a device that refuses every open with access denied, as a port in use does.
+TEST_F(ModemPortTest, DirectComPortsInitialiseAtTheFirstRateThatAnswersOrSayWhyNot) {
+  StartModem([](ModemProfile& p) { p.fixedBaud = 9600; });
+  Open("com5:", {"info OK: Initialised modem at 9600 bps"});
   ASSERT_NE(handles_.port, INVALID_HANDLE_VALUE);
   EXPECT_TRUE(telephony_.fake.calls.empty());
   EXPECT_EQ(modem_->Count("ATE0V1"), 1) << "the modem hears only the try at its own rate";
   EXPECT_TRUE(ResponseIsOk(Exchange(handles_.port, "AT\r", 5).c_str()));
-}
-
-// The test system does not refuse a second open of a serial port, so COM9 is
-// a device that refuses every open with access denied, as a port in use does.
-TEST_F(ModemPortTest, APortThatCannotBeOpenedIsNamedWithTheSystemsReason) {
-  for (auto [port, prefix, inUse] : {std::make_tuple("COM12:", "Unable to access modem at COM12: -- Error 2 -- ", false),
-                                     std::make_tuple("COM9:", "Unable to access modem at COM9: -- Error 5 -- ", true)}) {
-    size_t before = boxes_.Boxes().size();
+  for (auto [port, inUse] : {std::make_pair("COM12:", false), std::make_pair("COM9:", true)}) {
     boxes_.Answer(IDOK);
+    CloseModemPort(&handles_);
     handles_ = OpenModemPort(port, "");
     EXPECT_EQ(handles_.port, INVALID_HANDLE_VALUE);
-    auto boxes = boxes_.Boxes();
-    ASSERT_EQ(boxes.size(), before + 1) << "no fallback after an access error";
-    const std::string text = boxes.back().text;
+    MessageBoxRecord box = boxes_.Boxes().back();
+    const std::string prefix =
+        std::string("Unable to access modem at ") + port + " -- Error " + (inUse ? "5" : "2") + " -- ";
     const std::string tail = "\r\nAnother application is already using this device.";
-    const bool endsInUse = text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-    EXPECT_EQ(text.rfind(prefix, 0), 0u) << text;
-    EXPECT_GT(text.size(), strlen(prefix) + (inUse ? tail.size() : 0)) << "the system's own text follows";
-    EXPECT_EQ(endsInUse, inUse) << text;
-    EXPECT_EQ(boxes.back().icon, static_cast<UINT>(MB_ICONERROR));
+    EXPECT_EQ(box.text.rfind(prefix, 0), 0u) << box.text;
+    EXPECT_GT(box.text.size(), prefix.size() + (inUse ? tail.size() : 0)) << "the system's own text follows";
+    EXPECT_EQ(box.text.size() > tail.size() && box.text.compare(box.text.size() - tail.size(), tail.size(), tail) == 0,
+              inUse) << box.text;
+    EXPECT_EQ(box.icon, static_cast<UINT>(MB_ICONERROR));
   }
+  EXPECT_EQ(boxes_.Boxes().size(), 3u) << "no fallback after an access error";
 }
 
-TEST_F(ModemPortTest, TelephonyLineGivesTheCommHandle) {
-  StartModem(ModemProfile{});
+TEST_F(ModemPortTest, ATelephonyLineGivesTheCommHandleAndItsFailuresAreShown) {
+  StartModem();
   telephony_.fake.lines = {{"Voice Line", LINEMEDIAMODE_INTERACTIVEVOICE}, {"Test Modem"}};
-  Open("TEST MODEM", "", {});
+  Open("TEST MODEM", {});
   ASSERT_NE(handles_.port, INVALID_HANDLE_VALUE);
   EXPECT_NE(handles_.application, 0u);
   EXPECT_NE(handles_.line, 0u);
-  EXPECT_EQ(telephony_.fake.calls,
-            (std::vector<std::string>{"lineInitializeEx", "lineOpen 1", "lineGetID comm/datamodem/portname",
-                                      "lineMakeCall", "lineGetID comm/datamodem"}));
   SetOpenCommTimeouts(handles_.port);
   EXPECT_TRUE(ResponseIsOk(Exchange(handles_.port, "AT\r", 5).c_str())) << "the handle reaches the modem";
   CloseModemPort(&handles_);
-  const auto& calls = telephony_.fake.calls;
-  EXPECT_EQ(std::vector<std::string>(calls.end() - 2, calls.end()),
-            (std::vector<std::string>{"lineClose", "lineShutdown"}));
-}
+  EXPECT_EQ(telephony_.fake.calls,
+            (std::vector<std::string>{"lineInitializeEx", "lineOpen 1", "lineGetID comm/datamodem/portname",
+                                      "lineMakeCall", "lineGetID comm/datamodem", "lineClose", "lineShutdown"}));
 
-TEST_F(ModemPortTest, TelephonyFailures) {
   // A failing line of the same name is skipped silently when a port is known.
-  StartModem(ModemProfile{});
   ModemRegistryEntry registry("Twin Modem", "COM5");
   telephony_.fake.lines = {{"Twin Modem"}, {"Twin Modem"}};
   telephony_.fake.lines[0].openError = kLineErr;
-  Open("Twin Modem", "", {});
+  Open("Twin Modem", {});
   EXPECT_NE(handles_.port, INVALID_HANDLE_VALUE);
-  CloseModemPort(&handles_);
 
   // Without a known port each error shows at once and nothing else runs.
   telephony_.fake.lines = {{"Lonely Modem"}, {"Lonely Modem"}, {"Lonely Modem"}};
@@ -143,28 +163,24 @@ TEST_F(ModemPortTest, TelephonyFailures) {
   telephony_.fake.lines[1].makeCallError = static_cast<LONG>(0x8000003F);
   telephony_.fake.lines[2].getIdFailures = 1;
   telephony_.fake.lines[2].getIdError = static_cast<LONG>(0x8000003A);
-  Open("Lonely Modem", "", {"error: Unable to initialize modem:  Error 80000048 from lineOpen",
-                            "error: Unable to initialize modem:  Error 8000003F from lineMakeCall",
-                            "error: Unable to initialize modem:  Error 8000003A from lineGetID"});
+  Open("Lonely Modem", {"error OK: Unable to initialize modem:  Error 80000048 from lineOpen",
+                        "error OK: Unable to initialize modem:  Error 8000003F from lineMakeCall",
+                        "error OK: Unable to initialize modem:  Error 8000003A from lineGetID"});
   EXPECT_EQ(handles_.port, INVALID_HANDLE_VALUE);
   EXPECT_EQ(handles_.application, 0u) << "the application is shut down";
-}
 
-TEST_F(ModemPortTest, TelephonyStartFailureEndsTheOpening) {
   telephony_.fake.initializeError = kLineErr;
-  Open("Any Modem", "", {std::string("error: ") + kTapiRefused});
+  Open("Any Modem", {std::string("error OK: ") + kTapiRefused});
   EXPECT_EQ(handles_.port, INVALID_HANDLE_VALUE);
 }
 
 TEST_F(ModemPortTest, AStuckLineFallsBackToProbingResettingAndASecondPass) {
-  ModemProfile profile;
-  profile.cfunResetParameter = true;
-  StartModem(profile);
+  StartModem([](ModemProfile& p) { p.cfunResetParameter = true; });
   telephony_.fake.lines = {{"Stuck Modem"}};
   telephony_.fake.lines[0].portName = "COM5";
   telephony_.fake.lines[0].getIdFailures = 1;
   // The first failure is silent; probe, reset, probe again.
-  Open("Stuck Modem", "", std::vector<std::string>(2, "info: Initialised modem at 115200 bps"));
+  Open("Stuck Modem", {kOpened, kOpened});
   ASSERT_NE(handles_.port, INVALID_HANDLE_VALUE) << "the second pass got the line";
   EXPECT_EQ(modem_->Resets(), 1);
   EXPECT_TRUE(modem_->Received("AT+CFUN=1,1"));
@@ -172,21 +188,18 @@ TEST_F(ModemPortTest, AStuckLineFallsBackToProbingResettingAndASecondPass) {
 }
 
 TEST_F(ModemPortTest, ResetTriesEachFamilyInTurn) {
-  struct Row {
-    std::function<void(ModemProfile&)> profile;
+  const struct {
+    Profile profile;
     bool reset;
     std::vector<std::string> sent;
-  };
-  const Row rows[] = {
+  } rows[] = {
       {[](ModemProfile& p) { p.bangReset = true; }, true, {"AT+CFUN=?", "AT*E2RESET=?", "AT!RESET"}},
       {[](ModemProfile& p) { p.e2Reset = true, p.refuseCfun1 = 100; }, true,
        {"AT+CFUN=?", "AT*E2RESET=?", "AT*E2RESET"}},
       {[](ModemProfile& p) { p.refuseCfun1 = 100; }, false, {"AT+CFUN=?", "AT*E2RESET=?", "AT!RESET", "AT+CFUN=1"}}};
-  for (const Row& row : rows) {
+  for (const auto& row : rows) {
     SCOPED_TRACE(row.sent.back());
-    ModemProfile profile;
-    row.profile(profile);
-    StartModem(profile);
+    StartModem(row.profile);
     HANDLE port = OpenConsoleEnd(1);
     ASSERT_NE(port, INVALID_HANDLE_VALUE);
     EXPECT_EQ(ResetModem(port), row.reset);

@@ -4,7 +4,6 @@
 // directory, so that a second process (the console's elevated test copy)
 // dials the same way, and it writes down what it was asked to do there:
 //   [FakeRas]  DialResult=<0, or the RAS error RasDial returns, e.g. 619>
-//              StatusError=<error RasGetConnectStatus reports after a dial, 0 for connected>
 //   [Entry <name>]  DeviceType, DeviceName, PhoneNumber, User, Password
 //   [Log]      Dials, LastEntry, LastPhoneNumber, LastDevice, LastUser, LastPassword,
 //              HangUps, Connected (Yes/No)
@@ -27,7 +26,7 @@ const char kEntryPrefix[] = "Entry ";
 struct Connection {
   HRASCONN handle;
   std::string entry;
-  DWORD error;  // what RasGetConnectStatus reports; 0: connected
+  DWORD error;  // the dial's result, which RasGetConnectStatus reports; 0: connected
 };
 
 std::mutex g_mutex;
@@ -143,12 +142,11 @@ FAKE_RAS_API DWORD WINAPI RasDialA(LPRASDIALEXTENSIONS, LPCSTR, LPRASDIALPARAMSA
   Write("Log", "LastUser", params->szUserName);
   Write("Log", "LastPassword", params->szPassword);
   DWORD result = GetPrivateProfileIntA("FakeRas", "DialResult", 0, IniPath().c_str());
-  DWORD statusError = result ? result : GetPrivateProfileIntA("FakeRas", "StatusError", 0, IniPath().c_str());
   std::lock_guard<std::mutex> lock(g_mutex);
   // As the real API does, a failed dial still hands out a handle to hang up.
   *handle = reinterpret_cast<HRASCONN>(g_nextHandle++);
-  g_connections.push_back({*handle, entry, statusError});
-  Write("Log", "Connected", statusError ? "No" : "Yes");
+  g_connections.push_back({*handle, entry, result});
+  Write("Log", "Connected", result ? "No" : "Yes");
   return result;
 }
 

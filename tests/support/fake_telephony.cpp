@@ -88,7 +88,6 @@ LONG WINAPI GetID(HLINE line, DWORD, HCALL call, DWORD select, LPVARSTRING id, L
   DWORD access = fake->readOnlyHandle ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
   HANDLE port = CreateFileA(device.c_str(), access, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
   if (port == INVALID_HANDLE_VALUE) return LINEERR_OPERATIONFAILED;
-  ++g_fake.openHandles;
   char data[sizeof(HANDLE) + 64] = {};
   memcpy(data, &port, sizeof port);
   memcpy(data + sizeof port, fake->name.c_str(), fake->name.size() < 63 ? fake->name.size() : 63);

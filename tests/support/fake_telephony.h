@@ -24,7 +24,6 @@ struct FakeTelephony {
   LONG initializeError = 0;
   std::vector<FakeLine> lines;
   std::vector<std::string> calls;  // what the code under test asked, in order
-  int openHandles = 0;             // comm handles given out and not closed by the test
 };
 
 // Installs the provider for the test's lifetime.
