@@ -152,7 +152,7 @@ target_link_libraries(modemsim PRIVATE modem_simulator)
 program_name(modemsim MODEMSIM.EXE)
 
 add_executable(fwrule tools/fwrule/fwrule.cpp)
-target_link_libraries(fwrule PRIVATE win_common gwcore)
+target_link_libraries(fwrule PRIVATE win_common gwcore ole32 oleaut32)
 shipped_binary(fwrule FWRULE.EXE "Zed SMS/MMS Gateway firewall rule helper")
 
 include(cmake/windows_tests.cmake)
