@@ -209,6 +209,13 @@ Section "Uninstall"
     ExecWait '"$INSTDIR\${CONSOLE}" -DELETEDATADIR'
   ${EndIf}
 
+  ; The console had the firewall let the gateway's programs in, under the
+  ; services' display names.
+  nsExec::Exec '"$INSTDIR\FWRULE.EXE" /REMOVE "Zed SMS Gateway Lite Edition"'
+  Pop $0
+  nsExec::Exec '"$INSTDIR\FWRULE.EXE" /REMOVE "Zed MMS Gateway Lite Edition"'
+  Pop $0
+
   Delete "$INSTDIR\${CONSOLE}"
   Delete "$INSTDIR\GWCORE.DLL"
   Delete "$INSTDIR\MMSACCT.DLL"

@@ -94,18 +94,26 @@ expect_eq "firewall requests" \
   "$(firewall_log)"
 end_case ConsoleInstallsServicesFromProgramFolder
 
-# The firewall helper, run twice as an installer or the console would: it
-# makes or updates the rule, or, where the firewall refuses (the test
-# system's firewall API is a stub), says so in one line and fails.
-for run in 1 2; do
-  status=0
-  said=$(wine "$program_dir/FWRULE.EXE" 'C:\Demo\SMSGWSRV.EXE' 'Demo Rule' 2>&1 >/dev/null) || status=$?
-  said=${said//$'\r'/}
-  case "$status:$said" in
-    "0:" | "1:FWRULE: cannot allow \"C:\Demo\SMSGWSRV.EXE\" through the firewall as \"Demo Rule\": "*) ;;
-    *) fail "firewall helper, run $run: status $status, said [$said]" ;;
-  esac
-done
+# The firewall helper, run twice as the console or the uninstaller would: it
+# makes, updates or removes the rule, or, where the firewall refuses (the
+# test system's firewall API is a stub), says so in one line and fails.
+# Twice: silent success, or status 1 and the one line that begins with $1.
+firewall_helper_twice() {
+  local refusal=$1 run status said
+  shift
+  for run in 1 2; do
+    status=0
+    said=$(wine "$program_dir/FWRULE.EXE" "$@" 2>&1 >/dev/null) || status=$?
+    said=${said//$'\r'/}
+    case "$status:$said" in
+      "0:" | "1:$refusal"*) ;;
+      *) fail "FWRULE $*, run $run: status $status, said [$said]" ;;
+    esac
+  done
+}
+firewall_helper_twice 'FWRULE: cannot allow "C:\Demo\SMSGWSRV.EXE" through the firewall as "Demo Rule": ' \
+  'C:\Demo\SMSGWSRV.EXE' 'Demo Rule'
+firewall_helper_twice 'FWRULE: cannot remove the firewall rule "Demo Rule": ' /REMOVE 'Demo Rule'
 status=0; wine "$program_dir/FWRULE.EXE" 'C:\Demo\SMSGWSRV.EXE' >/dev/null 2>&1 || status=$?
 expect_eq "status without a rule name" 2 "$status"
 end_case FirewallHelperMakesTheRuleOrSaysWhyNot

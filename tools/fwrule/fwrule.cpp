@@ -1,14 +1,18 @@
 // FWRULE.EXE "program" "rule name": lets the program accept inbound
 // connections through Windows Firewall, with an allow rule of that name. Run
 // again, it updates the rule of that name rather than adding a second one.
-// Each request is also logged in FWRULE.LOG of the program data directory, so
-// that what the console asked for can be seen even where the rule could not
-// be made. Exit status: 0 done, 1 the firewall refused, 2 bad arguments.
+// Each such request is also logged in FWRULE.LOG of the program data
+// directory, so that what the console asked for can be seen even where the
+// rule could not be made.
+// FWRULE.EXE /REMOVE "rule name": removes the rules of that name (the
+// uninstaller's clean-up); no such rule is no error.
+// Exit status: 0 done, 1 the firewall refused, 2 bad arguments.
 #include <windows.h>
 #include <netfw.h>
 #include <oleauto.h>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "common/file_util.h"
@@ -67,7 +71,10 @@ HRESULT DescribeRule(INetFwRule* rule, BSTR program, BSTR name) {
   return result;
 }
 
-HRESULT AllowProgram(BSTR program, BSTR name) {
+// What the firewall answers when asked for a rule it does not have.
+const HRESULT kNoSuchRule = HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+
+HRESULT OpenRules(Com<INetFwRules>* rules) {
   INetFwPolicy2* policyPointer = nullptr;
   HRESULT result = CoCreateInstance(__uuidof(NetFwPolicy2), nullptr, CLSCTX_INPROC_SERVER,
                                     __uuidof(INetFwPolicy2), reinterpret_cast<void**>(&policyPointer));
@@ -75,8 +82,14 @@ HRESULT AllowProgram(BSTR program, BSTR name) {
   Com<INetFwPolicy2> policy(policyPointer);
   INetFwRules* rulesPointer = nullptr;
   result = policy->get_Rules(&rulesPointer);
+  if (SUCCEEDED(result)) rules->reset(rulesPointer);
+  return result;
+}
+
+HRESULT AllowProgram(BSTR program, BSTR name) {
+  Com<INetFwRules> rules;
+  HRESULT result = OpenRules(&rules);
   if (FAILED(result)) return result;
-  Com<INetFwRules> rules(rulesPointer);
 
   INetFwRule* existing = nullptr;
   result = rules->Item(name, &existing);
@@ -85,7 +98,7 @@ HRESULT AllowProgram(BSTR program, BSTR name) {
     return DescribeRule(rule.get(), program, name);
   }
   // Anything but "no such rule" means we cannot tell, and adding could make a duplicate.
-  if (result != HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)) return FAILED(result) ? result : E_UNEXPECTED;
+  if (result != kNoSuchRule) return FAILED(result) ? result : E_UNEXPECTED;
 
   INetFwRule* rulePointer = nullptr;
   result = CoCreateInstance(__uuidof(NetFwRule), nullptr, CLSCTX_INPROC_SERVER, __uuidof(INetFwRule),
@@ -97,40 +110,65 @@ HRESULT AllowProgram(BSTR program, BSTR name) {
   return result;
 }
 
-void ReportFailure(const char* program, const char* name, HRESULT result) {
+// The firewall keeps several rules of one name; each removal takes one.
+HRESULT RemoveRules(BSTR name) {
+  constexpr int kMaxRemovals = 64;
+  Com<INetFwRules> rules;
+  HRESULT result = OpenRules(&rules);
+  for (int removals = 0; SUCCEEDED(result) && removals < kMaxRemovals; ++removals) {
+    INetFwRule* rule = nullptr;
+    result = rules->Item(name, &rule);
+    if (result == kNoSuchRule) return S_OK;
+    if (SUCCEEDED(result)) {
+      Com<INetFwRule> found(rule);
+      result = rules->Remove(name);
+    }
+  }
+  return result;
+}
+
+// One line saying what could not be done and why: `action` is what was asked.
+void ReportFailure(const char* action, HRESULT result) {
   char reason[512] = "";
   FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                  static_cast<DWORD>(result), 0, reason, sizeof reason, nullptr);
   // The system's text ends in a line break of its own.
   size_t length = strlen(reason);
   while (length > 0 && (reason[length - 1] == '\r' || reason[length - 1] == '\n')) reason[--length] = '\0';
-  fprintf(stderr, "FWRULE: cannot allow \"%s\" through the firewall as \"%s\": %s (0x%08lX)\n", program,
-          name, length ? reason : "unknown error", static_cast<unsigned long>(result));
+  fprintf(stderr, "FWRULE: cannot %s: %s (0x%08lX)\n", action, length ? reason : "unknown error",
+          static_cast<unsigned long>(result));
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 3 || !argv[1][0] || !argv[2][0]) {
-    fprintf(stderr, "usage: FWRULE \"program path\" \"rule name\"\n");
+    fprintf(stderr, "usage: FWRULE \"program path\" \"rule name\"  |  FWRULE /REMOVE \"rule name\"\n");
     return 2;
   }
-  LogRequest(argv[1], argv[2]);
+  bool removing = _stricmp(argv[1], "/REMOVE") == 0;
+  char action[3 * MAX_PATH];
+  if (removing) {
+    FormatText(action, sizeof action, "remove the firewall rule \"%s\"", argv[2]);
+  } else {
+    FormatText(action, sizeof action, "allow \"%s\" through the firewall as \"%s\"", argv[1], argv[2]);
+    LogRequest(argv[1], argv[2]);
+  }
   OwnedBstr program = ToBstr(argv[1]);
   OwnedBstr name = ToBstr(argv[2]);
   if (!program || !name) {
-    ReportFailure(argv[1], argv[2], E_OUTOFMEMORY);
+    ReportFailure(action, E_OUTOFMEMORY);
     return 1;
   }
   HRESULT result = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   if (FAILED(result)) {
-    ReportFailure(argv[1], argv[2], result);
+    ReportFailure(action, result);
     return 1;
   }
-  result = AllowProgram(program.get(), name.get());
+  result = removing ? RemoveRules(name.get()) : AllowProgram(program.get(), name.get());
   CoUninitialize();
   if (FAILED(result)) {
-    ReportFailure(argv[1], argv[2], result);
+    ReportFailure(action, result);
     return 1;
   }
   return 0;
