@@ -28,7 +28,7 @@ add_library(gprslink SHARED
   libs/gprslink/dialup.cpp
   libs/gprslink/wsp_session.cpp)
 target_link_libraries(gprslink PRIVATE gprslink_handover gprslink_console_modem ws2_32 advapi32 user32)
-program_name(gprslink GPRSLINK.DLL)
+shipped_binary(gprslink GPRSLINK.DLL "Zed SMS/MMS Gateway modem and GPRS link library")
 
 # The SMS stand-in holds its modems and hands them over. As sources, not the
 # library: the stand-in has the console's modem code already (console_lib).

@@ -8,7 +8,7 @@ add_library(gwtls SHARED
   libs/gwtls/gwtls.def)
 target_include_directories(gwtls PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/libs/gwtls)
 target_link_libraries(gwtls PRIVATE portable_core secur32 crypt32 ncrypt advapi32 ws2_32)
-program_name(gwtls GWTLS.DLL)
+shipped_binary(gwtls GWTLS.DLL "Zed SMS/MMS Gateway TLS client library")
 
 wine_test(tls_tests
   SOURCES

@@ -15,6 +15,28 @@ function(program_name target name)
   set_target_properties(${target} PROPERTIES OUTPUT_NAME ${name} PREFIX "" SUFFIX "")
 endfunction()
 
+set(GENERATED_RESOURCES_DIR ${CMAKE_BINARY_DIR}/generated)
+set(RESOURCES_DIR ${CMAKE_SOURCE_DIR}/src/resources)
+
+# A program or library we ship: its file name and its version resource, which
+# carries the product's version from version.h.
+function(shipped_binary target name description)
+  program_name(${target} ${name})
+  get_target_property(type ${target} TYPE)
+  if(type STREQUAL "SHARED_LIBRARY")
+    set(VERSION_FILE_TYPE VFT_DLL)
+  else()
+    set(VERSION_FILE_TYPE VFT_APP)
+  endif()
+  set(VERSION_FILE_NAME ${name})
+  set(VERSION_DESCRIPTION ${description})
+  set(rc ${GENERATED_RESOURCES_DIR}/version_${target}.rc)
+  configure_file(${RESOURCES_DIR}/version.rc.in ${rc} @ONLY)
+  target_sources(${target} PRIVATE ${rc})
+  set_source_files_properties(${rc} PROPERTIES
+    INCLUDE_DIRECTORIES ${RESOURCES_DIR} OBJECT_DEPENDS ${RESOURCES_DIR}/version.h)
+endfunction()
+
 add_library(portable_core STATIC ${PORTABLE_CORE_SOURCES})
 target_include_directories(portable_core PUBLIC ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/libs)
 
@@ -26,11 +48,11 @@ add_library(gwcore SHARED libs/gwcore/directories.cpp libs/gwcore/ini_registrati
   libs/gwcore/gsm7_export.cpp)
 target_compile_definitions(gwcore PRIVATE GWCORE_BUILD)
 target_link_libraries(gwcore PRIVATE win_common shell32 advapi32)
-program_name(gwcore GWCORE.DLL)
+shipped_binary(gwcore GWCORE.DLL "Zed SMS/MMS Gateway core library")
 
 add_library(mmsacct SHARED libs/mmsacct/mmsacct.cpp)
 target_include_directories(mmsacct PRIVATE ${CMAKE_SOURCE_DIR}/src)
-program_name(mmsacct MMSACCT.DLL)
+shipped_binary(mmsacct MMSACCT.DLL "Zed SMS/MMS Gateway VASP accounts library")
 
 # Everything of the console but its entry point, so tests link the same code.
 add_library(console_lib STATIC
@@ -85,18 +107,27 @@ if(ZED_WINDOWS_ARCH STREQUAL "x86_64")
 else()
   set(MANIFEST_ARCH x86)
 endif()
-set(GENERATED_RESOURCES_DIR ${CMAKE_BINARY_DIR}/generated)
 configure_file(${CMAKE_SOURCE_DIR}/src/resources/console.manifest.in
   ${GENERATED_RESOURCES_DIR}/console.manifest @ONLY)
+
+# The event source's message table, compiled from its text (ANSI, as it has
+# always been stored).
+find_program(WINDMC ${ZED_WINDOWS_ARCH}-w64-mingw32-windmc REQUIRED)
+set(MESSAGE_TABLE ${GENERATED_RESOURCES_DIR}/MSG00409.bin)
+add_custom_command(OUTPUT ${MESSAGE_TABLE}
+  BYPRODUCTS ${GENERATED_RESOURCES_DIR}/messages.rc ${GENERATED_RESOURCES_DIR}/messages.h
+  COMMAND ${WINDMC} -A -r ${GENERATED_RESOURCES_DIR} -h ${GENERATED_RESOURCES_DIR} ${RESOURCES_DIR}/messages.mc
+  DEPENDS ${RESOURCES_DIR}/messages.mc)
+add_custom_target(message_table ALL DEPENDS ${MESSAGE_TABLE})
 
 set(CONSOLE_RESOURCES ${CMAKE_SOURCE_DIR}/src/resources/console.rc)
 set_source_files_properties(${CONSOLE_RESOURCES} PROPERTIES
   INCLUDE_DIRECTORIES ${GENERATED_RESOURCES_DIR}
-  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/src/resources/pages.rc;${CMAKE_SOURCE_DIR}/src/resources/modem_dialogs.rc;${CMAKE_SOURCE_DIR}/src/resources/monitor_dialogs.rc;${CMAKE_SOURCE_DIR}/src/resources/messages.bin;${CMAKE_SOURCE_DIR}/src/resources/queue_dialogs.rc;${CMAKE_SOURCE_DIR}/src/resources/page_ids.h;${CMAKE_SOURCE_DIR}/src/resources/smsgw.ico;${GENERATED_RESOURCES_DIR}/console.manifest")
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/src/resources/pages.rc;${CMAKE_SOURCE_DIR}/src/resources/modem_dialogs.rc;${CMAKE_SOURCE_DIR}/src/resources/monitor_dialogs.rc;${MESSAGE_TABLE};${CMAKE_SOURCE_DIR}/src/resources/queue_dialogs.rc;${CMAKE_SOURCE_DIR}/src/resources/page_ids.h;${CMAKE_SOURCE_DIR}/src/resources/smsgw.ico;${GENERATED_RESOURCES_DIR}/console.manifest")
 
 add_executable(console WIN32 src/app/main.cpp ${CONSOLE_RESOURCES})
 target_link_libraries(console PRIVATE console_lib)
-program_name(console SMSGWCFG.EXE)
+shipped_binary(console SMSGWCFG.EXE "Zed SMS/MMS Gateway configuration console")
 
 # The message the Test Message page sends.
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
@@ -110,10 +141,10 @@ add_library(stand_in_service STATIC tools/gatewaysim/stand_in_service.cpp tools/
 target_link_libraries(stand_in_service PUBLIC console_lib ws2_32 advapi32)
 add_executable(smsgwsvc tools/gatewaysim/smsgwsvc.cpp)
 target_link_libraries(smsgwsvc PRIVATE stand_in_service)
-program_name(smsgwsvc SMSGWSVC.EXE)
+shipped_binary(smsgwsvc SMSGWSVC.EXE "Zed SMS gateway stand-in service (demo)")
 add_executable(mmscsvc tools/gatewaysim/mmscsvc.cpp)
 target_link_libraries(mmscsvc PRIVATE stand_in_service)
-program_name(mmscsvc MMSCSVC.EXE)
+shipped_binary(mmscsvc MMSCSVC.EXE "Zed MMS gateway stand-in service (demo)")
 
 add_library(modem_simulator STATIC tools/modemsim/modem_simulator.cpp)
 add_executable(modemsim tools/modemsim/modemsim_main.cpp)
@@ -121,8 +152,8 @@ target_link_libraries(modemsim PRIVATE modem_simulator)
 program_name(modemsim MODEMSIM.EXE)
 
 add_executable(fwrule tools/fwrule/fwrule.cpp)
-target_link_libraries(fwrule PRIVATE win_common gwcore)
-program_name(fwrule FWRULE.EXE)
+target_link_libraries(fwrule PRIVATE win_common gwcore ole32 oleaut32)
+shipped_binary(fwrule FWRULE.EXE "Zed SMS/MMS Gateway firewall rule helper")
 
 include(cmake/windows_tests.cmake)
 include(cmake/gwtls.cmake)
@@ -130,3 +161,4 @@ include(cmake/accounts.cmake)
 include(cmake/gprslink.cmake)
 include(cmake/two_way.cmake)
 include(cmake/modem_page.cmake)
+include(cmake/installer.cmake)

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs every Debian package the build, the tests and the demo need, for
+# Installs every Debian package the build, the tests and the demo need (the
+# setup program is made with NSIS, the help document with weasyprint), for
 # both Windows lanes: the 64-bit one (wine64) and the 32-bit one (wine32, which
 # installs everywhere but runs only on a kernel that executes 32-bit programs).
 # Idempotent: does nothing when everything is already present.
@@ -14,6 +15,7 @@ packages=(
   googletest
   clang libclang-rt-14-dev
   imagemagick xdotool openssl python3
+  nsis weasyprint python3-markdown poppler-utils
 )
 
 missing=()
