@@ -16,32 +16,24 @@ class VaspAccountsTest : public testing::Test {
 };
 
 // Found by whole name without regard to case, replaced where they are, and
-// read around the damage of a record without a name ending and a partial one.
+// read around a damaged record (the record file is the user file's, whose
+// damage cases are tested there).
 TEST_F(VaspAccountsTest, AccountsAreFoundReplacedAndDeletedAroundDamage) {
   VaspAccountRecord carol = Pattern<VaspAccountRecord>("carol"), alice = Pattern<VaspAccountRecord>("alice");
-  WriteFileText(Users(), std::string(kRecord, '\xC3') + std::string(reinterpret_cast<char*>(carol.bytes), kRecord) +
-                             std::string(200, 'z'));
+  WriteFileText(Users(), std::string(kRecord, '\xC3') + std::string(reinterpret_cast<char*>(carol.bytes), kRecord));
   ASSERT_TRUE(VASPAddUser(&alice));
   VaspAccountRecord found = {};
   ASSERT_TRUE(VASPFindUserRecord("ALICE", &found));
   EXPECT_EQ(memcmp(found.bytes, alice.bytes, kRecord), 0) << "all the record's bytes come back";
   EXPECT_FALSE(VASPFindUserRecord("ali", &found) || VASPFindUserRecord(nullptr, &found));
   VaspAccountRecord newCarol = Pattern<VaspAccountRecord>("Carol");
-  newCarol.bytes[400] = 7;
   ASSERT_TRUE(VASPAddUser(&newCarol));
-  ASSERT_TRUE(VASPFindUserRecord("carol", &found));
-  EXPECT_EQ(found.bytes[400], 7);
   EXPECT_EQ(StoredNames(Users(), kRecord), (Names{"", "Carol", "alice"}));
-  EXPECT_EQ(ReadFileText(Users()).size(), 3 * kRecord) << "the partial record overwritten";
   EXPECT_TRUE(VASPDeleteUser("carol"));
   EXPECT_FALSE(VASPDeleteUser("carol")) << "already gone";
   EXPECT_EQ(StoredNames(Users(), kRecord), (Names{"", "alice"}));
-
-  VaspAccountRecord unterminated, empty = {};
-  memset(unterminated.bytes, 'v', kRecord);
-  EXPECT_FALSE(VASPAddUser(&unterminated) || VASPAddUser(&empty) || VASPAddUser(nullptr) ||
-               VASPOutAddUser(&unterminated));
-  EXPECT_EQ(ReadFileText(Users()).size(), 2 * kRecord);
+  VaspAccountRecord empty = {};
+  EXPECT_FALSE(VASPAddUser(&empty) || VASPAddUser(nullptr) || VASPOutAddUser(&empty));
 }
 
 TEST_F(VaspAccountsTest, TheOutboundRouteIsKeptApartFromTheUsers) {
