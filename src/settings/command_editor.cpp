@@ -42,8 +42,6 @@ void Refuse(HWND dialog, const char* message) {
   SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_2WAY_COMMAND)), TRUE);
 }
 
-bool IsPlainFileTest(const char* path, void*) { return IsPlainFile(path); }
-
 bool Accepted(HWND dialog, const TwoWayCommand& command) {
   switch (CheckTwoWayCommand(command.command, command.returnsResponse)) {
     case TwoWayCommandProblem::kEmpty:
