@@ -16,7 +16,7 @@ set_property(SOURCE ${CONSOLE_RESOURCES} ${CMAKE_SOURCE_DIR}/tests/app/no_icon.r
   ${CMAKE_SOURCE_DIR}/src/resources/user_editor_ids.h)
 
 # Reads the user file from a process of its own while a test changes it.
-add_executable(user_file_reader tests/accounts/user_file_reader.cpp tests/accounts/account_files.cpp)
+add_executable(user_file_reader tests/accounts/user_file_reader.cpp)
 target_include_directories(user_file_reader PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)
 target_link_libraries(user_file_reader PRIVATE gwcore portable_core)
 program_name(user_file_reader USER_FILE_READER.EXE)

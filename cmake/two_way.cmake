@@ -17,7 +17,6 @@ wine_test(two_way_tests
     tests/settings/command_editor_test.cpp
     tests/settings/mm7_dialog_test.cpp
     tests/settings/host_connect_test.cpp
-    tests/settings/loopback_servers.cpp
     tests/tls/tls_test_servers.cpp
     tests/accounts/account_files.cpp
   DEPENDS ${TWO_WAY_TEST_DEPENDS})

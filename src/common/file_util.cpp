@@ -12,6 +12,8 @@ bool IsPlainFile(const char* path) {
   return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+bool IsPlainFileTest(const char* path, void*) { return IsPlainFile(path); }
+
 bool IsDirectory(const char* path) {
   DWORD attributes = GetFileAttributesA(path);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);

@@ -4,6 +4,8 @@
 
 // A directory search finds the path and it is not a directory.
 bool IsPlainFile(const char* path);
+// The same in the form the portable searches take; the context is unused.
+bool IsPlainFileTest(const char* path, void* context);
 bool IsDirectory(const char* path);
 // Deletes every file of the folder, recurses into every sub-folder whose name
 // does not begin with ".", then removes the folder. Read-only files are left.

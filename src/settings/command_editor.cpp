@@ -42,24 +42,6 @@ void Refuse(HWND dialog, const char* message) {
   SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_2WAY_COMMAND)), TRUE);
 }
 
-// The program of a command line must be a file; without a dot in its file
-// name it may also be meant with ".EXE".
-bool ProgramExists(HWND dialog, const char* commandLine) {
-  char program[kTwoWayCommandChars + sizeof ".EXE"];
-  TwoWayProgramPath(commandLine, program, kTwoWayCommandChars + 1);
-  bool found = IsPlainFile(program);
-  if (!found && !FileNameHasDot(program)) {
-    AppendText(program, sizeof program, ".EXE");
-    found = IsPlainFile(program);
-  }
-  if (!found) {
-    char message[sizeof program + sizeof kProgramMessage];
-    FormatText(message, sizeof message, kProgramMessage, program);
-    Refuse(dialog, message);
-  }
-  return found;
-}
-
 bool Accepted(HWND dialog, const TwoWayCommand& command) {
   switch (CheckTwoWayCommand(command.command, command.returnsResponse)) {
     case TwoWayCommandProblem::kEmpty:
@@ -74,7 +56,12 @@ bool Accepted(HWND dialog, const TwoWayCommand& command) {
     case TwoWayCommandProblem::kNone:
       break;
   }
-  return IsTwoWayUrl(command.command) || ProgramExists(dialog, command.command);
+  char program[kTwoWayProgramSize];
+  if (TwoWayProgramFound(command.command, IsPlainFileTest, nullptr, program, sizeof program)) return true;
+  char message[sizeof program + sizeof kProgramMessage];
+  FormatText(message, sizeof message, kProgramMessage, program);
+  Refuse(dialog, message);
+  return false;
 }
 
 void OnOk(HWND dialog, CommandEditorState* state) {

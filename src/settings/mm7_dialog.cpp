@@ -169,14 +169,12 @@ void SaveVersionAndSchema(HWND dialog, const char* file) {
   char value[kValueChars];
   if (Selection(dialog, IDC_MM7_VERSION) >= 0) {
     SelectedText(dialog, IDC_MM7_VERSION, value, sizeof value);
-    WriteIniTextOrRemove(file, kSection, "MM7Version", EqualsNoCase(value, kDefaultMm7Version) ? "" : value);
+    WriteIniTextOrRemove(file, kSection, "MM7Version", Mm7VersionToStore(value));
   }
+  char schema[kMm7SchemaPrefixChars + kValueChars];
   SelectedText(dialog, IDC_MM7_SCHEMA, value, sizeof value);
-  if (Selection(dialog, IDC_MM7_SCHEMA) >= 0 && !EqualsNoCase(value, kCustomMm7Schema)) {
-    char schema[kMm7SchemaPrefixChars + kValueChars];
-    FormatText(schema, sizeof schema, "%s%s", kMm7SchemaPrefix, value);
-    WriteIniTextOrRemove(file, kSection, "MM7Schema", EqualsNoCase(value, kDefaultMm7Schema) ? "" : schema);
-  }
+  if (Selection(dialog, IDC_MM7_SCHEMA) >= 0 && Mm7SchemaToStore(value, schema, sizeof schema))
+    WriteIniTextOrRemove(file, kSection, "MM7Schema", schema);
 }
 
 void SaveVariation(HWND dialog, const char* file) {

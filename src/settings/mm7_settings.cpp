@@ -42,6 +42,17 @@ const char* Mm7SchemaName(const char* stored) {
   return nullptr;
 }
 
+const char* Mm7VersionToStore(const char* chosen) { return EqualsNoCase(chosen, kDefaultMm7Version) ? "" : chosen; }
+
+bool Mm7SchemaToStore(const char* chosen, char* value, size_t cap) {
+  if (EqualsNoCase(chosen, kCustomMm7Schema)) return false;
+  if (EqualsNoCase(chosen, kDefaultMm7Schema))
+    CopyText(value, cap, "");
+  else
+    FormatText(value, cap, "%s%s", kMm7SchemaPrefix, chosen);
+  return true;
+}
+
 Mm7VariationKeys VariationKeys(Mm7Variation variation) {
   switch (variation) {
     case Mm7Variation::kPhpUpload: return {"MM7", false, false, true};

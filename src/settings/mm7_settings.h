@@ -20,6 +20,13 @@ extern const char kCustomMm7Schema[];
 // one of kMm7Schemas exactly), or null. Empty means the default schema.
 const char* Mm7SchemaName(const char* stored);
 
+// What Save stores for the chosen version: "" (the key goes) for the
+// default, else the choice as it is.
+const char* Mm7VersionToStore(const char* chosen);
+// What Save stores for the chosen schema: "" for the default, else the
+// prefix and the choice. False for "(Custom)": the stored value stays.
+bool Mm7SchemaToStore(const char* chosen, char* value, size_t cap);
+
 // The non-standard variations of MM7, in the order the dialog lists them.
 enum class Mm7Variation { kStandard, kPhpUpload, kEricsson, kLogicaCmg, kAnnyWay };
 constexpr size_t kMm7VariationCount = 5;

@@ -16,8 +16,6 @@ constexpr DWORD kPhprcChars = 2048;
 constexpr DWORD kEnvironmentValueChars = 32767;
 const char kLocalHostName[] = "localhost";
 
-bool IsPlainFileTest(const char* path, void*) { return IsPlainFile(path); }
-
 // The variable's value, or an empty text when it is unset or longer than cap
 // holds (a cut value would name another folder).
 void ReadEnvironment(const char* name, char* value, DWORD cap) {

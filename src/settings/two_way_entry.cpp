@@ -91,3 +91,13 @@ bool FileNameHasDot(const char* path) {
   const char* backslash = strrchr(path, '\\');
   return strchr(backslash ? backslash + 1 : path, '.') != nullptr;
 }
+
+bool TwoWayProgramFound(const char* command, PlainFileTest exists, void* context, char* program, size_t cap) {
+  CopyText(program, cap, "");
+  if (IsTwoWayUrl(command)) return true;
+  TwoWayProgramPath(command, program, cap);
+  if (exists(program, context)) return true;
+  if (FileNameHasDot(program)) return false;
+  AppendText(program, cap, ".EXE");
+  return exists(program, context);
+}

@@ -6,6 +6,8 @@
 #pragma once
 #include <cstddef>
 
+#include "settings/php_lookup.h"
+
 constexpr size_t kTwoWayPrefixChars = 99;
 constexpr size_t kTwoWayCommandChars = 1023;
 // The longest entry the editor builds: prefix, tab, command, tab, "Yes".
@@ -48,3 +50,9 @@ bool IsTwoWayUrl(const char* command);
 size_t TwoWayProgramPath(const char* command, char* program, size_t cap);
 // Whether the file name (the part after the last backslash) has a dot.
 bool FileNameHasDot(const char* path);
+// The longest program path the editor names: the command's, with ".EXE".
+constexpr size_t kTwoWayProgramSize = kTwoWayCommandChars + sizeof ".EXE";
+// Whether the editor finds what the command runs: a URL always, else its
+// program as a file, or one without a dot in its file name also with ".EXE"
+// added. program gets the path tried last, for the message (empty for a URL).
+bool TwoWayProgramFound(const char* command, PlainFileTest exists, void* context, char* program, size_t cap);

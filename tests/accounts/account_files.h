@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 
+#include <cstring>
 #include <initializer_list>
 #include <string>
 #include <utility>
@@ -10,38 +11,44 @@
 
 #include "config/gwcore_api.h"
 #include "config/mmsacct_api.h"
+#include "config/user_records.h"
 
 // Every byte after the name follows from the name, so that a record mixed
 // from two writes is recognised.
-void FillRecordPattern(unsigned char* record, size_t size);
-bool HasRecordPattern(const unsigned char* record, size_t size);
-
-SmsUserRecord PatternUser(const char* name);
-VaspAccountRecord PatternVasp(const char* name);
+inline void FillRecordPattern(unsigned char* record, size_t size) {
+  unsigned seed = 0;
+  for (size_t i = 0; i < kAccountNameWidth && record[i]; ++i) seed = seed * 31 + record[i];
+  for (size_t i = strnlen(reinterpret_cast<const char*>(record), kAccountNameChars) + 1; i < size; ++i)
+    record[i] = static_cast<unsigned char>(seed + i * 7);
+}
+inline bool HasRecordPattern(const unsigned char* record, size_t size) {
+  std::vector<unsigned char> expected(record, record + size);
+  FillRecordPattern(expected.data(), size);
+  return memcmp(expected.data(), record, size) == 0;
+}
+template <typename Record>
+Record Pattern(const char* name) {
+  Record record = {};
+  strncpy(reinterpret_cast<char*>(record.bytes), name, kAccountNameChars);
+  FillRecordPattern(record.bytes, sizeof record.bytes);
+  return record;
+}
 std::string RecordName(const unsigned char* record);
 
 std::string PrivateFile(const char* name);
 inline std::string UserFilePath() { return PrivateFile("SMSUSERS.DAT"); }
-
-// The whole file as bytes; empty when it is missing.
-std::vector<unsigned char> ReadBytes(const std::string& path);
-void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes);
 // The names of the records of a store file in order ("" for a record without a readable name).
 std::vector<std::string> StoredNames(const std::string& path, size_t recordSize);
-
-// Through the library, with a handle of their own.
-void StoreUser(const SmsUserRecord& record);
-bool FetchUser(const char* name, SmsUserRecord* record);
-std::vector<std::string> UserNames();
-// A record with a name and bytes set at the given offsets; all else zero.
-SmsUserRecord UserBytes(const char* name, std::initializer_list<std::pair<size_t, const char*>> texts = {},
-                        std::initializer_list<std::pair<size_t, unsigned char>> bytes = {});
 
 // The user file opened for the test's lifetime.
 class OpenUserFile {
  public:
-  explicit OpenUserFile(DWORD access = GENERIC_READ | GENERIC_WRITE);
-  ~OpenUserFile();
+  explicit OpenUserFile(DWORD access = GENERIC_READ | GENERIC_WRITE) {
+    opened_ = SMSOpenUserFile(&handle_, access) != FALSE;
+  }
+  ~OpenUserFile() {
+    if (opened_) SMSCloseUserFile(handle_);
+  }
   OpenUserFile(const OpenUserFile&) = delete;
   OpenUserFile& operator=(const OpenUserFile&) = delete;
   HANDLE handle() const { return handle_; }
@@ -51,3 +58,11 @@ class OpenUserFile {
   HANDLE handle_ = nullptr;
   bool opened_ = false;
 };
+
+// Through the library, with a handle of their own.
+void StoreUser(const SmsUserRecord& record);
+// The names the library hands out, by index ("<unreadable>" for a record it refuses).
+std::vector<std::string> UserNames(HANDLE file = nullptr);
+// A record with a name and bytes set at the given offsets; all else zero.
+SmsUserRecord UserBytes(const char* name, std::initializer_list<std::pair<size_t, const char*>> texts = {},
+                        std::initializer_list<std::pair<size_t, unsigned char>> bytes = {});

@@ -3,29 +3,23 @@
 // and what it saves after a passed test, and only then.
 #include "settings/loopback_servers.h"
 
-#include <gtest/gtest.h>
-
-#include <functional>
-#include <string>
-
 #include "config/config_files.h"
 #include "config/link_libraries.h"
 #include "resources/two_way_ids.h"
 #include "settings/host_connect.h"
 #include "settings/mm7_dialog.h"
 #include "settings/settings_dialogs.h"
-#include "support/dialog_items.h"
-#include "support/test_env.h"
-#include "support/window_driver.h"
 #include "tls/tls_test_servers.h"
 
 namespace {
 
 const char kTitle[] = "Configure MM7 Receiver";
-const char kPrefix[] = "http://www.3gpp.org/ftp/Specs/archive/23_series/23.140/schema/";
 
 std::string Address(unsigned short port, const char* scheme = "http", const char* host = "127.0.0.1") {
   return std::string(scheme) + "://" + host + ":" + std::to_string(port) + "/vasp/mm7";
+}
+std::string Refusal(const std::string& host, unsigned short port) {
+  return "error OK: Unable to connect to server " + host + ":" + std::to_string(port);
 }
 
 class Mm7DialogTest : public testing::Test {
@@ -34,23 +28,16 @@ class Mm7DialogTest : public testing::Test {
   void TearDown() override { boxes_.ExpectAllAnswered(); }
 
   std::string File() { return dir_.Path() + "VASPOUT\\zedsmslitemm7\\VASP.INI"; }
-  std::string Read(const char* key) { return ReadIni(File(), "VASP", key, "<none>"); }
-  INT_PTR Open(std::function<void(HWND)> action) {
-    WindowDriver driver(kTitle, std::move(action));
-    INT_PTR result = ShowMm7Dialog(nullptr);
-    EXPECT_TRUE(driver.Appeared());
+  INT_PTR Open(const std::function<void(HWND)>& action) {
+    INT_PTR result = 0;
+    InDialog(kTitle, [&] { result = ShowMm7Dialog(nullptr); }, action);
     return result;
   }
-  // OK is refused with the message; the dialog stays open on the server field.
-  void ExpectRefused(HWND dialog, const std::string& message) {
-    size_t before = boxes_.Boxes().size();
+  // OK with the server typed is refused; the dialog stays open on the server field.
+  void Refused(HWND dialog, const std::string& server) {
     boxes_.Answer(IDOK);
+    SetDlgItemTextA(dialog, IDC_MM7_SERVER, server.c_str());
     Ok(dialog);
-    ASSERT_EQ(boxes_.Boxes().size(), before + 1);
-    MessageBoxRecord box = boxes_.Boxes().back();
-    EXPECT_EQ(box.text.substr(0, message.size()), message);
-    EXPECT_EQ(box.caption, kProductCaption);
-    EXPECT_EQ(box.icon, static_cast<UINT>(MB_ICONERROR));
     EXPECT_TRUE(IsWindowVisible(dialog));
     EXPECT_EQ(FocusOf(dialog), GetDlgItem(dialog, IDC_MM7_SERVER));
   }
@@ -63,7 +50,6 @@ class Mm7DialogTest : public testing::Test {
               }),
               IDOK);
   }
-  bool NothingWritten() { return !FileExists(dir_.Path() + "VASPOUT"); }
 
   SocketsStarted sockets_;
   TempDataDirectory dir_{"mm7"};
@@ -73,21 +59,19 @@ class Mm7DialogTest : public testing::Test {
 }  // namespace
 
 TEST_F(Mm7DialogTest, SettingsAreShownAndSavedAfterAPassedTestOnly) {
-  PlainServer server;
-  ASSERT_NE(server.Port(), 0);
+  Listener server;
   EXPECT_EQ(Open([this](HWND dialog) {
-              EXPECT_EQ(ComboChosen(dialog, IDC_MM7_VERSION), "5.3.0");
-              EXPECT_EQ(ComboChosen(dialog, IDC_MM7_SCHEMA), "REL-5-MM7-1-2");
-              EXPECT_EQ(ComboChosen(dialog, IDC_MM7_VARIATION), "None - Use Standard MM7");
-              for (int id : {IDC_MM7_SERVER, IDC_MM7_VASP_ID, IDC_MM7_VAS_ID, IDC_MM7_SERVICE_CODE,
-                             IDC_MM7_USER_NAME, IDC_MM7_PASSWORD})
-                EXPECT_EQ(Text(dialog, id), "") << id;
+              EXPECT_EQ(ComboChosen(dialog, IDC_MM7_VERSION) + " " + ComboChosen(dialog, IDC_MM7_SCHEMA) + " " +
+                            ComboChosen(dialog, IDC_MM7_VARIATION),
+                        "5.3.0 REL-5-MM7-1-2 None - Use Standard MM7");
+              EXPECT_EQ(Text(dialog, IDC_MM7_VASP_ID) + Text(dialog, IDC_MM7_PASSWORD), "");
               EXPECT_FALSE(Checked(dialog, IDC_MM7_STRIP_WHITE_SPACE));
-              ExpectRefused(dialog, "Please define a URL for connecting to the server");
+              Refused(dialog, "");
               Cancel(dialog);
             }),
             IDCANCEL);
-  EXPECT_TRUE(NothingWritten());
+  EXPECT_EQ(BoxLines(boxes_.Boxes()), Texts{"error OK: Please define a URL for connecting to the server"});
+  EXPECT_FALSE(FileExists(dir_.Path() + "VASPOUT"));
 
   SaveWithServer(Address(server.Port()), [](HWND dialog) {
     SetDlgItemTextA(dialog, IDC_MM7_VASP_ID, "vasp-1");
@@ -95,16 +79,14 @@ TEST_F(Mm7DialogTest, SettingsAreShownAndSavedAfterAPassedTestOnly) {
     SetDlgItemTextA(dialog, IDC_MM7_SERVICE_CODE, "svc");
     SetDlgItemTextA(dialog, IDC_MM7_USER_NAME, "user");
     SetDlgItemTextA(dialog, IDC_MM7_PASSWORD, "se cret");
-    ComboChoose(dialog, IDC_MM7_VERSION, "6.7.0");
     ComboChoose(dialog, IDC_MM7_SCHEMA, "REL-6-MM7-1-3");
     Click(dialog, IDC_MM7_STRIP_WHITE_SPACE);
   });
   EXPECT_EQ(server.Accepted(), 1);
-  EXPECT_EQ(ReadFileText(File()),
-            "[VASP]\r\nProtocol=MM7\r\nServer=" + Address(server.Port()) +
-                "\r\nVASPID=vasp-1\r\nVASID=vas-2\r\nServiceCode=svc\r\nmm7DeliverReq=Yes\r\nUserName=user\r\n"
-                "Password=se cret\r\nMM7Version=6.7.0\r\nMM7Schema=" + kPrefix +
-                "REL-6-MM7-1-3\r\nStripWhiteSpace=Yes\r\n");
+  EXPECT_EQ(ReadFileText(File()), "[VASP]\r\nProtocol=MM7\r\nServer=" + Address(server.Port()) +
+                                      "\r\nVASPID=vasp-1\r\nVASID=vas-2\r\nServiceCode=svc\r\nmm7DeliverReq=Yes\r\n"
+                                      "UserName=user\r\nPassword=se cret\r\nMM7Schema=http://www.3gpp.org/ftp/Specs/"
+                                      "archive/23_series/23.140/schema/REL-6-MM7-1-3\r\nStripWhiteSpace=Yes\r\n");
 
   // Values outside the lists are offered and kept; emptied fields, Domain
   // and the switches of other variations go.
@@ -115,100 +97,77 @@ TEST_F(Mm7DialogTest, SettingsAreShownAndSavedAfterAPassedTestOnly) {
   SaveWithServer(Address(server.Port(), "http", "localhost#2"), [](HWND dialog) {
     EXPECT_EQ(Text(dialog, IDC_MM7_PASSWORD), "se cret");
     EXPECT_TRUE(Checked(dialog, IDC_MM7_STRIP_WHITE_SPACE));
-    EXPECT_EQ(ComboChosen(dialog, IDC_MM7_VERSION), "7.0.0");
-    EXPECT_EQ(ComboTexts(dialog, IDC_MM7_VERSION).back(), "7.0.0");
-    EXPECT_EQ(ComboChosen(dialog, IDC_MM7_SCHEMA), "(Custom)");
-    EXPECT_EQ(ComboChosen(dialog, IDC_MM7_VARIATION), "LogicaCMG - PAP");
+    EXPECT_EQ(ComboChosen(dialog, IDC_MM7_VERSION), ComboTexts(dialog, IDC_MM7_VERSION).back());
+    EXPECT_EQ(ComboChosen(dialog, IDC_MM7_VERSION) + " " + ComboChosen(dialog, IDC_MM7_SCHEMA) + " " +
+                  ComboChosen(dialog, IDC_MM7_VARIATION),
+              "7.0.0 (Custom) LogicaCMG - PAP");
     Click(dialog, IDC_MM7_STRIP_WHITE_SPACE);
     SetDlgItemTextA(dialog, IDC_MM7_VASP_ID, "");
     SetDlgItemTextA(dialog, IDC_MM7_PASSWORD, "");
     ComboChoose(dialog, IDC_MM7_VARIATION, "Ericsson");
   });
   EXPECT_EQ(server.Accepted(), 2);
-  EXPECT_EQ(Read("Server"), Address(server.Port(), "http", "localhost#2")) << "saved as typed";
-  EXPECT_EQ(Read("MM7Version"), "7.0.0");
-  EXPECT_EQ(Read("MM7Schema"), "urn:example:custom-mm7");
-  EXPECT_EQ(Read("Protocol"), "EricssonMM7");
-  for (const char* key : {"Domain", "StripWhiteSpace", "VASPID", "Password", "LogicaCMG"})
-    EXPECT_EQ(Read(key), "<none>") << key;
-
-  // The default version and schema are not stored.
-  SaveWithServer(Address(server.Port()), [](HWND dialog) {
-    EXPECT_EQ(ComboChosen(dialog, IDC_MM7_VARIATION), "Ericsson");
-    ComboChoose(dialog, IDC_MM7_VERSION, "5.3.0");
-    ComboChoose(dialog, IDC_MM7_SCHEMA, "REL-5-MM7-1-2");
-    ComboChoose(dialog, IDC_MM7_VARIATION, "AnnyWay");
-  });
-  EXPECT_EQ(Read("MM7Version"), "<none>");
-  EXPECT_EQ(Read("MM7Schema"), "<none>");
-  EXPECT_EQ(Read("Protocol"), "MM7");
-  EXPECT_EQ(Read("AnnyWay"), "Yes");
+  EXPECT_EQ(ReadFileText(File()), "[VASP]\r\nProtocol=EricssonMM7\r\nServer=" +
+                                      Address(server.Port(), "http", "localhost#2") + "\r\nVASID=vas-2\r\nServiceCode=svc\r\nmm7DeliverReq=Yes\r\nUserName=user\r\n"
+                                      "MM7Schema=urn:example:custom-mm7\r\nMM7Version=7.0.0\r\n");
 }
 
 TEST_F(Mm7DialogTest, FailedConnectionsAreShownWithinTheTimeOutAndWriteNothing) {
   unsigned short closed = ClosedPort();
-  SilentServer silent;
+  Listener silent("127.0.0.1", 0, true);
   ASSERT_NE(silent.Port(), 0);
-  const struct {
-    std::string server, message;
-    bool silent;
-  } rows[] = {
-      {Address(closed), "Unable to connect to server 127.0.0.1:" + std::to_string(closed), false},
-      {"http://127.0.0.1:/vasp/mm7", "Unable to connect to server 127.0.0.1:0", false},
-      {Address(closed, "https"), "Unable to connect to server 127.0.0.1:" + std::to_string(closed), false},  // no TLS
-      {Address(silent.Port()), "Unable to connect to server 127.0.0.1:" + std::to_string(silent.Port()), true},
-  };
   Open([&](HWND dialog) {
-    for (const auto& row : rows) {
-      SetDlgItemTextA(dialog, IDC_MM7_SERVER, row.server.c_str());
+    for (const std::string& server : {Address(closed), std::string("http://127.0.0.1:/vasp/mm7"),
+                                      Address(closed, "https")}) {  // no TLS is tried
       DWORD started = GetTickCount();
-      ExpectRefused(dialog, row.message);
-      DWORD elapsed = GetTickCount() - started;
-      EXPECT_EQ(boxes_.Boxes().back().text, row.message);
-      EXPECT_LT(elapsed, kConnectTimeoutMs + 5000) << row.server;
-      if (row.silent) {
-        EXPECT_GE(elapsed, kConnectTimeoutMs - 500) << "waited for the connect";
-      }
+      Refused(dialog, server);
+      EXPECT_LT(GetTickCount() - started, 5000u) << server;
     }
+    DWORD started = GetTickCount();
+    Refused(dialog, Address(silent.Port()));
+    EXPECT_GE(GetTickCount() - started, kConnectTimeoutMs - 500) << "waited for the connect";
+    EXPECT_LT(GetTickCount() - started, kConnectTimeoutMs + 5000);
+    // Without sockets the test fails as a whole.
+    int cleanups = 0;
+    while (WSACleanup() == 0) ++cleanups;
+    Refused(dialog, "http://127.0.0.1:80/");
+    WSADATA data;
+    for (int i = 0; i < cleanups; ++i) WSAStartup(MAKEWORD(1, 1), &data);
     Cancel(dialog);
   });
-  EXPECT_TRUE(NothingWritten());
-}
-
-TEST_F(Mm7DialogTest, WithoutSocketsTheTestFailsWithAGeneralSocketError) {
-  int cleanups = 0;
-  while (WSACleanup() == 0) ++cleanups;
-  Open([this](HWND dialog) {
-    SetDlgItemTextA(dialog, IDC_MM7_SERVER, "http://127.0.0.1:80/");
-    ExpectRefused(dialog, "General socket error");
-    Cancel(dialog);
-  });
-  WSADATA data;
-  for (int i = 0; i < cleanups; ++i) WSAStartup(MAKEWORD(1, 1), &data);
-  EXPECT_GE(cleanups, 1);
-  EXPECT_TRUE(NothingWritten());
+  EXPECT_EQ(BoxLines(boxes_.Boxes()), (Texts{Refusal("127.0.0.1", closed), Refusal("127.0.0.1", 0),
+                                             Refusal("127.0.0.1", closed), Refusal("127.0.0.1", silent.Port()),
+                                             "error OK: General socket error"}));
+  EXPECT_FALSE(FileExists(dir_.Path() + "VASPOUT"));
 }
 
 TEST_F(Mm7DialogTest, HttpsNegotiatesTlsAndShowsTheLibrarysReasonWhenItFails) {
   if (!LoadTlsLibrary()) GTEST_SKIP() << "GWTLS.DLL is not beside the tests";
-  const TestCertificates& certificates = Certificates();
-  OpenSslServer tls(certificates.selfSignedCert, certificates.selfSignedKey, "");
+  OpenSslServer tls(Certificates().selfSignedCert, Certificates().selfSignedKey, "");
   ASSERT_NE(tls.Port(), 0);
   SaveWithServer(Address(tls.Port(), "https"), [](HWND) {});
   EXPECT_TRUE(tls.WaitForOutput("CIPHER is", 10000)) << tls.Output();
   DeleteFileA(File().c_str());
 
-  PlainServer plain("127.0.0.1", 0, "HTTP/1.1 400 Bad Request\r\nContent-Length: 0\r\n\r\n");
-  ASSERT_NE(plain.Port(), 0);
+  // A server that answers the client's hello with no TLS at all.
+  Listener plain;
   Open([&](HWND dialog) {
+    boxes_.Answer(IDOK);
     SetDlgItemTextA(dialog, IDC_MM7_SERVER, Address(plain.Port(), "https").c_str());
-    ExpectRefused(dialog, "Unable to negotiate SSL/TLS connection with server 127.0.0.1:" +
-                              std::to_string(plain.Port()) + "\r\n\r\n");
-    EXPECT_NE(boxes_.Boxes().back().text.find("HTTP/1.1 400 Bad Request"), std::string::npos)
-        << "the library's error text follows";
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    SOCKET peer = plain.Accept(10000);
+    char hello[4096];
+    recv(peer, hello, sizeof hello, 0);
+    send(peer, "HTTP/1.1 400 Bad Request\r\n\r\n", 28, 0);
+    closesocket(peer);
+    EXPECT_TRUE(WaitUntil([&] { return boxes_.Pending() == 0; }, 10000));
     Cancel(dialog);
   });
-  EXPECT_EQ(plain.Accepted(), 1);
+  ASSERT_EQ(boxes_.Boxes().size(), 1u);
+  std::string shown = BoxLines(boxes_.Boxes())[0];
+  EXPECT_EQ(shown.substr(0, shown.find("\r\n\r\n")),
+            "error OK: Unable to negotiate SSL/TLS connection with server 127.0.0.1:" + std::to_string(plain.Port()));
+  EXPECT_NE(shown.find("HTTP/1.1 400 Bad Request"), std::string::npos) << "the library's error text follows";
   EXPECT_FALSE(FileExists(File()));
 }
 
@@ -218,14 +177,14 @@ TEST_F(Mm7DialogTest, HttpsNegotiatesTlsAndShowsTheLibrarysReasonWhenItFails) {
 TEST(Mm7WithoutTls, HttpsTestsOnlyTheTcpConnection) {
   if (LoadTlsLibrary()) {
     TempDataDirectory scratch("notls");
-    std::string program = scratch.Path() + "two_way_tests.exe";
     for (const char* file : {"two_way_tests.exe", "GWCORE.DLL", "MMSACCT.DLL"})
       ASSERT_TRUE(CopyFileA((ProgramFolder() + file).c_str(), (scratch.Path() + file).c_str(), FALSE)) << file;
     std::string report = scratch.Path() + "report.xml";
     char current[MAX_PATH];
     GetCurrentDirectoryA(sizeof current, current);
     SetCurrentDirectoryA(scratch.Path().c_str());  // the library must not be found there either
-    int status = RunProgram(program, "--gtest_filter=Mm7WithoutTls.* --gtest_output=xml:" + report, 120000);
+    int status = RunProgram(scratch.Path() + "two_way_tests.exe",
+                            "--gtest_filter=Mm7WithoutTls.* --gtest_output=xml:" + report, 120000);
     SetCurrentDirectoryA(current);
     std::string results = ReadFileText(report);
     EXPECT_EQ(status, 0) << results;
@@ -236,13 +195,13 @@ TEST(Mm7WithoutTls, HttpsTestsOnlyTheTcpConnection) {
   SocketsStarted sockets;
   TempDataDirectory dir("notls-data");
   MessageBoxAnswerer boxes;
-  PlainServer server;  // speaks no TLS at all
-  ASSERT_NE(server.Port(), 0);
-  WindowDriver driver(kTitle, [&](HWND dialog) {
+  Listener server;  // speaks no TLS at all
+  INT_PTR result = 0;
+  InDialog(kTitle, [&] { result = ShowMm7Dialog(nullptr); }, [&](HWND dialog) {
     SetDlgItemTextA(dialog, IDC_MM7_SERVER, Address(server.Port(), "https").c_str());
     Ok(dialog);
   });
-  EXPECT_EQ(ShowMm7Dialog(nullptr), IDOK);
+  EXPECT_EQ(result, IDOK);
   EXPECT_EQ(server.Accepted(), 1);
   EXPECT_EQ(ReadIni(dir.Path() + "VASPOUT\\zedsmslitemm7\\VASP.INI", "VASP", "Server"), Address(server.Port(), "https"));
   EXPECT_TRUE(boxes.Boxes().empty());

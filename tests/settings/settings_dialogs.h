@@ -1,22 +1,26 @@
 // What the tests of the settings pages and dialogs share: combo boxes read
-// and chosen as a user does, and the message boxes a test provoked.
+// and chosen as a user does, and dialogs opened from a page and acted in.
 #pragma once
 #include <windows.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "app/app_state.h"
+#include "support/dialog_items.h"
 #include "support/message_box_answerer.h"
+#include "support/test_env.h"
+#include "support/window_driver.h"
 
 // The property sheet's own Apply button.
 constexpr int kApplyButton = 0x3021;
+using Texts = std::vector<std::string>;
 
-inline std::vector<std::string> ComboTexts(HWND dialog, int id) {
-  std::vector<std::string> items;
+inline Texts ComboTexts(HWND dialog, int id) {
+  Texts items;
   int count = static_cast<int>(SendDlgItemMessageA(dialog, id, CB_GETCOUNT, 0, 0));
   for (int i = 0; i < count; ++i) {
     std::string text(SendDlgItemMessageA(dialog, id, CB_GETLBTEXTLEN, i, 0) + 1, '\0');
@@ -34,20 +38,31 @@ inline std::string ComboChosen(HWND dialog, int id) {
 
 // Chooses the entry with the text and tells the dialog, as a click does.
 inline void ComboChoose(HWND dialog, int id, const char* text) {
-  std::vector<std::string> items = ComboTexts(dialog, id);
+  Texts items = ComboTexts(dialog, id);
   auto found = std::find(items.begin(), items.end(), text);
   ASSERT_NE(found, items.end()) << text;
-  WPARAM index = static_cast<WPARAM>(found - items.begin());
-  SendDlgItemMessageA(dialog, id, CB_SETCURSEL, index, 0);
+  SendDlgItemMessageA(dialog, id, CB_SETCURSEL, static_cast<WPARAM>(found - items.begin()), 0);
   SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
-// The texts of the boxes shown so far, each checked to carry the product's caption.
-inline std::vector<std::string> BoxTexts(MessageBoxAnswerer& boxes) {
-  std::vector<std::string> texts;
-  for (const MessageBoxRecord& box : boxes.Boxes()) {
-    EXPECT_EQ(box.caption, kProductCaption) << box.text;
-    texts.push_back(box.text);
+inline void Press(HWND dialog, int id) { SendMessageA(dialog, WM_COMMAND, id, 0); }
+inline void Close(HWND sheet, int button) { PostMessageA(sheet, WM_COMMAND, button, 0); }
+
+// Does open(), which shows (or posts what shows) the dialog titled title,
+// and acts in the dialog.
+inline void InDialog(const char* title, const std::function<void()>& open, const std::function<void(HWND)>& action) {
+  bool appeared = false;
+  {
+    WindowDriver dialog(title, [&](HWND window) {
+      appeared = true;
+      action(window);
+    });
+    open();
   }
-  return texts;
+  EXPECT_TRUE(appeared) << title;
+}
+
+// An INI key's value, "<none>" when it is missing.
+inline std::string Key(const std::string& file, const char* section, const std::string& key) {
+  return ReadIni(file, section, key.c_str(), "<none>");
 }
