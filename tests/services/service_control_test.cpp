@@ -63,14 +63,21 @@ class ServiceControlTest : public ServiceTest {
   std::string LastStop(const char* service) { return ReadIni(dir_.File("GATEWAYSIM.INI"), service, "LastStop"); }
 };
 
-// A fresh service is created, one left from an old installation reconfigured.
-TEST_F(ServiceControlTest, InstallRegistersBothServicesWhateverWasThereAndStartsThem) {
+// A fresh service is created, one left from an old installation
+// reconfigured; each running service flags in its status block the ports
+// another program held. The SMS stand-in here ignores the stop control, as a
+// busy service may: it must also be asked through its status block.
+TEST_F(ServiceControlTest, InstallStopStartRestartAndRemoveReachEvenABusyService) {
   ASSERT_TRUE(CreateServiceDirectly("ZedSMS", "Old SMS name", "C:\\old\\smsgw.exe"));
+  WritePrivateProfileStringA("ZedSMS", "IgnoreStopControl", "Yes", dir_.File("GATEWAYSIM.INI").c_str());
+  WritePrivateProfileStringA("SMSGW", "SMPPPort", "18802", dir_.File("SMSGW.INI").c_str());
+  WritePrivateProfileStringA("MMSC", "SMPPPort", "18803", dir_.File("MMSC.INI").c_str());
+  StatusBlock block;
+  EXPECT_FALSE(OpenSmsStatusBlock(&block));
+  const SOCKET taken[] = {TakePort(18800), TakePort(18802), TakePort(18801)};
   InstallRunning();
   const struct {
-    const char* name;
-    const char* displayName;
-    const char* executable;
+    const char *name, *displayName, *executable;
   } services[] = {{"ZedSMS", "Zed SMS Gateway Lite Edition", "SMSGWSVC.EXE"},
                   {"ZedMMSC", "Zed MMS Gateway Lite Edition", "MMSCSVC.EXE"}};
   for (const auto& service : services) {
@@ -82,22 +89,20 @@ TEST_F(ServiceControlTest, InstallRegistersBothServicesWhateverWasThereAndStarts
     EXPECT_EQ(config.errorControl, static_cast<DWORD>(SERVICE_ERROR_NORMAL)) << service.name;
   }
   EXPECT_TRUE(InstallServices(true)) << "a second install of running services";
-  EXPECT_TRUE(IsSmsServiceRunning());
-  // A file without a short name keeps its long path, quoted for its space.
-  char path[MAX_PATH + 2];
-  ServiceBinaryPath("NO SUCH SERVICE.EXE", path);
-  EXPECT_EQ(std::string(path), "\"" + ProgramFolder() + "NO SUCH SERVICE.EXE\"");
-}
+  ASSERT_TRUE(OpenSmsStatusBlock(&block));
+  EXPECT_TRUE(block.view[kWebPortInUseByte] && block.view[kSmppPortInUseByte]);
+  CloseSmsStatusBlock(&block);
+  EXPECT_EQ(block.view, nullptr);
+  ASSERT_TRUE(OpenMmsStatusBlock(&block));
+  EXPECT_NE(block.view[kMm7PortInUseByte], 0);
+  EXPECT_EQ(block.view[kSmppPortInUseByte], 0) << "its own SMPP port was free";
+  CloseMmsStatusBlock(&block);
+  for (SOCKET holder : taken) closesocket(holder);
 
-// The SMS stand-in here ignores the stop control, as a busy service may: it
-// must also be asked through its status block.
-TEST_F(ServiceControlTest, AServiceIgnoringTheStopControlIsStoppedRestartedAndRemoved) {
-  WritePrivateProfileStringA("ZedSMS", "IgnoreStopControl", "Yes", dir_.File("GATEWAYSIM.INI").c_str());
-  InstallRunning();
-  StartServices(true);
   StopServices(false);
   EXPECT_FALSE(IsSmsServiceRunning() || IsMmsServiceRunning());
   EXPECT_EQ(LastStop("ZedSMS"), "StopRequest");
+  EXPECT_FALSE(OpenSmsStatusBlock(&block) || OpenMmsStatusBlock(&block)) << "gone with their services";
   StartServices(true);
   EXPECT_TRUE(IsSmsServiceRunning());
   EXPECT_TRUE(WaitUntil(IsMmsServiceRunning, 5000));
@@ -113,6 +118,10 @@ TEST_F(ServiceControlTest, AServiceIgnoringTheStopControlIsStoppedRestartedAndRe
   EXPECT_TRUE(RemoveServices(true));
   EXPECT_TRUE(IsMmsServiceInstalled());
   EXPECT_TRUE(boxes_.Boxes().empty());
+  // A file without a short name keeps its long path, quoted for its space.
+  char path[MAX_PATH + 2];
+  ServiceBinaryPath("NO SUCH SERVICE.EXE", path);
+  EXPECT_EQ(std::string(path), "\"" + ProgramFolder() + "NO SUCH SERVICE.EXE\"");
 }
 
 TEST_F(ServiceControlTest, FailuresToCreateOrStartAreReportedWithTheSystemsError) {
@@ -200,28 +209,6 @@ TEST_F(ServiceControlTest, ElevatedCopyInstallsAndTheCallerSeesIt) {
   EXPECT_TRUE(InstallServices(true));
   EXPECT_TRUE(IsSmsServiceInstalled());
   EXPECT_EQ(BoxLines(child.Boxes()), Texts{"? OK: Service successfully installed!"});
-}
-
-// Each running service flags in its status block the ports another program held.
-TEST_F(ServiceControlTest, StatusBlocksExistWhileTheServicesRunAndFlagPortsTaken) {
-  WritePrivateProfileStringA("SMSGW", "SMPPPort", "18802", dir_.File("SMSGW.INI").c_str());
-  WritePrivateProfileStringA("MMSC", "SMPPPort", "18803", dir_.File("MMSC.INI").c_str());
-  StatusBlock block;
-  EXPECT_FALSE(OpenSmsStatusBlock(&block));
-  const SOCKET taken[] = {TakePort(18800), TakePort(18802), TakePort(18801)};
-  InstallRunning();
-  ASSERT_TRUE(OpenSmsStatusBlock(&block));
-  EXPECT_NE(block.view[kWebPortInUseByte], 0);
-  EXPECT_NE(block.view[kSmppPortInUseByte], 0);
-  CloseSmsStatusBlock(&block);
-  EXPECT_EQ(block.view, nullptr);
-  ASSERT_TRUE(OpenMmsStatusBlock(&block));
-  EXPECT_NE(block.view[kMm7PortInUseByte], 0);
-  EXPECT_EQ(block.view[kSmppPortInUseByte], 0) << "its own SMPP port was free";
-  CloseMmsStatusBlock(&block);
-  for (SOCKET holder : taken) closesocket(holder);
-  StopServices(true);
-  EXPECT_FALSE(OpenSmsStatusBlock(&block) || OpenMmsStatusBlock(&block));
 }
 
 }  // namespace
