@@ -72,7 +72,7 @@ TEST_F(StatusPageTest, FollowsQueuesAndServicesFromAbsentThroughAPortConflictToA
   WriteCounter("SMSSENT", 5);
   WriteCounter("MMSIN-VASP", 3);
   WriteCounter("MMSIN-USER", 4);
-  std::string q = dir_.File("Q\");
+  std::string q = dir_.File("Q\\");
   CreateDirectoryPath((q + "Modem - COM5-").c_str());
   for (int i = 0; i < 101; ++i)
     WriteFileText(q + (i % 2 ? "Modem - COM5-\\" : "") + "R" + std::to_string(i) + ".REQ", "[SMS]\r\n");
