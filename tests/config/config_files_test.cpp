@@ -79,7 +79,8 @@ TEST_F(ConfigFilesTest, QueueRouteFoldersAndStores) {
     EXPECT_EQ(FileExists(dir_.File(store.folder)), store.created) << store.folder;
   }
   WritePrivateProfileStringA("SMSGW", "SmsInDir", "D:\\in", g_configFiles.smsIni);
-  EXPECT_EQ(Dir(GetSmsInDirectory), "D:\\in\\");
+  WritePrivateProfileStringA("MMSC", "VASPQDir", "D:\\vaspq\\", g_configFiles.mmscIni);
+  EXPECT_EQ(Dir(GetSmsInDirectory) + "|" + Dir(GetVaspQueueDirectory), "D:\\in\\|D:\\vaspq\\");
 }
 
 // Empty text and switches off remove their key (never "No"), numbers are read
@@ -92,6 +93,7 @@ TEST_F(ConfigFilesTest, ValueConventionsOnDisk) {
   WriteIniYesOrRemove(ini, "SMSGW", "Debug", true);
   EXPECT_TRUE(ReadIniSwitch(ini, "SMSGW", "Debug", ""));
   WriteIniYesOrRemove(ini, "SMSGW", "Debug", false);
+  EXPECT_FALSE(ReadIniSwitch(ini, "SMSGW", "Debug", ""));
   WriteIniYesNo(ini, "SMSGW", "ReceiveSMS", false);
   WriteIniNumber(ini, "SMSGW", "WebPort", 8800);
   WritePrivateProfileStringA("SMSGW", "AlertEMailQueueSize", "25 messages", ini);
