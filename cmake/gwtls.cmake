@@ -13,8 +13,7 @@ program_name(gwtls GWTLS.DLL)
 wine_test(tls_tests
   SOURCES
     tests/tls/tls_test_servers.cpp
-    tests/tls/tls_client_test.cpp
-    tests/tls/tls_server_test.cpp
+    tests/tls/tls_test.cpp
   DEPENDS gwtls)
 target_include_directories(tls_tests PRIVATE ${CMAKE_SOURCE_DIR}/libs)
 target_link_libraries(tls_tests PRIVATE ws2_32 crypt32)

@@ -42,6 +42,7 @@ struct StatusPageState {
   bool infoAlert;
   bool statusAlert;
   bool serviceActionInProgress;
+  ServiceManagerLink services;
 };
 
 struct CounterRow {
@@ -196,7 +197,7 @@ void RefreshServiceButtons(HWND page, const StatusPageState* state, const Servic
 void Refresh(HWND page) {
   StatusPageState* state = State(page);
   ServiceState sms, mms;
-  QueryGatewayServices(&sms, &mms);
+  state->services.Query(&sms, &mms);
   RefreshQueues(page, state);
   RefreshInfo(page, state, sms);
   RefreshStatusText(page, state, sms, mms);

@@ -32,6 +32,7 @@ const char kModemRoute[] = "zedsmslite";
 
 struct TestMessagePageState {
   SheetContext* sheet;
+  ServiceManagerLink services;
 };
 
 TestMessageState& Tests(HWND page) { return DialogState<TestMessagePageState>(page)->sheet->testMessages; }
@@ -220,7 +221,7 @@ void RequestWizardButtons(HWND page) {
 
 void UpdateControls(HWND page) {
   ServiceState sms, mms;
-  QueryGatewayServices(&sms, &mms);
+  DialogState<TestMessagePageState>(page)->services.Query(&sms, &mms);
   TestMessageControls controls = Controls(page, &sms, &mms);
   EnableItem(page, IDC_TESTMSG_WEB_TEST, controls.webTest);
   EnableItem(page, IDC_TESTMSG_PHONE, controls.phone);

@@ -183,14 +183,17 @@ void ServiceBinaryPath(const char* executable, char* buffer) {
   QuoteIfSpaced(n > 0 && n < sizeof shortPath ? shortPath : longPath, buffer, MAX_PATH + 2);
 }
 
-void QueryGatewayServices(ServiceState* sms, ServiceState* mms) {
+ServiceManagerLink::~ServiceManagerLink() {
+  if (manager_) CloseServiceHandle(manager_);
+}
+
+void ServiceManagerLink::Query(ServiceState* sms, ServiceState* mms) {
   *sms = ServiceState{};
   *mms = ServiceState{};
-  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, GENERIC_READ);
-  if (!manager) return;
-  *sms = QueryState(manager, kSmsService);
-  *mms = QueryState(manager, kMmsService);
-  CloseServiceHandle(manager);
+  if (!manager_) manager_ = OpenSCManagerA(nullptr, nullptr, GENERIC_READ);
+  if (!manager_) return;
+  *sms = QueryState(manager_, kSmsService);
+  *mms = QueryState(manager_, kMmsService);
 }
 
 bool IsSmsServiceInstalled() { return IsInstalled(kSmsService); }

@@ -1,6 +1,7 @@
 // Installing and controlling the two gateway services. Every operation works on
 // both services; only an interactive call may offer to re-launch elevated.
 #pragma once
+#include <windows.h>
 
 struct GatewayService {
   const char* name;
@@ -22,8 +23,19 @@ struct ServiceState {
   bool running;  // as IsSmsServiceRunning counts it
 };
 // Both answers for both services from one look at the service manager, for
-// callers that poll.
-void QueryGatewayServices(ServiceState* sms, ServiceState* mms);
+// callers that poll. A poller keeps its connection to the manager: opening it
+// is most of the cost of a look (each call is a round trip to the manager).
+class ServiceManagerLink {
+ public:
+  ServiceManagerLink() = default;
+  ServiceManagerLink(const ServiceManagerLink&) = delete;
+  ServiceManagerLink& operator=(const ServiceManagerLink&) = delete;
+  ~ServiceManagerLink();
+  void Query(ServiceState* sms, ServiceState* mms);
+
+ private:
+  SC_HANDLE manager_ = nullptr;
+};
 
 bool InstallServices(bool interactive);
 bool RemoveServices(bool interactive);

@@ -10,6 +10,7 @@
 #include "services/rights.h"
 #include "services/service_control.h"
 #include "support/service_fixture.h"
+#include "support/message_box_answerer.h"
 #include "support/window_driver.h"
 
 namespace {

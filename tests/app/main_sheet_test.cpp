@@ -10,6 +10,7 @@
 #include "common/ui_util.h"
 #include "resources/page_ids.h"
 #include "support/test_env.h"
+#include "support/message_box_answerer.h"
 #include "support/window_driver.h"
 
 namespace {

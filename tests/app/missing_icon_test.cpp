@@ -3,6 +3,7 @@
 
 #include "app/console.h"
 #include "support/test_env.h"
+#include "support/message_box_answerer.h"
 #include "support/window_driver.h"
 
 TEST(MissingIcon, StartUpReportsItAndStillShowsTheSheet) {

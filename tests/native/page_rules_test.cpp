@@ -1,5 +1,10 @@
-// What the pages' choices enable, store and refuse, one table per rule.
+// What the pages' choices enable, store and refuse, one table per rule. Rows
+// give the choices and what follows from them as strings of 0 and 1, one
+// character per field in the order of the struct.
 #include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <string>
 
 #include "modem/modem_settings.h"
 #include "monitor/test_tracking.h"
@@ -7,114 +12,81 @@
 
 namespace {
 
+std::string Bits(std::initializer_list<bool> fields) {
+  std::string bits;
+  for (bool field : fields) bits += field ? '1' : '0';
+  return bits;
+}
+
+bool Bit(const char* bits, size_t index) { return bits[index] == '1'; }
+
+TwoWayChoices TwoWay(const char* b) { return {Bit(b, 0), Bit(b, 1), Bit(b, 2), Bit(b, 3), Bit(b, 4), Bit(b, 5)}; }
+
+}  // namespace
+
 TEST(ModemEnabling, EachSwitchEnablesItsControlsAndReceivedMmsNeedsBoth) {
-  struct Row {
-    ModemChoices choices;
-    bool storage, mms, receiveMms, connection;
-  } rows[] = {
-      {{false, false, false}, false, false, false, false},
-      {{true, false, false}, true, false, false, false},
-      {{false, true, false}, false, true, false, false},  // MMS notifications come as SMS
-      {{true, true, false}, true, true, true, false},
-      {{false, false, true}, false, false, false, true},
-  };
-  for (const Row& row : rows) {
-    ModemEnabling e = ModemEnablingOf(row.choices);
-    SCOPED_TRACE(testing::Message() << row.choices.receiveSms << row.choices.sendMms << row.choices.otherConnection);
-    EXPECT_EQ(e.smsStorage, row.storage);
-    EXPECT_EQ(e.mmsSettings, row.mms);
-    EXPECT_EQ(e.receiveMms, row.receiveMms);
-    EXPECT_EQ(e.networkConnection, row.connection);
+  // receiveSms sendMms otherConnection; smsStorage mmsSettings receiveMms networkConnection
+  const char* const rows[][2] = {{"000", "0000"}, {"100", "1000"}, {"010", "0100"},  // MMS notifications come as SMS
+                                 {"110", "1110"}, {"001", "0001"}};
+  for (const auto& row : rows) {
+    ModemEnabling e = ModemEnablingOf({Bit(row[0], 0), Bit(row[0], 1), Bit(row[0], 2)});
+    EXPECT_EQ(Bits({e.smsStorage, e.mmsSettings, e.receiveMms, e.networkConnection}), row[1]) << row[0];
   }
 }
 
 TEST(TwoWayRules, StoredRoutingShowsAsChoices) {
-  struct Row {
-    bool receiveSms, receiveMms, userListed, mm7;
-    bool processSms, routeLocal, processMms;
-  } rows[] = {
-      {false, true, false, false, false, false, false},  // MMS only with SMS processing
-      {true, true, false, false, true, false, true},
-      {false, false, true, false, true, true, false},  // a listed user switches processing on
-      {true, false, false, true, true, false, false},
-  };
-  for (const Row& row : rows) {
-    TwoWayChoices c = TwoWayChoicesFromStored(row.receiveSms, row.receiveMms, row.userListed, row.mm7);
-    SCOPED_TRACE(testing::Message() << row.receiveSms << row.receiveMms << row.userListed << row.mm7);
-    EXPECT_EQ(c.processSms, row.processSms);
-    EXPECT_EQ(c.routeLocal, row.routeLocal);
-    EXPECT_NE(c.useCommands, row.routeLocal) << "one route or the other";
-    EXPECT_EQ(c.userSelected, row.userListed);
-    EXPECT_EQ(c.processMms, row.processMms);
-    EXPECT_EQ(c.mmsRouteMm7, row.mm7);
+  // receiveSms receiveMms userListed mm7; the choices
+  const char* const rows[][2] = {{"0100", "001000"},  // MMS only with SMS processing
+                                 {"1100", "101010"},
+                                 {"0010", "110100"},  // a listed user switches processing on
+                                 {"1001", "101001"}};
+  for (const auto& row : rows) {
+    TwoWayChoices c = TwoWayChoicesFromStored(Bit(row[0], 0), Bit(row[0], 1), Bit(row[0], 2), Bit(row[0], 3));
+    EXPECT_EQ(Bits({c.processSms, c.routeLocal, c.useCommands, c.userSelected, c.processMms, c.mmsRouteMm7}), row[1])
+        << row[0];
   }
 }
 
 TEST(TwoWayRules, EnablingRefusalAndWritesFollowTheChoices) {
-  // processSms, routeLocal, useCommands, userSelected, processMms, mmsRouteMm7
-  struct Row {
-    TwoWayChoices c;
+  const struct {
+    const char* choices;
     bool mm7Configured;
-    bool localUser, commandTable, mmsRouteChoice, configureMm7;
+    const char* enabling;
+    const char* writes;
     TwoWayRefusal refusal;
-    bool receiveMms, keepUser;
   } rows[] = {
       // SMS processing off: nothing below it works, nothing refuses, no user kept.
-      {{false, true, false, true, true, true}, false, false, false, false, false, TwoWayRefusal::kNone, false, false},
-      {{true, true, false, false, false, false}, true, true, false, false, false, TwoWayRefusal::kNoLocalUser, false,
-       false},
-      {{true, true, false, true, false, false}, true, true, false, false, false, TwoWayRefusal::kNone, false, true},
-      {{true, false, true, true, false, false}, true, false, true, false, false, TwoWayRefusal::kNone, false, false},
-      {{true, false, true, false, true, true}, false, false, true, true, true, TwoWayRefusal::kMm7NotConfigured, true,
-       false},
-      {{true, false, true, false, true, true}, true, false, true, true, true, TwoWayRefusal::kNone, true, false},
-      {{true, false, true, false, true, false}, false, false, true, true, false, TwoWayRefusal::kNone, true, false},
+      {"010111", false, "000000", "0001", TwoWayRefusal::kNone},
+      {"110000", true, "110100", "1000", TwoWayRefusal::kNoLocalUser},
+      {"110100", true, "110100", "1010", TwoWayRefusal::kNone},
+      {"101100", true, "101100", "1000", TwoWayRefusal::kNone},
+      {"101011", false, "101111", "1101", TwoWayRefusal::kMm7NotConfigured},
+      {"101011", true, "101111", "1101", TwoWayRefusal::kNone},
+      {"101010", false, "101110", "1100", TwoWayRefusal::kNone},
   };
-  int index = 0;
-  for (const Row& row : rows) {
-    SCOPED_TRACE(index++);
-    TwoWayEnabling e = TwoWayEnablingOf(row.c);
-    EXPECT_EQ(e.routeChoice, row.c.processSms);
-    EXPECT_EQ(e.processMms, row.c.processSms);
-    EXPECT_EQ(e.localUser, row.localUser);
-    EXPECT_EQ(e.commandTable, row.commandTable);
-    EXPECT_EQ(e.mmsRouteChoice, row.mmsRouteChoice);
-    EXPECT_EQ(e.configureMm7, row.configureMm7);
-    EXPECT_EQ(TwoWayLeaveRefusal(row.c, row.mm7Configured), row.refusal);
-    TwoWayWrites w = TwoWayWritesOf(row.c);
-    EXPECT_EQ(w.receiveSms, row.c.processSms);
-    EXPECT_EQ(w.receiveMms, row.receiveMms);
-    EXPECT_EQ(w.keepLocalUser, row.keepUser);
-    EXPECT_EQ(w.mmsRoutingMm7, row.c.mmsRouteMm7);
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.choices);
+    TwoWayEnabling e = TwoWayEnablingOf(TwoWay(row.choices));
+    EXPECT_EQ(Bits({e.routeChoice, e.localUser, e.commandTable, e.processMms, e.mmsRouteChoice, e.configureMm7}),
+              row.enabling);
+    TwoWayWrites w = TwoWayWritesOf(TwoWay(row.choices));
+    EXPECT_EQ(Bits({w.receiveSms, w.receiveMms, w.keepLocalUser, w.mmsRoutingMm7}), row.writes);
+    EXPECT_EQ(TwoWayLeaveRefusal(TwoWay(row.choices), row.mm7Configured), row.refusal);
   }
 }
 
 TEST(TestMessageControls, SendOnlyThroughRunningServicesAndOneTestOfAKindAtATime) {
-  // smsActive, mmsActive, phoneValid, smsPending, mmsPending, smsDone, mmsDone
-  struct Row {
-    TestMessageInputs in;
-    bool web, phone, sendSms, sendMms, cancel, finish;
-  } rows[] = {
-      {{false, true, true, false, false, false, false}, false, false, false, false, false, false},
-      {{true, false, true, false, false, false, false}, true, true, true, false, false, false},
-      {{true, true, false, false, false, false, false}, true, true, false, false, false, false},
-      {{true, true, true, false, false, false, false}, true, true, true, true, false, false},
-      {{true, true, true, true, false, false, false}, true, false, false, true, true, false},
-      {{true, true, true, false, true, false, false}, true, true, true, false, true, false},
-      {{true, true, true, false, true, true, false}, true, true, true, false, true, false},  // one still in flight
-      {{false, false, false, false, false, false, true}, false, false, false, false, false, true},
-  };
-  int index = 0;
-  for (const Row& row : rows) {
-    SCOPED_TRACE(index++);
-    TestMessageControls c = TestMessageControlsOf(row.in);
-    EXPECT_EQ(c.webTest, row.web);
-    EXPECT_EQ(c.phone, row.phone);
-    EXPECT_EQ(c.sendSms, row.sendSms);
-    EXPECT_EQ(c.sendMms, row.sendMms);
-    EXPECT_EQ(c.cancelShown, row.cancel);
-    EXPECT_EQ(c.finish, row.finish);
+  // smsActive mmsActive phoneValid smsPending mmsPending smsDone mmsDone;
+  // webTest phone sendSms sendMms cancelShown finish
+  const char* const rows[][2] = {
+      {"0110000", "000000"}, {"1010000", "111000"}, {"1100000", "110000"}, {"1110000", "111100"},
+      {"1111000", "100110"}, {"1110100", "111010"},
+      {"1110110", "111010"},  // one still in flight
+      {"0000001", "000001"}};
+  for (const auto& row : rows) {
+    const char* b = row[0];
+    TestMessageControls c =
+        TestMessageControlsOf({Bit(b, 0), Bit(b, 1), Bit(b, 2), Bit(b, 3), Bit(b, 4), Bit(b, 5), Bit(b, 6)});
+    EXPECT_EQ(Bits({c.webTest, c.phone, c.sendSms, c.sendMms, c.cancelShown, c.finish}), row[1]) << b;
   }
 }
-
-}  // namespace

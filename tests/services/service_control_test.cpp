@@ -5,6 +5,7 @@
 #include "services/rights.h"
 #include "services/status_block.h"
 #include "support/service_fixture.h"
+#include "support/message_box_answerer.h"
 #include "support/window_driver.h"
 
 namespace {

@@ -9,20 +9,13 @@
 #include <string>
 #include <thread>
 
-// A fresh folder under the temporary folder (Path() with a trailing
-// backslash, UnixPath() for the openssl tools without a trailing slash),
-// removed afterwards.
-class ScratchFolder {
- public:
+// A fresh folder under the temporary folder, removed afterwards: path with a
+// trailing backslash, unixPath (for the openssl tools) without a trailing slash.
+struct ScratchFolder {
   ScratchFolder();
   ~ScratchFolder();
   ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-  const std::string& Path() const { return path_; }
-  const std::string& UnixPath() const { return unixPath_; }
-
- private:
-  std::string path_, unixPath_;
+  std::string path, unixPath;
 };
 
 // Runs a /bin/sh script as a Unix process in folder; its exit status, or -1
@@ -30,11 +23,11 @@ class ScratchFolder {
 int RunUnixShell(const ScratchFolder& folder, const std::string& script, DWORD timeoutMs);
 
 // Made by openssl once per test run (Unix paths): a self-signed certificate,
-// and one signed by a test authority, its key also as a Windows key blob.
+// one signed by a test authority, and in folder (a Windows path) an expired
+// one; the last two share server.key, also there as the key blob server.blob.
 struct TestCertificates {
-  std::string folder;  // Windows path, with a trailing backslash
+  std::string folder;
   std::string selfSignedCert, selfSignedKey, authorityCert, signedCert, signedKey;
-  std::string signedKeyBlob;  // Windows path
 };
 const TestCertificates& Certificates();
 
@@ -44,61 +37,45 @@ class OpenSslServer {
  public:
   OpenSslServer(const std::string& cert, const std::string& key, const std::string& options);
   ~OpenSslServer();
-  OpenSslServer(const OpenSslServer&) = delete;
-  OpenSslServer& operator=(const OpenSslServer&) = delete;
   unsigned short Port() const { return port_; }  // 0 when it did not start
   std::string Output() const;                    // what it printed so far
-  // Waits until its output contains text; false after timeoutMs.
-  bool WaitForOutput(const std::string& text, DWORD timeoutMs) const;
+  bool WaitForOutput(const std::string& text, DWORD timeoutMs = 10000) const;
 
  private:
   ScratchFolder folder_;
   unsigned short port_ = 0;
-  unsigned long pid_ = 0;
 };
 
 // Passes one connection on to 127.0.0.1:target and reshapes what the server
 // sends: in pieces of chunk bytes (1: byte by byte, so records arrive cut
 // up), or with chunk 0 held back until the server pauses and then passed on
-// at once (so records arrive run together). Gives up after 30 seconds.
+// at once (so records arrive run together).
 class LoopbackRelay {
  public:
   LoopbackRelay(unsigned short target, int chunk);
   ~LoopbackRelay();
-  LoopbackRelay(const LoopbackRelay&) = delete;
-  LoopbackRelay& operator=(const LoopbackRelay&) = delete;
   unsigned short Port() const { return port_; }
-  // How many separate sends carried the server's bytes to the client.
-  int ServerSends() const { return serverSends_; }
 
  private:
-  void Run();
-  bool PassToClient(SOCKET client, const std::string& data);
-  SOCKET listener_ = INVALID_SOCKET;
-  unsigned short target_;
-  int chunk_;
+  void Run(unsigned short target, size_t chunk);
   unsigned short port_ = 0;
+  SOCKET listener_;
   std::atomic<bool> stop_{false};
-  std::atomic<int> serverSends_{0};
   std::thread thread_;
 };
 
 // A blocking socket connected to 127.0.0.1:port, reads timing out after
 // receiveTimeoutMs; INVALID_SOCKET when the connect failed.
 SOCKET ConnectLoopback(unsigned short port, DWORD receiveTimeoutMs);
+void SetReceiveTimeout(SOCKET socket, DWORD timeoutMs);
 
 // Both ends of one loopback TCP connection, closed by the destructor.
 struct SocketPair {
   SocketPair();
   ~SocketPair();
   SocketPair(const SocketPair&) = delete;
-  SocketPair& operator=(const SocketPair&) = delete;
-  SOCKET client = INVALID_SOCKET;
-  SOCKET server = INVALID_SOCKET;
+  SOCKET client = INVALID_SOCKET, server = INVALID_SOCKET;
 };
 
-void SetReceiveTimeout(SOCKET socket, DWORD timeoutMs);
-// Reads what arrives on a socket within waitMs (until the peer closes).
-std::string ReadAvailable(SOCKET socket, DWORD waitMs);
 // A loopback port that nothing listens on.
 unsigned short ClosedPort();
