@@ -150,7 +150,9 @@ TEST_F(TestMessagePageTest, FollowsEachKindOfTestThroughEveryOutcome) {
       EXPECT_EQ(Text(page, kind.status), "Status:  Waiting");
       EXPECT_TRUE(Visible(page, IDC_TESTMSG_CANCEL));
       EXPECT_TRUE(WaitUntil([&] { return !IsWindowEnabled(finish); }, 3000)) << "not while a test is pending";
-      if (kind.send == IDC_TESTMSG_SEND_MMS) EXPECT_EQ(ReadFileText(queued), savedTemplate);
+      if (kind.send == IDC_TESTMSG_SEND_MMS) {
+        EXPECT_EQ(ReadFileText(queued), savedTemplate);
+      }
       SimSetting(kind.service, "Outcome", "Send");
       EXPECT_TRUE(Shows(page, kind.status, kSent)) << Text(page, kind.status);
       EXPECT_EQ(Text(page, kind.detail), "");

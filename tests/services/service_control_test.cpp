@@ -1,6 +1,8 @@
-#include "services/service_control.h"
-
+// Installing and controlling the gateway services against the real service
+// manager and the stand-in services.
 #include <winsock2.h>
+
+#include "services/service_control.h"
 
 #include "services/rights.h"
 #include "services/status_block.h"
