@@ -163,7 +163,7 @@ class QueueViewerTest : public testing::Test {
   MessageBoxAnswerer boxes_;
 };
 
-TEST_F(QueueViewerTest, OutboundSms) {
+TEST_F(QueueViewerTest, OutboundSmsSortsRefreshesDeletesAndOpensUpToTheRowLimit) {
   // Clicks on an empty list leave the sort state (time order) alone.
   Walk(ShowOutboundSmsQueue, "Outbound SMS Queue", [&](HWND dialog, HWND list) {
     EXPECT_EQ(Count(dialog), "Empty");
