@@ -243,7 +243,7 @@ TEST_F(QueueViewerTest, OutboundSmsSortsRefreshesDeletesAndOpensUpToTheRowLimit)
     Refresh(dialog);
     EXPECT_EQ(Count(dialog), "64 messages") << "the held request is still there";
 
-    PressKey(list, VK_RETURN);  // nothing selected: nothing opens
+    SendMessageA(dialog, WM_COMMAND, IDC_SMSQ_OPEN, 0);  // nothing selected: nothing opens
     SelectItems(list, {1});
     OpenAndClose(dialog, list, "R2", [&] { PressKey(list, VK_RETURN); });
     OpenAndClose(dialog, list, "R2", [&] { DoubleClickItem(list, 1); });
@@ -299,7 +299,7 @@ TEST_F(QueueViewerTest, ReceivedSmsNewestFirstAndDeletedOnlyOnYes) {
     EXPECT_EQ(ColumnTexts(list, 4), (Texts{"Received", "Queued", "Received"}));
     EXPECT_EQ(CellText(list, 0, 1), std::string(140, 's'));
     EXPECT_EQ(CellText(list, 0, 5), text.substr(0, 499)) << "a cell shows 499 characters";
-    SendMessageA(list, WM_KEYDOWN, VK_DELETE, 1);  // nothing selected: no question
+    SendMessageA(dialog, WM_COMMAND, IDC_SMSQ_DELETE, 0);  // nothing selected: no question
     SelectItems(list, {0});
     SendMessageA(dialog, WM_COMMAND, IDC_SMSQ_DELETE, 0);
     EXPECT_EQ(ItemCount(list), 3) << "No keeps it";
