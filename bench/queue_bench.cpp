@@ -27,6 +27,41 @@ double Milliseconds(LARGE_INTEGER start, LARGE_INTEGER end) {
   return 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
+// A packed GSM 7-bit text of plain ASCII letters as hexadecimal digits.
+std::string PackGsm7(const std::string& text) {
+  static const char kDigits[] = "0123456789ABCDEF";
+  std::string hex;
+  unsigned accumulator = 0;
+  unsigned bits = 0;
+  auto emit = [&](unsigned octet) {
+    hex += kDigits[(octet >> 4) & 0xF];
+    hex += kDigits[octet & 0xF];
+  };
+  for (unsigned char c : text) {
+    accumulator |= (c & 0x7Fu) << bits;
+    bits += 7;
+    while (bits >= 8) {
+      emit(accumulator & 0xFF);
+      accumulator >>= 8;
+      bits -= 8;
+    }
+  }
+  if (bits > 0) emit(accumulator & 0xFF);
+  return hex;
+}
+
+// UCS-2 text of plain ASCII as hexadecimal digits.
+std::string HexUcs2(const std::string& text) {
+  static const char kDigits[] = "0123456789ABCDEF";
+  std::string hex;
+  for (unsigned char c : text) {
+    hex += "00";
+    hex += kDigits[c >> 4];
+    hex += kDigits[c & 0xF];
+  }
+  return hex;
+}
+
 void MakeStores(const StoreDirectories& stores) {
   const char* routes[3] = {"modem1\\", "modem2\\", "smpp-route\\"};
   for (int i = 0; i < kFilesPerStore; ++i) {

@@ -103,14 +103,9 @@ program_name(modem_bench modem_bench.exe)
 # The message stores: scanners, viewers and the details dialog.
 wine_test(queue_tests
   SOURCES
-    tests/queues/gsm7_export_test.cpp
-    tests/queues/store_walker_test.cpp
-    tests/queues/queue_scanners_test.cpp
-    tests/queues/request_files_test.cpp
+    tests/queues/queue_files_test.cpp
     tests/queues/queue_viewer_test.cpp
-    tests/queues/mms_details_dialog_test.cpp
-    tests/queues/queue_store.cpp
-    tests/queues/viewer_driver.cpp)
+    tests/queues/queue_store.cpp)
 
 add_executable(queue_bench bench/queue_bench.cpp tests/queues/queue_store.cpp ${CONSOLE_RESOURCES})
 target_link_libraries(queue_bench PRIVATE test_support)

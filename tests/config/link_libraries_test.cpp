@@ -1,3 +1,5 @@
+// Binding GPRSLINK.DLL and GWTLS.DLL at run time, with fakes that are complete
+// or miss an entry point.
 #include "config/link_libraries.h"
 
 #include <gtest/gtest.h>
@@ -5,14 +7,15 @@
 #include "common/file_util.h"
 #include "support/test_env.h"
 
-TEST(LinkLibraries, CompleteLibrariesBindAndCallsReachThem) {
+// Calls reach a complete library; a missing required entry point unloads the
+// library and leaves nothing half-bound, a missing optional one stays empty.
+TEST(LinkLibraries, CompleteLibrariesBindAndAMissingRequiredEntryPointUnloads) {
   GprsLinkLibrary lib;
   ASSERT_TRUE(BindGprsLinkLibrary("FAKE_GPRSLINK_FULL.DLL", &lib));
   DWORD value = 0;
   EXPECT_EQ(lib.ModemAllocate("Phone", 60, &value), 7u);
-  for (FARPROC resolvedOnly : {lib.WSPConnect, lib.WSPDisconnect, lib.WSPRequest, lib.ModemRequested,
-                               lib.RasGetUserAndPassword, lib.RasGetModemName, lib.ModemReset})
-    EXPECT_NE(resolvedOnly, nullptr);
+  EXPECT_TRUE(lib.WSPConnect && lib.WSPDisconnect && lib.WSPRequest && lib.ModemRequested && lib.RasGetUserAndPassword &&
+              lib.RasGetModemName && lib.ModemReset);
   ASSERT_NE(lib.ModemGetCIDForAPN, nullptr);
   EXPECT_EQ(lib.ModemGetCIDForAPN("Phone", "internet", 0), 3);
   FreeLibrary(lib.module);
@@ -20,22 +23,16 @@ TEST(LinkLibraries, CompleteLibrariesBindAndCallsReachThem) {
   ASSERT_TRUE(BindTlsLibrary("FAKE_GWTLS_FULL.DLL", &tls));
   EXPECT_EQ(tls.sslInitLib(), 5);
   FreeLibrary(tls.module);
-}
 
-TEST(LinkLibraries, AMissingRequiredEntryPointUnloadsTheLibraryAnOptionalOneOnlyStaysEmpty) {
-  GprsLinkLibrary lib;
   EXPECT_FALSE(BindGprsLinkLibrary("FAKE_GPRSLINK_NO_REQUIRED.DLL", &lib));
-  EXPECT_EQ(lib.ModemAllocate, nullptr) << "nothing half-bound is left behind";
+  EXPECT_EQ(lib.ModemAllocate, nullptr);
   EXPECT_EQ(GetModuleHandleA("FAKE_GPRSLINK_NO_REQUIRED.DLL"), nullptr);
-  TlsLibrary tls;
   EXPECT_FALSE(BindTlsLibrary("FAKE_GWTLS_NO_REQUIRED.DLL", &tls));
   EXPECT_EQ(tls.sslInitLib, nullptr);
   EXPECT_EQ(GetModuleHandleA("FAKE_GWTLS_NO_REQUIRED.DLL"), nullptr);
-
   ASSERT_TRUE(BindGprsLinkLibrary("FAKE_GPRSLINK_NO_OPTIONAL.DLL", &lib));
   EXPECT_NE(lib.WSPRasDial, nullptr);
-  EXPECT_TRUE(!lib.ModemGetCIDForAPN && !lib.ModemDriverUpdateInitStrings && !lib.WSPRasGetErrorString &&
-              !lib.ModemReset);
+  EXPECT_TRUE(!lib.ModemGetCIDForAPN && !lib.ModemDriverUpdateInitStrings && !lib.WSPRasGetErrorString && !lib.ModemReset);
   FreeLibrary(lib.module);
 }
 

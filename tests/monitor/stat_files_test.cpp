@@ -1,3 +1,5 @@
+// The statistics files as the clock picks them; the day sums are the native
+// tests'.
 #include "monitor/stat_files.h"
 
 #include <gtest/gtest.h>
@@ -10,32 +12,20 @@ namespace {
 SYSTEMTIME g_now;
 void WINAPI FixedTime(SYSTEMTIME* now) { *now = g_now; }
 
-class StatFilesTest : public testing::Test {
- protected:
-  void SetUp() override {
-    Clock().localTime = FixedTime;
-    CreateDirectoryA(dir_.File("STATS").c_str(), nullptr);
-  }
-  void TearDown() override { Clock() = SystemClock(); }
-  // Day d holds d * scale, for every day of the year.
-  std::string WriteCounter(const char* name, unsigned year, unsigned scale) {
+// Which year's file is read, by the clock, while the service holds it open
+// for writing; a connection's error text is cut at 250 bytes.
+TEST(StatFiles, CountersComeFromTheFilesOfTheClocksYearsAndErrorTextsAreBounded) {
+  TempDataDirectory dir("stats");
+  Clock().localTime = FixedTime;
+  CreateDirectoryA(dir.File("STATS").c_str(), nullptr);
+  for (unsigned year : {2012u, 2013u}) {  // day d holds d, times 1000 in 2012
     std::string bytes(4 * 366, '\0');
     for (unsigned d = 1; d <= 366; ++d)
-      for (int b = 0; b < 4; ++b) bytes[4 * (d - 1) + b] = static_cast<char>(((d * scale) >> (8 * b)) & 0xFF);
-    std::string path = dir_.File("STATS\\") + name + "-" + std::to_string(year) + ".CTR";
-    WriteFileText(path, bytes);
-    return path;
+      for (int b = 0; b < 4; ++b) bytes[4 * (d - 1) + b] = static_cast<char>(((d * (year == 2012 ? 1000 : 1)) >> (8 * b)) & 0xFF);
+    WriteFileText(dir.File("STATS\\SMSSENT-") + std::to_string(year) + ".CTR", bytes);
   }
-  TempDataDirectory dir_{"stats"};
-};
-
-// The day sums are the native tests'; here: which year's file is read, by the
-// clock, while the service holds it open for writing.
-TEST_F(StatFilesTest, CountersAreReadFromTheFilesOfTheClocksYears) {
-  std::string thisYear = WriteCounter("SMSSENT", 2013, 1);
-  WriteCounter("SMSSENT", 2012, 1000);
-  HANDLE held = CreateFileA(thisYear.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                            nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE held = CreateFileA(dir.File("STATS\\SMSSENT-2013.CTR").c_str(), GENERIC_READ | GENERIC_WRITE,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   const struct {
     WORD year, month, day;
@@ -55,11 +45,9 @@ TEST_F(StatFilesTest, CountersAreReadFromTheFilesOfTheClocksYears) {
   CloseHandle(held);
   CounterTotals none = ReadStatCounters("SMSFAILED");
   EXPECT_EQ(none.today + none.last7 + none.last30, 0u) << "no file counts zero";
-}
+  Clock() = SystemClock();
 
-// How names become file names is shown on the pages; here, the text's bound.
-TEST_F(StatFilesTest, ErrorTextIsCutAt250Bytes) {
-  WriteFileText(dir_.File("COM5-.ERR"), std::string(300, 'e'));
+  WriteFileText(dir.File("COM5-.ERR"), std::string(300, 'e'));
   char text[kErrorTextBytes + 1] = "stale";
   ReadConnectionError("Modem - Absent", text);
   EXPECT_STREQ(text, "");

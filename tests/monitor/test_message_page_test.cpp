@@ -1,5 +1,7 @@
 // The Test Message page, following test messages through the running
 // stand-in services (their outcome set in GATEWAYSIM.INI, read every cycle).
+// Which controls each state enables is the native tests' table; here, that
+// the page applies it, and what each outcome shows.
 #include "monitor/test_message_page.h"
 
 #include <windows.h>
@@ -129,16 +131,12 @@ TEST_F(TestMessagePageTest, FollowsEachKindOfTestThroughEveryOutcome) {
     HWND finish = GetDlgItem(sheet, kWizardFinish);
     SetDlgItemTextA(page, IDC_TESTMSG_PHONE, "+4477");
     Tick(page);
-    for (int id : {IDC_TESTMSG_PHONE, IDC_TESTMSG_SEND_SMS, IDC_TESTMSG_SEND_MMS, IDC_TESTMSG_WEB_TEST})
-      EXPECT_FALSE(Enabled(page, id)) << "no service: " << id;
+    EXPECT_FALSE(Enabled(page, IDC_TESTMSG_SEND_SMS)) << "no service";
     EXPECT_FALSE(Visible(page, IDC_TESTMSG_CANCEL)) << "Cancel only while a test is pending";
     EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(finish) && !IsWindowEnabled(finish); }, 3000))
         << "no test has been sent";
     StartServicesNow();
     Tick(page);
-    SetDlgItemTextA(page, IDC_TESTMSG_PHONE, "0770-0900");
-    EXPECT_FALSE(Enabled(page, IDC_TESTMSG_SEND_SMS) || Enabled(page, IDC_TESTMSG_SEND_MMS));
-    SetDlgItemTextA(page, IDC_TESTMSG_PHONE, "+4477");
 
     for (const Kind& kind : kinds) {
       SCOPED_TRACE(kind.service);
@@ -151,7 +149,6 @@ TEST_F(TestMessagePageTest, FollowsEachKindOfTestThroughEveryOutcome) {
       Tick(page);
       EXPECT_EQ(Text(page, kind.status), "Status:  Waiting");
       EXPECT_TRUE(Visible(page, IDC_TESTMSG_CANCEL));
-      EXPECT_FALSE(Enabled(page, kind.send)) << "one test of a kind at a time";
       EXPECT_TRUE(WaitUntil([&] { return !IsWindowEnabled(finish); }, 3000)) << "not while a test is pending";
       if (kind.send == IDC_TESTMSG_SEND_MMS) {
         EXPECT_EQ(ReadFileText(queued), savedTemplate);

@@ -19,7 +19,7 @@ StoreDirectories CurrentStoreDirectories() {
   return stores;
 }
 
-bool WriteStoreFile(const std::string& path, const std::string& bytes) {
+bool WriteStoreFile(const std::string& path, const std::string& bytes, const FILETIME* created) {
   std::string folder = path.substr(0, path.rfind('\\'));
   CreateDirectoryPath(folder.c_str());
   HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -27,7 +27,16 @@ bool WriteStoreFile(const std::string& path, const std::string& bytes) {
   DWORD written = 0;
   BOOL ok = bytes.empty() || WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
   CloseHandle(file);
-  return ok && written == bytes.size();
+  return ok && written == bytes.size() && (!created || SetFileTimes(path, *created));
+}
+
+bool SetFileTimes(const std::string& path, const FILETIME& time) {
+  HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  BOOL ok = SetFileTime(file, &time, nullptr, &time);
+  CloseHandle(file);
+  return ok != FALSE;
 }
 
 FILETIME LocalFileTime(int year, int month, int day, int hour, int minute, int second) {
@@ -39,15 +48,6 @@ FILETIME LocalFileTime(int year, int month, int day, int hour, int minute, int s
   return utc;
 }
 
-bool SetFileTimes(const std::string& path, const FILETIME& creation, const FILETIME& lastWrite) {
-  HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  BOOL ok = SetFileTime(file, &creation, nullptr, &lastWrite);
-  CloseHandle(file);
-  return ok != FALSE;
-}
-
 FILETIME MinutesAgo(int minutes) {
   FILETIME now;
   GetSystemTimeAsFileTime(&now);
@@ -56,39 +56,15 @@ FILETIME MinutesAgo(int minutes) {
   return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
 }
 
+HANDLE HoldLikeAService(const std::string& path) {
+  return CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
+std::string GarbageBytes() {
+  static const char kBytes[] = "\x00\xFF\x1B[SMS]\x00PhoneNumber\r\n=\xFE" "Data=\x80";
+  return std::string(kBytes, sizeof kBytes - 1);
+}
+
 std::string RequestText(const std::string& phoneNumber, const std::string& extraLines) {
   return "[SMS]\r\nPhoneNumber=" + phoneNumber + "\r\nData=Hello\r\n" + extraLines;
-}
-
-std::string PackGsm7(const std::string& text) {
-  static const char kDigits[] = "0123456789ABCDEF";
-  std::string hex;
-  unsigned accumulator = 0;
-  unsigned bits = 0;
-  auto emit = [&](unsigned octet) {
-    hex += kDigits[(octet >> 4) & 0xF];
-    hex += kDigits[octet & 0xF];
-  };
-  for (unsigned char c : text) {
-    accumulator |= (c & 0x7Fu) << bits;
-    bits += 7;
-    while (bits >= 8) {
-      emit(accumulator & 0xFF);
-      accumulator >>= 8;
-      bits -= 8;
-    }
-  }
-  if (bits > 0) emit(accumulator & 0xFF);
-  return hex;
-}
-
-std::string HexUcs2(const std::string& text) {
-  static const char kDigits[] = "0123456789ABCDEF";
-  std::string hex;
-  for (unsigned char c : text) {
-    hex += "00";
-    hex += kDigits[c >> 4];
-    hex += kDigits[c & 0xF];
-  }
-  return hex;
 }

@@ -1,6 +1,8 @@
-#include "services/service_control.h"
-
+// Installing and controlling the gateway services against the real service
+// manager and the stand-in services.
 #include <winsock2.h>
+
+#include "services/service_control.h"
 
 #include "services/rights.h"
 #include "services/status_block.h"
@@ -64,14 +66,21 @@ class ServiceControlTest : public ServiceTest {
   std::string LastStop(const char* service) { return ReadIni(dir_.File("GATEWAYSIM.INI"), service, "LastStop"); }
 };
 
-// A fresh service is created, one left from an old installation reconfigured.
-TEST_F(ServiceControlTest, InstallRegistersBothServicesWhateverWasThereAndStartsThem) {
+// A fresh service is created, one left from an old installation
+// reconfigured; each running service flags in its status block the ports
+// another program held. The SMS stand-in here ignores the stop control, as a
+// busy service may: it must also be asked through its status block.
+TEST_F(ServiceControlTest, InstallStopStartRestartAndRemoveReachEvenABusyService) {
   ASSERT_TRUE(CreateServiceDirectly("ZedSMS", "Old SMS name", "C:\\old\\smsgw.exe"));
+  WritePrivateProfileStringA("ZedSMS", "IgnoreStopControl", "Yes", dir_.File("GATEWAYSIM.INI").c_str());
+  WritePrivateProfileStringA("SMSGW", "SMPPPort", "18802", dir_.File("SMSGW.INI").c_str());
+  WritePrivateProfileStringA("MMSC", "SMPPPort", "18803", dir_.File("MMSC.INI").c_str());
+  StatusBlock block;
+  EXPECT_FALSE(OpenSmsStatusBlock(&block));
+  const SOCKET taken[] = {TakePort(18800), TakePort(18802), TakePort(18801)};
   InstallRunning();
   const struct {
-    const char* name;
-    const char* displayName;
-    const char* executable;
+    const char *name, *displayName, *executable;
   } services[] = {{"ZedSMS", "Zed SMS Gateway Lite Edition", "SMSGWSVC.EXE"},
                   {"ZedMMSC", "Zed MMS Gateway Lite Edition", "MMSCSVC.EXE"}};
   for (const auto& service : services) {
@@ -83,28 +92,27 @@ TEST_F(ServiceControlTest, InstallRegistersBothServicesWhateverWasThereAndStarts
     EXPECT_EQ(config.errorControl, static_cast<DWORD>(SERVICE_ERROR_NORMAL)) << service.name;
   }
   EXPECT_TRUE(InstallServices(true)) << "a second install of running services";
-  EXPECT_TRUE(IsSmsServiceRunning());
-  // A file without a short name keeps its long path, quoted for its space.
-  char path[MAX_PATH + 2];
-  ServiceBinaryPath("NO SUCH SERVICE.EXE", path);
-  EXPECT_EQ(std::string(path), "\"" + ProgramFolder() + "NO SUCH SERVICE.EXE\"");
-}
+  ASSERT_TRUE(OpenSmsStatusBlock(&block));
+  EXPECT_TRUE(block.view[kWebPortInUseByte] && block.view[kSmppPortInUseByte]);
+  CloseSmsStatusBlock(&block);
+  EXPECT_EQ(block.view, nullptr);
+  ASSERT_TRUE(OpenMmsStatusBlock(&block));
+  EXPECT_NE(block.view[kMm7PortInUseByte], 0);
+  EXPECT_EQ(block.view[kSmppPortInUseByte], 0) << "its own SMPP port was free";
+  CloseMmsStatusBlock(&block);
+  for (SOCKET holder : taken) closesocket(holder);
 
-// The SMS stand-in here ignores the stop control, as a busy service may: it
-// must also be asked through its status block.
-TEST_F(ServiceControlTest, AServiceIgnoringTheStopControlIsStoppedRestartedAndRemoved) {
-  WritePrivateProfileStringA("ZedSMS", "IgnoreStopControl", "Yes", dir_.File("GATEWAYSIM.INI").c_str());
-  InstallRunning();
-  StartServices(true);
   StopServices(false);
   EXPECT_FALSE(IsSmsServiceRunning() || IsMmsServiceRunning());
   EXPECT_EQ(LastStop("ZedSMS"), "StopRequest");
+  EXPECT_FALSE(OpenSmsStatusBlock(&block) || OpenMmsStatusBlock(&block)) << "gone with their services";
   StartServices(true);
   EXPECT_TRUE(IsSmsServiceRunning());
   EXPECT_TRUE(WaitUntil(IsMmsServiceRunning, 5000));
   WritePrivateProfileStringA("ZedSMS", "LastStop", nullptr, dir_.File("GATEWAYSIM.INI").c_str());
   RestartServices(true);
   EXPECT_TRUE(IsSmsServiceRunning());
+  EXPECT_TRUE(WaitUntil(IsMmsServiceRunning, 5000)) << "removed once started, not while starting";
   EXPECT_EQ(LastStop("ZedSMS"), "StopRequest") << "restart went through a stop";
   EXPECT_TRUE(RemoveServices(false));
   EXPECT_FALSE(IsSmsServiceInstalled() || IsMmsServiceInstalled());
@@ -114,6 +122,10 @@ TEST_F(ServiceControlTest, AServiceIgnoringTheStopControlIsStoppedRestartedAndRe
   EXPECT_TRUE(RemoveServices(true));
   EXPECT_TRUE(IsMmsServiceInstalled());
   EXPECT_TRUE(boxes_.Boxes().empty());
+  // A file without a short name keeps its long path, quoted for its space.
+  char path[MAX_PATH + 2];
+  ServiceBinaryPath("NO SUCH SERVICE.EXE", path);
+  EXPECT_EQ(std::string(path), "\"" + ProgramFolder() + "NO SUCH SERVICE.EXE\"");
 }
 
 TEST_F(ServiceControlTest, FailuresToCreateOrStartAreReportedWithTheSystemsError) {
@@ -160,34 +172,29 @@ TEST_F(ServiceControlTest, WithoutRightsEachOperationReportsOrOffersElevation) {
        "plain OK: Administrator rights are required for service modification."},
       {[](bool interactive) { InstallServices(interactive); }, "/INSTALLSERVICE;", kInstallRights},
   };
+  Texts expected;
+  std::string switches;
   for (const auto& row : rows) {
-    size_t before = boxes_.Boxes().size();
-    g_elevatedSwitches.clear();
     for (int answer : {IDOK, IDNO, IDOK, IDYES}) boxes_.Answer(answer);
     row.operation(false);
     row.operation(true);
     row.operation(true);
-    Texts shown = BoxLines(boxes_.Boxes());
-    EXPECT_EQ(Texts(shown.begin() + static_cast<std::ptrdiff_t>(before), shown.end()),
-              (Texts{row.report, kElevationQuestion, row.report, kElevationQuestion}));
-    EXPECT_EQ(g_elevatedSwitches, row.switchText) << "only after Yes";
+    expected.insert(expected.end(), {row.report, kElevationQuestion, row.report, kElevationQuestion});
+    switches += row.switchText;  // only after Yes
   }
   EXPECT_TRUE(IsSmsServiceRunning() && IsMmsServiceRunning()) << "nothing was done";
 
   // Systems without elevation never offer it; the oldest are refused outright.
-  size_t before = boxes_.Boxes().size();
   Rights().isVistaOrLater = [] { return false; };
   boxes_.Answer(IDOK);
   InstallServices(true);
   Rights().isNtFamily = [] { return false; };
   boxes_.Answer(IDOK);
   InstallServices(true);
-  Texts shown = BoxLines(boxes_.Boxes());
-  EXPECT_EQ(Texts(shown.begin() + static_cast<std::ptrdiff_t>(before), shown.end()),
-            (Texts{kInstallRights,
-                   "plain OK: This product requires Windows 2000, XP, 2003, Vista or NT.\r\n"
-                   "(Windows 95, 98 and ME are not supported.)"}));
-  EXPECT_EQ(g_elevatedSwitches, "/INSTALLSERVICE;") << "the last row's only";
+  expected.insert(expected.end(), {kInstallRights, "plain OK: This product requires Windows 2000, XP, 2003, Vista or NT.\r\n"
+                                                   "(Windows 95, 98 and ME are not supported.)"});
+  EXPECT_EQ(BoxLines(boxes_.Boxes()), expected);
+  EXPECT_EQ(g_elevatedSwitches, switches);
 }
 
 TEST_F(ServiceControlTest, ElevatedCopyInstallsAndTheCallerSeesIt) {
@@ -201,28 +208,6 @@ TEST_F(ServiceControlTest, ElevatedCopyInstallsAndTheCallerSeesIt) {
   EXPECT_TRUE(InstallServices(true));
   EXPECT_TRUE(IsSmsServiceInstalled());
   EXPECT_EQ(BoxLines(child.Boxes()), Texts{"? OK: Service successfully installed!"});
-}
-
-// Each running service flags in its status block the ports another program held.
-TEST_F(ServiceControlTest, StatusBlocksExistWhileTheServicesRunAndFlagPortsTaken) {
-  WritePrivateProfileStringA("SMSGW", "SMPPPort", "18802", dir_.File("SMSGW.INI").c_str());
-  WritePrivateProfileStringA("MMSC", "SMPPPort", "18803", dir_.File("MMSC.INI").c_str());
-  StatusBlock block;
-  EXPECT_FALSE(OpenSmsStatusBlock(&block));
-  const SOCKET taken[] = {TakePort(18800), TakePort(18802), TakePort(18801)};
-  InstallRunning();
-  ASSERT_TRUE(OpenSmsStatusBlock(&block));
-  EXPECT_NE(block.view[kWebPortInUseByte], 0);
-  EXPECT_NE(block.view[kSmppPortInUseByte], 0);
-  CloseSmsStatusBlock(&block);
-  EXPECT_EQ(block.view, nullptr);
-  ASSERT_TRUE(OpenMmsStatusBlock(&block));
-  EXPECT_NE(block.view[kMm7PortInUseByte], 0);
-  EXPECT_EQ(block.view[kSmppPortInUseByte], 0) << "its own SMPP port was free";
-  CloseMmsStatusBlock(&block);
-  for (SOCKET holder : taken) closesocket(holder);
-  StopServices(true);
-  EXPECT_FALSE(OpenSmsStatusBlock(&block) || OpenMmsStatusBlock(&block));
 }
 
 }  // namespace
