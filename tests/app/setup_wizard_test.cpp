@@ -56,8 +56,12 @@ TEST_F(SetupWizardTest, AFirstRunWalksTheWizardToTheMainSheetWithTheServicesActi
   ASSERT_TRUE(modem_.Running());
   telephony_.fake.lines = {FakeLine{"Alpha Modem"}};
   WritePrivateProfileStringA("ZedSMS", "CycleMs", "1000", dir_.File("GATEWAYSIM.INI").c_str());
+  // Services left running, as by an earlier install: the wizard frees the modem first.
+  ASSERT_TRUE(InstallServices(false));
+  ASSERT_TRUE(WaitUntil([] { return IsSmsServiceRunning() && IsMmsServiceRunning(); }, 10000));
   boxes_.Answer(IDOK);
   WindowDriver wizard("ZedSMS Lite Setup Wizard:  Select Modem", [&](HWND sheet) {
+    EXPECT_FALSE(IsSmsServiceRunning() || IsMmsServiceRunning()) << "stopped before the wizard opens";
     EXPECT_TRUE(Offers(sheet, "[Back] Next"));
     EXPECT_EQ(Modem1(), "") << "nothing stored before the test";
     Press(sheet, PSBTN_NEXT);
