@@ -50,15 +50,19 @@ class SetupWizardTest : public ServiceTest {
 
   FakeTelephonyScope telephony_;
   ModemSimulator modem_{1, ModemProfile{}};
+  ModemSimulator otherModem_{2, ModemProfile{}};
 };
 
 TEST_F(SetupWizardTest, AFirstRunWalksTheWizardToTheMainSheetWithTheServicesActive) {
-  ASSERT_TRUE(modem_.Running());
-  telephony_.fake.lines = {FakeLine{"Alpha Modem"}};
+  ASSERT_TRUE(modem_.Running() && otherModem_.Running());
+  FakeLine beta{"Beta Modem"};
+  beta.cable = 2;
+  telephony_.fake.lines = {FakeLine{"Alpha Modem"}, beta};
   WritePrivateProfileStringA("ZedSMS", "CycleMs", "1000", dir_.File("GATEWAYSIM.INI").c_str());
   // Services left running, as by an earlier install: the wizard frees the modem first.
   ASSERT_TRUE(InstallServices(false));
   ASSERT_TRUE(WaitUntil([] { return IsSmsServiceRunning() && IsMmsServiceRunning(); }, 10000));
+  boxes_.Answer(IDOK);
   boxes_.Answer(IDOK);
   WindowDriver wizard("ZedSMS Lite Setup Wizard:  Select Modem", [&](HWND sheet) {
     EXPECT_FALSE(IsSmsServiceRunning() || IsMmsServiceRunning()) << "stopped before the wizard opens";
@@ -68,9 +72,17 @@ TEST_F(SetupWizardTest, AFirstRunWalksTheWizardToTheMainSheetWithTheServicesActi
     ASSERT_TRUE(OnPage(sheet, 1)) << "Modem Settings, once the modem passed its test";
     EXPECT_EQ(Modem1(), "Alpha Modem");
     EXPECT_TRUE(Offers(sheet, "Back Next"));
+    // Back for another modem: once it passed its test, Modem Settings applies it, not the first.
+    Press(sheet, PSBTN_BACK);
+    ASSERT_TRUE(OnPage(sheet, 0));
+    SendDlgItemMessageA(CurrentPage(sheet), IDC_ADDMODEM_LIST, CB_SETCURSEL, 1, 0);
+    Press(sheet, PSBTN_NEXT);
+    ASSERT_TRUE(OnPage(sheet, 1));
+    EXPECT_EQ(Text(CurrentPage(sheet), IDC_MODEM_NAME), "Beta Modem");
     Press(sheet, PSBTN_NEXT);
 
     ASSERT_TRUE(OnPage(sheet, 2)) << "Server Settings";
+    EXPECT_EQ(Modem1(), "Beta Modem");
     SetDlgItemTextA(CurrentPage(sheet), IDC_SERVER_WEB_PORT, "18800");
     Press(sheet, PSBTN_NEXT);
     ASSERT_TRUE(OnPage(sheet, 3)) << "Configuration Complete";
@@ -101,7 +113,7 @@ TEST_F(SetupWizardTest, AFirstRunWalksTheWizardToTheMainSheetWithTheServicesActi
   });
   EXPECT_EQ(ConsoleMain(""), 0);
   EXPECT_TRUE(wizard.Appeared());
-  EXPECT_EQ(BoxLines(boxes_.Boxes()), Texts{"info OK: Modem successfully tested!"});
+  EXPECT_EQ(BoxLines(boxes_.Boxes()), Texts(2, "info OK: Modem successfully tested!"));
 }
 
 }  // namespace
