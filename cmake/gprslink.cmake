@@ -71,3 +71,12 @@ wine_test(gprslink_tests SERIAL
     tools/gatewaysim/modem_handover.cpp
   DEPENDS gprslink fakeras smsgwsvc operator_list gprslink_child)
 target_include_directories(gprslink_tests PRIVATE ${CMAKE_SOURCE_DIR}/libs ${CMAKE_SOURCE_DIR}/tools)
+
+# The demo's telephony: TAPI32.DLL for the demo prefix only (./run.sh installs
+# it there), kept out of the program folder so it is never shipped or tested.
+add_library(demotapi SHARED tools/demotapi/demotapi.cpp)
+target_link_libraries(demotapi PRIVATE gprslink_console_modem advapi32)
+# Undecorated names, as the system's telephony library exports them.
+target_link_options(demotapi PRIVATE -Wl,--kill-at)
+set_target_properties(demotapi PROPERTIES OUTPUT_NAME tapi32 PREFIX "" SUFFIX ".dll"
+  RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/demo LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/demo)

@@ -75,6 +75,7 @@ wine_test(console_tests SERIAL
   SOURCES
     tests/services/service_control_test.cpp
     tests/app/console_test.cpp
+    tests/app/setup_wizard_test.cpp
     tests/app/main_sheet_test.cpp
     tests/settings/debug_log_page_test.cpp
     tests/settings/server_page_test.cpp

@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <prsht.h>
 
+#include <cstring>
+
 #include "app/page_protocol.h"
 #include "app/sheet_context.h"
 #include "common/file_util.h"
@@ -37,6 +39,9 @@ struct ModemPageState {
   SheetContext* sheet;
   // The controls are being filled: their notifications are no edits.
   bool loading;
+  // Modem1 as this page last read or wrote it. Another value found there was
+  // stored by the wizard's Select Modem page after the user went back to it.
+  char storedModem[kModemChoiceCapacity];
 };
 
 // The MMS settings: their keys in the modem's section and in the route's VASP.INI.
@@ -136,22 +141,19 @@ void LoadModemSection(HWND page, const char* modem) {
     CheckItem(page, IDC_MODEM_USE_NETWORK_CONNECTION, true);
 }
 
-void Load(HWND page) {
+// Shows Modem1 with its settings.
+void ShowStoredModem(HWND page) {
   State(page)->loading = true;
-  for (const char* name : kStorageNames)
-    SendDlgItemMessageA(page, IDC_MODEM_SMS_STORAGE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
-  SendDlgItemMessageA(page, IDC_MODEM_SMS_STORAGE, CB_SETCURSEL, 0, 0);
-  const GprsLinkLibrary* link = LoadGprsLinkLibrary();
-  if (link) link->RasLoadListOrComboBox(page, IDC_MODEM_NETWORK_CONNECTION, CB_ADDSTRING);
-
   char modem[kModemChoiceCapacity];
   ReadIniText(g_configFiles.smsIni, "SMSGW", "Modem1", "", modem, sizeof modem);
+  CopyText(State(page)->storedModem, sizeof State(page)->storedModem, modem);
   if (!IsModemConnectionName(modem)) modem[0] = '\0';
   SetDlgItemTextA(page, IDC_MODEM_NAME, modem);
   CopyText(Sheet(page).currentModemName, sizeof Sheet(page).currentModemName, modem);
   // What a section without these keys reads as, for a modem still to be chosen too.
   CheckSmsAccess(page, SmsAccess::kDefault);
   CheckItem(page, IDC_MODEM_RECEIVE_SMS, true);
+  CheckItem(page, IDC_MODEM_USE_NETWORK_CONNECTION, false);
   if (modem[0]) LoadModemSection(page, modem);
 
   bool hasUrl = GetWindowTextLengthA(GetDlgItem(page, IDC_MODEM_MMS_URL)) > 0;
@@ -160,6 +162,24 @@ void Load(HWND page) {
   if (!IsWindowEnabled(GetDlgItem(page, IDC_MODEM_RECEIVE_MMS)))
     CheckItem(page, IDC_MODEM_RECEIVE_MMS, false);
   State(page)->loading = false;
+}
+
+// True when Modem1 is no longer what this page last read or wrote.
+bool StoredModemChanged(HWND page) {
+  char modem[kModemChoiceCapacity];
+  ReadIniText(g_configFiles.smsIni, "SMSGW", "Modem1", "", modem, sizeof modem);
+  return strcmp(modem, State(page)->storedModem) != 0;
+}
+
+void Load(HWND page) {
+  State(page)->loading = true;
+  for (const char* name : kStorageNames)
+    SendDlgItemMessageA(page, IDC_MODEM_SMS_STORAGE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+  SendDlgItemMessageA(page, IDC_MODEM_SMS_STORAGE, CB_SETCURSEL, 0, 0);
+  const GprsLinkLibrary* link = LoadGprsLinkLibrary();
+  if (link) link->RasLoadListOrComboBox(page, IDC_MODEM_NETWORK_CONNECTION, CB_ADDSTRING);
+
+  ShowStoredModem(page);
 }
 
 void ChangeModem(HWND page) {
@@ -263,6 +283,7 @@ void WriteSettings(HWND page, const char* modem) {
   CopyText(reinterpret_cast<char*>(route.bytes), sizeof route.bytes, kRouteName);
   VASPOutAddUser(&route);
   WritePrivateProfileStringA("SMSGW", "Modem1", modem, g_configFiles.smsIni);
+  CopyText(State(page)->storedModem, sizeof State(page)->storedModem, modem);
   WritePrivateProfileStringA("MMSC", "DefaultOutboundRoute", kRouteName, g_configFiles.mmscIni);
   char routeIni[MAX_PATH];
   PrepareRouteFile(routeIni);
@@ -374,6 +395,12 @@ void OnCommand(HWND page, int id, int code) {
 bool OnNotify(HWND page, const NMHDR* header) {
   switch (header->code) {
     case PSN_SETACTIVE:
+      // A modem tested since on the wizard's first page replaces the one shown,
+      // so that Next does not apply the old one over it.
+      if (StoredModemChanged(page)) {
+        ShowStoredModem(page);
+        Sheet(page).mmsSettingsTested = false;
+      }
       PropSheet_SetWizButtons(GetParent(page), PSWIZB_BACK | PSWIZB_NEXT);
       SetDialogResult(page, 0);
       return true;
