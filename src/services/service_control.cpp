@@ -123,7 +123,8 @@ bool RegisterAndStart(SC_HANDLE manager, const GatewayService& service) {
 }
 
 // Sends the stop control and waits, bounded, for the service to end; the SMS
-// service is also asked through its status block. Then deletes it.
+// service is also asked through its status block. Then deletes it. A service
+// still starting refuses the control, so it is sent again on every poll.
 bool StopAndDelete(SC_HANDLE manager, const GatewayService& service, bool useStopRequest) {
   SC_HANDLE handle = OpenServiceA(manager, service.name, SERVICE_ALL_ACCESS);
   if (!handle) return false;
@@ -131,6 +132,7 @@ bool StopAndDelete(SC_HANDLE manager, const GatewayService& service, bool useSto
   for (int polls = 0; IsRunning(service) && polls < kMaxPolls; ++polls) {
     if (useStopRequest) RequestSmsServiceStop();
     Sleep(kPollMs);
+    SendStop(handle);
   }
   DeleteService(handle);
   CloseServiceHandle(handle);

@@ -105,6 +105,12 @@ void WINAPI ServiceMain(DWORD, char**) {
   WSAStartup(MAKEWORD(2, 2), &winsock);
   if (block) CheckPorts(block);
   PrepareConfigFiles();
+  // A slow start, for tests of what the console does with a service still starting.
+  DWORD startMs = GetPrivateProfileIntA(g_state.service->serviceName, "StartMs", 0, g_state.simIni);
+  if (startMs) {
+    ReportStatus(SERVICE_START_PENDING);
+    Sleep(startMs);
+  }
   ReportStatus(SERVICE_RUNNING);
 
   DWORD lastCycle = GetTickCount();
