@@ -100,26 +100,30 @@ std::string Count(HWND dialog) {
 // One tick of the refresh timer, done before this returns.
 void Refresh(HWND dialog) { SendMessageA(dialog, WM_TIMER, 1, 0); }
 
+struct NotepadSearch {
+  const std::string* name;
+  HWND found;
+};
+
+BOOL CALLBACK FindNotepad(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<NotepadSearch*>(context);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  char className[64] = "";
+  GetClassNameA(window, className, sizeof className);
+  if (process == GetCurrentProcessId() || !IsWindowVisible(window) || !EqualsNoCase(className, "Notepad") ||
+      !FindNoCase(InternalText(window).c_str(), search->name->c_str()))
+    return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
 // A visible Notepad window of another process whose title names the file
 // (any, for an empty name); null when none shows within the time.
 HWND WaitForNotepad(const std::string& name, DWORD timeoutMs) {
-  struct Search {
-    const std::string* name;
-    HWND found;
-  } search = {&name, nullptr};
+  NotepadSearch search = {&name, nullptr};
   WaitUntil([&] {
-    EnumWindows([](HWND window, LPARAM context) -> BOOL {
-      auto* search = reinterpret_cast<Search*>(context);
-      DWORD process = 0;
-      GetWindowThreadProcessId(window, &process);
-      char className[64] = "";
-      GetClassNameA(window, className, sizeof className);
-      if (process == GetCurrentProcessId() || !IsWindowVisible(window) || !EqualsNoCase(className, "Notepad") ||
-          !FindNoCase(InternalText(window).c_str(), search->name->c_str()))
-        return TRUE;
-      search->found = window;
-      return FALSE;
-    }, reinterpret_cast<LPARAM>(&search));
+    EnumWindows(FindNotepad, reinterpret_cast<LPARAM>(&search));
     return search.found != nullptr;
   }, timeoutMs);
   return search.found;
