@@ -6,6 +6,8 @@
 # walked first as a new user would, one picture per page (w<n>-<page>.png):
 # the simulated modem picked and tested, the settings taken as they are, the
 # test SMS sent. Then one picture per tab of the main sheet (<n>-<tab>.png).
+# `screenshots.sh dialogs` then opens each dialog the pages open, one picture
+# each (d<n>-<dialog>.png), with a few messages put in the queues first.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -91,4 +93,74 @@ for i in "${!tabs[@]}"; do
   sleep 1.5
   import -window "$window" "$out/$((i + 1))-${tabs[$i]}.png"
 done
+
+# Clicks a page's control by its dialog-unit centre (MS Shell Dlg under Wine:
+# 1.5 pixels a unit across, 1.625 down; the page starts at 12,51).
+click_page() { click "$window" $(( 12 + $1 * 3 / 2 )) $(( 51 + $2 * 13 / 8 )); }
+
+# Opens a dialog with a click on the page, photographs it and closes it.
+shoot_dialog() {
+  local name="$1" caption="$2" dialog
+  click_page "$3" "$4"
+  dialog=$(wait_window "^$caption\$")
+  sleep 1.5
+  import -window "$dialog" "$out/$name.png"
+  xdotool key Escape
+  for _ in $(seq 1 20); do xdotool search --name "^$caption\$" >/dev/null 2>&1 || return 0; sleep 0.5; done
+  echo "'$caption' stays open" >&2
+}
+
+put_demo_messages() {
+  mkdir -p "$data"/{Q,VASPQ,SMS-IN,MMS-IN/m1}
+  printf '[SMS]\r\nPhoneNumber=+447700900123\r\nData=Queued for sending\r\n' > "$data/Q/DEMO1.REQ"
+  printf '[Recipients]\r\nRecip1=+447700900124/TYPE=PLMN\r\n[Routing]\r\nSenderAddress=+447700900125\r\n' \
+    > "$data/VASPQ/DEMO1.INI"
+  printf 'MMS' > "$data/VASPQ/DEMO1.MMS"
+  printf '[SMS]\r\nSender=+447700900126\r\nData=Hello from a phone\r\n' > "$data/SMS-IN/DEMO1.SMS"
+  printf 'From: +447700900127/TYPE=PLMN\r\nSubject: Holiday\r\nX-ZedMMS-Content-Location: m1\\BODYTEXT;text/plain\r\n' \
+    > "$data/MMS-IN/m1.HDR"
+  printf 'See you soon' > "$data/MMS-IN/m1/BODYTEXT"
+}
+
+shoot_dialogs() {
+  put_demo_messages
+  click "$window" "${tab_x[0]}" 40  # Status
+  sleep 1
+  shoot_dialog d1-outbound-sms-queue "Outbound SMS Queue" 273 109
+  shoot_dialog d2-received-sms "Received SMS Messages" 273 148
+  shoot_dialog d3-outbound-mms-queue "Outbound MMS Queue" 273 187
+  shoot_dialog d4-event-log "Event Log" 273 36
+  # The received MMS viewer, and the details of its message.
+  click_page 273 226
+  local viewer
+  viewer=$(wait_window "^Received MMS Messages\$")
+  sleep 1.5
+  import -window "$viewer" "$out/d5-received-mms.png"
+  xdotool mousemove --window "$viewer" 60 82 click --repeat 2 --delay 80 1  # its first row
+  local details
+  details=$(wait_window "^MMS Message Details\$")
+  sleep 1.5
+  import -window "$details" "$out/d6-mms-details.png"
+  xdotool key Escape; sleep 1; xdotool key Escape; sleep 1
+  click "$window" "${tab_x[1]}" 40  # Modem
+  sleep 1
+  shoot_dialog d7-select-modem "Select Modem" 263 14
+  click_page 20 95  # Send MMS Messages
+  sleep 0.5
+  shoot_dialog d8-operator-settings "Operator Settings" 236 95
+  click "$window" "${tab_x[3]}" 40  # Users
+  sleep 1
+  shoot_dialog d9-edit-user "Edit User" 160 226
+  click "$window" "${tab_x[4]}" 40  # 2-Way
+  sleep 1
+  click_page 13 14  # Process received SMS Messages
+  sleep 0.5
+  shoot_dialog d10-command "2-Way SMS Command" 268 75
+  click_page 23 152  # Process received MMS Messages
+  click_page 33 185  # Route via MM7 or PHP Upload
+  sleep 0.5
+  shoot_dialog d11-mm7-receiver "Configure MM7 Receiver" 268 185
+}
+
+[ "${1:-}" = dialogs ] && shoot_dialogs
 echo "screens: $out"
