@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "common/file_util.h"
-#include "queues/recipients.h"
+#include "queues/queue_view_rules.h"
 
 namespace {
 
@@ -47,12 +47,7 @@ void DeleteReceivedMms(const char* directory, const char* headerPath) {
   DeleteFileA(headerPath);
   if (PathExists(headerPath)) return;
   char content[MAX_PATH];
-  if (!PathWithoutExtension(headerPath, content, sizeof content)) return;
-  // A header named only by its extension (".HDR") would make the store or a
-  // route folder the content folder; only a named folder below them may go.
-  size_t length = strlen(content);
-  if (length <= strlen(directory) || content[length - 1] == '\\') return;
-  DeleteDirectoryTree(content);
+  if (ReceivedMmsContentFolder(directory, headerPath, content, sizeof content)) DeleteDirectoryTree(content);
 }
 
 bool DeleteFileOrRetry(const char* path) {

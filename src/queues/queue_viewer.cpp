@@ -14,6 +14,7 @@
 #include "queues/message_delete.h"
 #include "queues/queue_rows.h"
 #include "queues/queue_sort.h"
+#include "queues/queue_view_rules.h"
 #include "queues/queue_scanners.h"
 #include "queues/recipients.h"
 #include "queues/store_walker.h"
@@ -24,7 +25,6 @@ namespace {
 constexpr UINT_PTR kRefreshTimer = 1;
 constexpr UINT kRefreshPeriodMs = 60000;
 constexpr size_t kDisplayChars = 500;
-constexpr int kTimeSort = 4;  // the time column, 1-based
 constexpr UINT_PTR kListSubclassId = 1;
 // A message key is a path relative to the store; kept whole so that a long
 // one still finds its row again.
@@ -88,15 +88,6 @@ void Unlock(QueueViewState* state) {
   if (state->lockExists) LeaveCriticalSection(&state->lock);
 }
 
-// The store directory followed by a message key; false when it does not fit
-// (a cut path would name another file).
-bool MessagePath(const char* directory, const char* key, char* path, size_t cap) {
-  if (strlen(directory) + strlen(key) + 1 > cap) return false;
-  CopyText(path, cap, directory);
-  AppendText(path, cap, key);
-  return true;
-}
-
 void DeleteMessage(const QueueViewer& viewer, const char* directory, const char* key) {
   char path[MAX_PATH];
   if (!MessagePath(directory, key, path, sizeof path)) return;
@@ -118,10 +109,7 @@ void DeleteMessage(const QueueViewer& viewer, const char* directory, const char*
 
 bool ConfirmDelete(HWND dialog, unsigned selected) {
   char question[64];
-  if (selected == 1)
-    CopyText(question, sizeof question, "Delete Message?");
-  else
-    FormatText(question, sizeof question, "Delete %u messages?", selected);
+  FormatDeleteQuestion(selected, question, sizeof question);
   return ShowMessage(dialog, question, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
@@ -157,16 +145,9 @@ void FirstSelectedKey(HWND list, const QueueViewer& viewer, char* key, size_t ca
 // selected and the list shows its top.
 void RestoreSelection(HWND list, const QueueViewer& viewer, const char* key) {
   SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-  if (key[0]) {
-    for (unsigned i = 0; i < viewer.state->count; ++i) {
-      if (!EqualsNoCase(RowKey(viewer, i), key)) continue;
-      int index = static_cast<int>(i);
-      SetItemState(list, index, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-      EnsureVisible(list, index);
-      return;
-    }
-  }
-  EnsureVisible(list, 0);
+  int index = FindRowByKey(viewer.state->rows, viewer.state->count, viewer.columnCount + 1, key);
+  if (index >= 0) SetItemState(list, index, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  EnsureVisible(list, index >= 0 ? index : 0);
 }
 
 void RedrawAll(HWND list, unsigned count) {
@@ -215,11 +196,7 @@ LRESULT CALLBACK ListKeyProc(HWND list, UINT message, WPARAM wParam, LPARAM lPar
 
 void UpdateStatusLine(HWND dialog, const QueueViewer& viewer) {
   char text[128];
-  unsigned total = viewer.state->total;
-  if (total == 0)
-    FormatText(text, sizeof text, "%s%s", viewer.statusPrefix, viewer.emptyText);
-  else
-    FormatText(text, sizeof text, "%s%u message%s", viewer.statusPrefix, total, total > 1 ? "s" : "");
+  FormatQueueStatus(viewer.statusPrefix, viewer.emptyText, viewer.state->total, text, sizeof text);
   SetDlgItemTextIfChanged(dialog, IDC_SMSQ_STATUS, text);
 }
 
@@ -246,7 +223,8 @@ BOOL OnInitDialog(HWND dialog, const QueueViewer* viewer) {
   if (state->rows) {
     viewer->scan(state->rows, &state->count, &state->total);
     // Always in time order on opening; the sort state applies from the first refresh.
-    SortRows(state->rows, state->count, viewer->newestFirst ? -kTimeSort : kTimeSort, viewer->columnCount);
+    SortRows(state->rows, state->count, viewer->newestFirst ? -kTimeSortColumn : kTimeSortColumn,
+             viewer->columnCount);
   }
   SendMessageA(list, LVM_SETITEMCOUNT, state->count, 0);
   SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
@@ -281,9 +259,9 @@ void OnColumnClick(HWND dialog, const QueueViewer& viewer, int column) {
   Lock(state);
   char key[kKeyChars];
   FirstSelectedKey(list, viewer, key, sizeof key);
-  if (state->count > 0 && column >= 0 && static_cast<unsigned>(column) < viewer.columnCount) {
-    int wanted = column + 1;
-    state->sortState = static_cast<signed char>(state->sortState == wanted ? -wanted : wanted);
+  int sortState = NextSortState(state->sortState, column, viewer.columnCount, state->count);
+  if (sortState != state->sortState) {
+    state->sortState = static_cast<signed char>(sortState);
     SortRows(state->rows, state->count, state->sortState, viewer.columnCount);
     RedrawAll(list, state->count);
     RestoreSelection(list, viewer, key);
@@ -454,10 +432,10 @@ const char* const kOutboundMmsColumns[] = {"ID", "Sender", "Recipient", "Submit 
 const char* const kReceivedSmsColumns[] = {"ID", "Sender", "Recipient", "Receive Time", "Status", "Text"};
 const char* const kReceivedMmsColumns[] = {"ID", "Sender", "Recipient", "Receive Time", "Subject"};
 
-QueueViewState g_outboundSmsState(kTimeSort);
-QueueViewState g_outboundMmsState(kTimeSort);
-QueueViewState g_receivedSmsState(-kTimeSort);
-QueueViewState g_receivedMmsState(-kTimeSort);
+QueueViewState g_outboundSmsState(kTimeSortColumn);
+QueueViewState g_outboundMmsState(kTimeSortColumn);
+QueueViewState g_receivedSmsState(-kTimeSortColumn);
+QueueViewState g_receivedMmsState(-kTimeSortColumn);
 
 void OutboundSmsDirectory(char* directory) { GetQueueDirectory(directory); }
 

@@ -16,6 +16,7 @@
 #include "queues/hex_text.h"
 #include "queues/mms_header.h"
 #include "queues/queue_rows.h"
+#include "queues/queue_view_rules.h"
 #include "queues/recipients.h"
 #include "queues/sms_file.h"
 #include "queues/sms_text.h"
@@ -513,4 +514,59 @@ TEST(MmsControlFilePath, ReplacesTheExtensionOfTheFileName) {
   EXPECT_STREQ(path, "");
   EXPECT_TRUE(PathWithoutExtension("D:\\MMSIN\\20120501-0001.HDR", path, sizeof path));
   EXPECT_STREQ(path, "D:\\MMSIN\\20120501-0001");
+}
+
+TEST(QueueViewRules, AColumnClickSortsItAscendingThenTurnsItRound) {
+  const struct {
+    int state, column;
+    unsigned rows;
+    int next;
+  } rows[] = {{4, 1, 3, 2}, {2, 1, 3, -2}, {-2, 1, 3, 2}, {-4, 3, 3, 4},  // descending time, then the time column
+              {4, 2, 0, 4}, {4, 5, 3, 4}, {4, -1, 3, 4}};  // an empty list, no such column
+  for (const auto& row : rows)
+    EXPECT_EQ(NextSortState(row.state, row.column, 5, row.rows), row.next) << row.state << " " << row.column;
+}
+
+TEST(QueueViewRules, TheSelectedKeyFindsItsRowAgainInAnyCase) {
+  const char* keys[] = {"a.REQ", "route\\B.REQ"};
+  char blocks[2][32];
+  char* rows[2] = {blocks[0], blocks[1]};
+  for (int i = 0; i < 2; ++i) {
+    const char* fields[] = {keys[i], "name"};
+    AssembleQueueRow(fields, 2, blocks[i], sizeof blocks[i]);
+  }
+  const std::pair<const char*, int> finds[] = {{"ROUTE\\b.req", 1}, {"a.REQ", 0}, {"a", -1}, {"name", -1}, {"", -1}};
+  for (const auto& find : finds) EXPECT_EQ(FindRowByKey(rows, 2, 2, find.first), find.second) << find.first;
+}
+
+TEST(QueueViewRules, StatusLineAndDeleteQuestionCountMessages) {
+  const std::pair<unsigned, const char*> rows[][2] = {
+      {{0, "Queue:  None"}, {0, "Delete 0 messages?"}}, {{1, "Queue:  1 message"}, {1, "Delete Message?"}},
+      {{68, "Queue:  68 messages"}, {68, "Delete 68 messages?"}}};
+  char text[64];
+  for (const auto& row : rows) {
+    FormatQueueStatus("Queue:  ", "None", row[0].first, text, sizeof text);
+    EXPECT_STREQ(text, row[0].second);
+    FormatDeleteQuestion(row[1].first, text, sizeof text);
+    EXPECT_STREQ(text, row[1].second);
+  }
+}
+
+TEST(QueueViewRules, PathsADeleteMayTouchNeverCutAndNeverTheStore) {
+  char path[12];
+  EXPECT_TRUE(MessagePath("C:\\Q\\", "a.REQ", path, 11));
+  EXPECT_STREQ(path, "C:\\Q\\a.REQ");
+  EXPECT_FALSE(MessagePath("C:\\Q\\", "ab.REQ", path, 11));
+  EXPECT_STREQ(path, "");
+  const struct {
+    const char* directory;
+    const char* header;
+    const char* folder;  // empty: none may go
+  } rows[] = {{"D:\\IN\\", "D:\\IN\\m1.HDR", "D:\\IN\\m1"}, {"D:\\IN\\", "D:\\IN\\route\\m.1.HDR", "D:\\IN\\route\\m.1"},
+              {"D:\\IN\\", "D:\\IN\\.HDR", ""}, {"D:\\IN\\", "D:\\IN\\route\\.HDR", ""}, {"D:\\IN", "D:\\IN.HDR", ""}};
+  for (const auto& row : rows) {
+    char folder[32] = "x";
+    EXPECT_EQ(ReceivedMmsContentFolder(row.directory, row.header, folder, sizeof folder), row.folder[0] != '\0');
+    EXPECT_STREQ(folder, row.folder) << row.header;
+  }
 }

@@ -1,12 +1,11 @@
 // The message stores on disk: the walk over a store and its route folders,
-// the four scanners, the test requests written into the outbound queues, and
-// the GSM 7-bit decoder as the services reach it. How a row is built from a
-// parsed file is the native tests'; the outbound row limit and a held request
-// are the viewer's.
+// the scanners, the test requests written into the outbound queues, and the
+// GSM 7-bit decoder as the services reach it. How a row is built from a
+// parsed file is the native tests'; the outbound MMS scanner, the outbound row
+// limit and a held request are the viewers'.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <map>
 
 #include "common/file_util.h"
@@ -124,11 +123,11 @@ TEST_F(QueueFilesTest, OutboundSmsListsWhatItCanReadAndCountsEveryRequest) {
 
 TEST_F(QueueFilesTest, MissingStoresGiveNothing) {
   // The getters make the default folders again; point them elsewhere.
-  WritePrivateProfileStringA("SMSGW", "QDir", dir_.File("none").c_str(), g_configFiles.smsIni);
-  WritePrivateProfileStringA("SMSGW", "SmsInDir", dir_.File("none").c_str(), g_configFiles.smsIni);
-  WritePrivateProfileStringA("MMSC", "VASPQDir", dir_.File("none").c_str(), g_configFiles.mmscIni);
-  WritePrivateProfileStringA("SMSGW", "MMSDir", dir_.File("none").c_str(), g_configFiles.smsIni);
-  DeleteDirectoryTree(dir_.File("none").c_str());
+  const std::string none = dir_.File("none");
+  for (const char* key : {"QDir", "SmsInDir", "MMSDir"})
+    WritePrivateProfileStringA("SMSGW", key, none.c_str(), g_configFiles.smsIni);
+  WritePrivateProfileStringA("MMSC", "VASPQDir", none.c_str(), g_configFiles.mmscIni);
+  DeleteDirectoryTree(none.c_str());
   EXPECT_EQ(Scan(ScanOutboundSmsQueue, kOutboundSmsRowFields).total + Scan(ScanOutboundMmsQueue, kOutboundMmsRowFields).total +
                 Scan(ScanReceivedSms, kReceivedSmsRowFields).total + Scan(ScanReceivedMms, kReceivedMmsRowFields).total +
                 CountOutboundSmsQueue() + CountOutboundMmsQueue(),
@@ -137,34 +136,6 @@ TEST_F(QueueFilesTest, MissingStoresGiveNothing) {
   CopyText(record.phoneNumber, sizeof record.phoneNumber, "stale");
   ReadSmsFileRecord(INVALID_HANDLE_VALUE, &record);
   EXPECT_STREQ(record.phoneNumber, "") << "a file whose size cannot be had gives an empty record";
-}
-
-TEST_F(QueueFilesTest, OutboundMmsRowsComeFromTheControlFiles) {
-  PutAt(stores_.mmsQueue + "route\\M1.MMS", "binary", LocalFileTime(2012, 1, 2, 3, 4, 5));
-  Put(stores_.mmsQueue + "route\\M1.INI",
-      "[Recipients]\r\nRecip1=+111/TYPE=PLMN\r\nx=+222/type=vasp:zedsmslite\r\n"
-      "[Routing]\r\nSenderAddress=+999\r\nRetryCount=2\r\nLastErrorInfo=Timeout\r\n");
-  std::string many = "[Recipients]\r\n";
-  for (int i = 0; i < 40; ++i) many += "Recip" + std::to_string(i) + "=+1234567890\r\n";
-  Put(stores_.mmsQueue + "many.MMS", "");
-  Put(stores_.mmsQueue + "many.INI", many);
-  Put(stores_.mmsQueue + "lonely.MMS", "");
-  Put(stores_.mmsQueue + "orphan.INI", "[Recipients]\r\nRecip1=1\r\n");
-  Put(stores_.mmsQueue + "held.MMS", "x");
-  Put(stores_.mmsQueue + "held.INI", "[Recipients]\r\nRecip1=2\r\n");
-  HANDLE lock = HoldLikeAService(stores_.mmsQueue + "held.INI");
-  ScanResult scan = Scan(ScanOutboundMmsQueue, kOutboundMmsRowFields);
-  EXPECT_EQ(CountOutboundMmsQueue(), 3u) << "the Status page counts messages whose control file exists";
-  CloseHandle(lock);
-  ASSERT_EQ(scan.rows.size(), 2u) << "a control file that is missing or cannot be opened gives no row";
-  EXPECT_EQ(scan.total, 4u);
-  EXPECT_EQ(scan.byKey["route\\M1.MMS"], (Row{"route\\M1.MMS", "M1.MMS", "+999", "+111, +222", "2012-01-02 03:04:05",
-                                             "Retry -  2 attempt(s) - Timeout"}));
-  unsigned counted = 0;
-  ASSERT_EQ(sscanf(scan.byKey["many.MMS"][3].c_str(), "%u recipients", &counted), 1) << scan.byKey["many.MMS"][3];
-  // 25 whole entries fit in the 500 bytes read of the section; a cut last one may count too.
-  EXPECT_GE(counted, 25u);
-  EXPECT_LE(counted, 26u);
 }
 
 // Received messages are listed even when unreadable; their scanners remove
@@ -277,8 +248,8 @@ TEST_F(QueueFilesTest, CopyFileBodyCutsTheDestinationAndReportsAFailedReadOrWrit
   EXPECT_EQ(ReadFileText(to), "short") << "what the one whole copy wrote";
 }
 
-// The services reach the decoder by its undecorated name; it decodes in place.
-TEST(Gsm7Export, ExportedByNameAndDecodesInPlace) {
+// The services reach the decoder by its undecorated name.
+TEST(Gsm7Export, ExportedByNameAndGuardsItsArguments) {
   using Decode = BOOL (*)(const char*, const char*, char*, size_t);
   auto decode = reinterpret_cast<Decode>(GetProcAddress(GetModuleHandleA("GWCORE.DLL"), "GSM7ToUTF8String"));
   ASSERT_NE(decode, nullptr);
