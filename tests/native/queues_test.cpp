@@ -502,20 +502,6 @@ TEST(FormatRecipientsText, UpToFiveValuesThenACountUntilTheListEnds) {
   EXPECT_STREQ(small, "12345");
 }
 
-TEST(MmsControlFilePath, ReplacesTheExtensionOfTheFileName) {
-  const char* const rows[][2] = {{"C:\\Q\\route\\A1.MMS", "C:\\Q\\route\\A1.INI"}, {"C:\\Q\\x.y.mms", "C:\\Q\\x.y.INI"},
-                                 {"C:\\Q.d\\name", "C:\\Q.d\\name.INI"}};  // a dot in a folder is no extension
-  char path[32];
-  for (const auto& row : rows) {
-    EXPECT_TRUE(MmsControlFilePath(row[0], path, sizeof path)) << row[0];
-    EXPECT_STREQ(path, row[1]);
-  }
-  EXPECT_FALSE(MmsControlFilePath("C:\\a-rather-long-folder\\A.MMS", path, 20));
-  EXPECT_STREQ(path, "");
-  EXPECT_TRUE(PathWithoutExtension("D:\\MMSIN\\20120501-0001.HDR", path, sizeof path));
-  EXPECT_STREQ(path, "D:\\MMSIN\\20120501-0001");
-}
-
 TEST(QueueViewRules, AColumnClickSortsItAscendingThenTurnsItRound) {
   const struct {
     int state, column;
@@ -552,8 +538,18 @@ TEST(QueueViewRules, StatusLineAndDeleteQuestionCountMessages) {
   }
 }
 
-TEST(QueueViewRules, PathsADeleteMayTouchNeverCutAndNeverTheStore) {
-  char path[12];
+// Paths a viewer opens or deletes: never cut, as a cut path names another
+// file, and never the store.
+TEST(MessagePaths, ControlFileStorePathAndContentFolder) {
+  const char* const controls[][2] = {{"C:\\Q\\route\\A1.MMS", "C:\\Q\\route\\A1.INI"}, {"C:\\Q\\x.y.mms", "C:\\Q\\x.y.INI"},
+                                     {"C:\\Q.d\\name", "C:\\Q.d\\name.INI"}};  // a dot in a folder is no extension
+  char path[32];
+  for (const auto& row : controls) {
+    EXPECT_TRUE(MmsControlFilePath(row[0], path, sizeof path)) << row[0];
+    EXPECT_STREQ(path, row[1]);
+  }
+  EXPECT_FALSE(MmsControlFilePath("C:\\a-rather-long-folder\\A.MMS", path, 20));
+  EXPECT_STREQ(path, "");
   EXPECT_TRUE(MessagePath("C:\\Q\\", "a.REQ", path, 11));
   EXPECT_STREQ(path, "C:\\Q\\a.REQ");
   EXPECT_FALSE(MessagePath("C:\\Q\\", "ab.REQ", path, 11));
