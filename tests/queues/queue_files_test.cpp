@@ -1,8 +1,8 @@
 // The message stores on disk: the walk over a store and its route folders,
 // the scanners, the test requests written into the outbound queues, and the
 // GSM 7-bit decoder as the services reach it. How a row is built from a
-// parsed file is the native tests'; the outbound MMS scanner, the outbound row
-// limit and a held request are the viewers'.
+// parsed file is the native tests'; the outbound scanners, their row limit
+// and a held request are the viewers'.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -100,25 +100,6 @@ TEST_F(QueueFilesTest, TheWalkTakesTheStoreAndItsRouteFoldersAndStartsAgainAfter
   EXPECT_FALSE(CurrentMessagePath(walk, small, sizeof small)) << "never a cut path";
   EXPECT_STREQ(small, "");
   EndMessageWalk(&walk);
-}
-
-TEST_F(QueueFilesTest, OutboundSmsListsWhatItCanReadAndCountsEveryRequest) {
-  PutAt(stores_.smsQueue + "modem1\\B2.REQ",
-        RequestText("555", "SubmitUser=bob\r\n[ErrorDetail]\r\nRetryCount=3\r\nLastErrorInfo=No signal\r\n"),
-        LocalFileTime(2012, 5, 2, 10, 0, 0));
-  Put(stores_.smsQueue + "big.REQ", "[SMS]\r\n" + std::string(20000, ';') + "\r\nPhoneNumber=777\r\n");
-  Put(stores_.smsQueue + "nophone.REQ", "[SMS]\r\nData=no recipient\r\n");
-  Put(stores_.smsQueue + "emptyphone.REQ", "[SMS]\r\nPhoneNumber=\r\n");
-  Put(stores_.smsQueue + "empty.REQ", "");
-  Put(stores_.smsQueue + "garbage.REQ", kGarbage);
-  Put(stores_.smsQueue + "route\\deeper\\hidden.REQ", RequestText("2"));
-  ScanResult scan = Scan(ScanOutboundSmsQueue, kOutboundSmsRowFields);
-  ASSERT_EQ(scan.rows.size(), 2u) << "only files with a recipient that can be read";
-  EXPECT_EQ(scan.byKey["modem1\\B2.REQ"], (Row{"modem1\\B2.REQ", "B2.REQ", "bob", "555", "2012-05-02 10:00:00",
-                                               "Retry -  3 attempt(s) - No signal"}));
-  EXPECT_EQ(scan.byKey["big.REQ"][3], "777") << "a large file is read whole";
-  EXPECT_EQ(scan.total, 6u) << "every .REQ of the queue and its route folders, listed or not";
-  EXPECT_EQ(CountOutboundSmsQueue(), 6u);
 }
 
 TEST_F(QueueFilesTest, MissingStoresGiveNothing) {

@@ -145,31 +145,40 @@ class QueueViewerTest : public testing::Test {
 };
 
 TEST_F(QueueViewerTest, OutboundSmsSortsRefreshesDeletesAndOpensUpToTheRowLimit) {
-  PutRequest("R1.REQ", "300", 10, "bob");
+  Put(stores_.smsQueue + "R1.REQ",
+      RequestText("300", "SubmitUser=bob\r\n[ErrorDetail]\r\nRetryCount=3\r\nLastErrorInfo=No signal\r\n"), 10);
   PutRequest("route one\\R2.REQ", "100", 30, "Carol");  // a blank in the path: Notepad gets it quoted
   PutRequest("R3.REQ", "200", 20, "alice");
   const std::string longName = std::string(MAX_PATH - 1 - stores_.smsQueue.size() - 4, 'L') + ".REQ";
   PutRequest(longName, "400", 40);
+  Put(stores_.smsQueue + "big.REQ", "[SMS]\r\n" + std::string(20000, ';') + "\r\nPhoneNumber=777\r\nSubmitUser=zz\r\n", 45);
+  Put(stores_.smsQueue + "nophone.REQ", "[SMS]\r\nData=no recipient\r\n");  // these are counted, not listed
+  Put(stores_.smsQueue + "emptyphone.REQ", "[SMS]\r\nPhoneNumber=\r\n");
+  Put(stores_.smsQueue + "empty.REQ", "");
   Put(stores_.smsQueue + "garbage.REQ", GarbageBytes());
+  PutRequest("route\\deeper\\hidden.REQ", "2", 0);  // two levels down: not the console's business
   PutRequest("LOCKED.REQ", "000", 50);
   HANDLE service = HoldLikeAService(stores_.smsQueue + "LOCKED.REQ");
   Walk(ShowOutboundSmsQueue, "Outbound SMS Queue", [&](HWND dialog, HWND list) {
-    EXPECT_EQ(Count(dialog), "6 messages") << "the held and the unreadable ones are counted, not listed";
-    EXPECT_EQ(ColumnTexts(list, 0), (Texts{"R1.REQ", "R3.REQ", "R2.REQ", longName})) << "oldest first";
-    EXPECT_EQ(CellText(list, 0, 3), "2012-05-01 10:10:00");
+    EXPECT_EQ(Count(dialog), "10 messages") << "the held and the unreadable ones are counted, not listed";
+    EXPECT_EQ(CountOutboundSmsQueue(), 10u);
+    EXPECT_EQ(ColumnTexts(list, 0), (Texts{"R1.REQ", "R3.REQ", "R2.REQ", longName, "big.REQ"})) << "oldest first";
+    EXPECT_EQ((Texts{CellText(list, 0, 2), CellText(list, 0, 3), CellText(list, 0, 4)}),
+              (Texts{"300", "2012-05-01 10:10:00", "Retry -  3 attempt(s) - No signal"}));
+    EXPECT_EQ(CellText(list, 4, 2), "777") << "a large file is read whole";
     SelectItems(list, {0});
     SendMessageA(list, WM_CHAR, 'r', 1);
     EXPECT_EQ(SelectedItems(list), Items{0}) << "typing does not move the selection";
     ClickColumn(list, 1);
-    EXPECT_EQ(ColumnTexts(list, 1), (Texts{"", "alice", "bob", "Carol"})) << "any case";
+    EXPECT_EQ(ColumnTexts(list, 1), (Texts{"", "alice", "bob", "Carol", "zz"})) << "any case";
     EXPECT_EQ(SelectedItems(list), Items{2}) << "the selected message moves with its row";
     EXPECT_EQ(SelectedItems(list, LVNI_FOCUSED), Items{2});
   });
   Walk(ShowOutboundSmsQueue, "Outbound SMS Queue", [&](HWND dialog, HWND list) {
-    EXPECT_EQ(ColumnTexts(list, 1), (Texts{"bob", "alice", "Carol", ""})) << "opening shows time order";
+    EXPECT_EQ(ColumnTexts(list, 1), (Texts{"bob", "alice", "Carol", "", "zz"})) << "opening shows time order";
     CloseHandle(service);
     Refresh(dialog);
-    EXPECT_EQ(ColumnTexts(list, 1), (Texts{"", "", "alice", "bob", "Carol"})) << "the refresh sorts as left";
+    EXPECT_EQ(ColumnTexts(list, 1), (Texts{"", "", "alice", "bob", "Carol", "zz"})) << "the refresh sorts as left";
 
     // The refresh follows a single selection into view, and shows the top without one.
     for (int i = 10; i < 70; ++i) PutRequest("F" + std::to_string(i) + ".REQ", "5", 0, "f" + std::to_string(i));
@@ -190,7 +199,7 @@ TEST_F(QueueViewerTest, OutboundSmsSortsRefreshesDeletesAndOpensUpToTheRowLimit)
     DeleteFileA((stores_.smsQueue + "F69.REQ").c_str());
     Refresh(dialog);
     EXPECT_TRUE(SelectedItems(list).empty()) << "the message left the queue";
-    EXPECT_EQ(Count(dialog), "67 messages");
+    EXPECT_EQ(Count(dialog), "71 messages");
     SelectItems(list, {0, 2});
     DeleteFileA((stores_.smsQueue + "A0.REQ").c_str());
     Refresh(dialog);
@@ -201,10 +210,10 @@ TEST_F(QueueViewerTest, OutboundSmsSortsRefreshesDeletesAndOpensUpToTheRowLimit)
     SelectItems(list, {0, 1, 4});  // LOCKED and the long name, R3
     service = HoldLikeAService(stores_.smsQueue + "LOCKED.REQ");
     PressKey(list, VK_DELETE);
-    EXPECT_TRUE(RowsBecome(list, 63));
+    EXPECT_TRUE(RowsBecome(list, 64));
     EXPECT_EQ(ColumnTexts(list, 0, 3), (Texts{"A0.REQ", "A1.REQ", "R1.REQ"}));
     Refresh(dialog);
-    EXPECT_EQ(Count(dialog), "64 messages") << "the held request is still there";
+    EXPECT_EQ(Count(dialog), "68 messages") << "the held request is still there";
 
     SendMessageA(dialog, WM_COMMAND, IDC_SMSQ_OPEN, 0);  // nothing selected: nothing opens
     ASSERT_EQ(CellText(list, 2, 0), "R2.REQ") << "the held one is not listed";
@@ -221,7 +230,7 @@ TEST_F(QueueViewerTest, OutboundSmsSortsRefreshesDeletesAndOpensUpToTheRowLimit)
     for (int i = 0; i < 5200; ++i) PutRequest((i % 3 ? "B" : "route\\B") + std::to_string(i) + ".REQ", "9", -1);
     Refresh(dialog);
     EXPECT_EQ(ItemCount(list), 5000);
-    EXPECT_EQ(Count(dialog), "5264 messages");
+    EXPECT_EQ(Count(dialog), "5268 messages");
   });
   EXPECT_EQ(BoxLines(boxes_.Boxes()), Texts{"question YesNo: Delete 3 messages?"});
   EXPECT_FALSE(FileExists(stores_.smsQueue + "R3.REQ") || FileExists(stores_.smsQueue + longName));
