@@ -23,8 +23,7 @@ program_name(user_file_reader USER_FILE_READER.EXE)
 
 wine_test(account_tests
   SOURCES
-    tests/accounts/user_file_test.cpp
-    tests/accounts/vasp_accounts_test.cpp
+    tests/accounts/account_stores_test.cpp
     tests/accounts/account_files.cpp
   DEPENDS user_file_reader)
 

@@ -69,14 +69,7 @@ void Pick(HWND dialog, int list, const char* item, WORD notification) {
 std::string ClosedLoopbackAddress() { return GatewayListener().Address(); }
 
 DWORD RunChild(const std::string& arguments) {
-  PROCESS_INFORMATION process = StartChild(arguments);
-  if (!process.hProcess) return 0xDEADu;
-  DWORD code = 0xDEADu;
-  if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0) GetExitCodeProcess(process.hProcess, &code);
-  else TerminateProcess(process.hProcess, code);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return code;
+  return static_cast<DWORD>(RunProgram(ProgramFolder() + "gprslink_child.exe", arguments, 60000));
 }
 
 ModemHeldElsewhere::ModemHeldElsewhere(const std::string& modem)
@@ -91,12 +84,10 @@ ModemHeldElsewhere::~ModemHeldElsewhere() {
 }
 
 bool ModemHeldElsewhere::Held() const {
-  return holder_.hProcess && WaitUntil(
-                                 [&] {
-                                   DWORD value = 0;
-                                   DWORD allocation = GprsLink().ModemAllocate(modem_.c_str(), 0, &value);
-                                   if (allocation) GprsLink().ModemRelease(allocation);
-                                   return allocation == 0;
-                                 },
-                                 10000);
+  auto refusedHere = [&] {
+    DWORD allocation = GprsLink().ModemAllocate(modem_.c_str(), 0, nullptr);
+    if (allocation) GprsLink().ModemRelease(allocation);
+    return allocation == 0;
+  };
+  return holder_.hProcess && WaitUntil(refusedHere, 10000);
 }

@@ -72,23 +72,29 @@ void Copy(char (&to)[N], const std::string& from) {
   lstrcpynA(to, from.c_str(), N);
 }
 
+// Fills a caller's array of dwSize-stamped structures as the API does, or
+// says how many bytes it needs.
+template <typename Item, typename Out, typename Fill>
+DWORD CopyOut(const std::vector<Item>& items, Out* out, LPDWORD bytes, LPDWORD count, Fill fill) {
+  DWORD needed = static_cast<DWORD>(items.size() * sizeof(Out));
+  *count = static_cast<DWORD>(items.size());
+  bool fits = out && *bytes >= needed;
+  for (size_t i = 0; fits && i < items.size(); ++i) {
+    ZeroMemory(&out[i], sizeof(Out));
+    out[i].dwSize = sizeof(Out);
+    fill(out[i], items[i]);
+  }
+  *bytes = needed;
+  return fits ? 0 : ERROR_BUFFER_TOO_SMALL;
+}
+
 }  // namespace
 
 FAKE_RAS_API DWORD WINAPI RasEnumEntriesA(LPCSTR, LPCSTR, LPRASENTRYNAMEA entries, LPDWORD bytes, LPDWORD count) {
   if (!bytes || !count || (entries && entries->dwSize != sizeof(RASENTRYNAMEA))) return ERROR_INVALID_SIZE;
-  std::vector<std::string> names = EntryNames();
-  DWORD needed = static_cast<DWORD>(names.size() * sizeof(RASENTRYNAMEA));
-  *count = static_cast<DWORD>(names.size());
-  if (!entries || *bytes < needed) {
-    *bytes = needed;
-    return ERROR_BUFFER_TOO_SMALL;
-  }
-  for (size_t i = 0; i < names.size(); ++i) {
-    entries[i].dwSize = sizeof(RASENTRYNAMEA);
-    Copy(entries[i].szEntryName, names[i]);
-  }
-  *bytes = needed;
-  return 0;
+  return CopyOut(EntryNames(), entries, bytes, count, [](RASENTRYNAMEA& to, const std::string& name) {
+    Copy(to.szEntryName, name);
+  });
 }
 
 FAKE_RAS_API DWORD WINAPI RasSetEntryPropertiesA(LPCSTR, LPCSTR name, LPRASENTRYA entry, DWORD size, LPBYTE, DWORD) {
@@ -165,23 +171,13 @@ FAKE_RAS_API DWORD WINAPI RasGetConnectStatusA(HRASCONN handle, LPRASCONNSTATUSA
 FAKE_RAS_API DWORD WINAPI RasEnumConnectionsA(LPRASCONNA connections, LPDWORD bytes, LPDWORD count) {
   if (!bytes || !count || !connections || connections->dwSize != sizeof(RASCONNA)) return ERROR_INVALID_SIZE;
   std::lock_guard<std::mutex> lock(g_mutex);
-  std::vector<const Connection*> live;
+  std::vector<Connection> live;
   for (const Connection& connection : g_connections)
-    if (!connection.error) live.push_back(&connection);
-  DWORD needed = static_cast<DWORD>(live.size() * sizeof(RASCONNA));
-  *count = static_cast<DWORD>(live.size());
-  if (*bytes < needed) {
-    *bytes = needed;
-    return ERROR_BUFFER_TOO_SMALL;
-  }
-  for (size_t i = 0; i < live.size(); ++i) {
-    ZeroMemory(&connections[i], sizeof(RASCONNA));
-    connections[i].dwSize = sizeof(RASCONNA);
-    connections[i].hrasconn = live[i]->handle;
-    Copy(connections[i].szEntryName, live[i]->entry);
-  }
-  *bytes = needed;
-  return 0;
+    if (!connection.error) live.push_back(connection);
+  return CopyOut(live, connections, bytes, count, [](RASCONNA& to, const Connection& connection) {
+    to.hrasconn = connection.handle;
+    Copy(to.szEntryName, connection.entry);
+  });
 }
 
 FAKE_RAS_API DWORD WINAPI RasHangUpA(HRASCONN handle) {
