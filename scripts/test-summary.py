@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Adds up the GoogleTest XML results of every test executable.
 
-Takes one results folder per lane, prints each lane's count, then the total
+Takes one results folder per lane, prints the time of each suite and each
+lane's count, then the total
 as the last line, 'N passed, N failed', and exits non-zero when a test failed
 or an executable left no results (it crashed or hung).
 --ctest-failures N: CTest runs that failed; one that failed while every
@@ -25,6 +26,9 @@ def count(folder):
             print(f"unreadable test results in {path}")
             failed += 1
             continue
+        seconds = root.get("time")
+        if seconds:
+            print(f"  {os.path.splitext(os.path.basename(path))[0]}: {float(seconds):.1f} s")
         for case in root.iter("testcase"):
             if case.find("failure") is not None:
                 failed += 1

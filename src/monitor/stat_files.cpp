@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstring>
+
 #include "common/file_util.h"
 #include "common/text_util.h"
 #include "config/gwcore_api.h"
@@ -25,12 +27,64 @@ size_t ReadShared(const char* path, void* buffer, size_t cap) {
   return total;
 }
 
+ULONGLONG FileTimeValue(const FILETIME& time) {
+  return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+// The Status page reads every counter and error file once a second, and opening
+// a file costs far more than asking for its size and time. A copy is reused
+// while both are unchanged, but only when it was read at least two seconds
+// after the file's last write: a second write within the same clock tick
+// leaves the time as it was, and a copy read in between would hide it.
+struct CachedFile {
+  char path[MAX_PATH];
+  ULONGLONG written;
+  ULONGLONG size;
+  ULONGLONG readAt;
+  size_t length;
+  unsigned char data[kCounterFileBytes];
+};
+
+constexpr ULONGLONG kQuietFileTime = 2 * 10000000ull;  // 2 s in FILETIME units
+CachedFile g_cache[16];
+size_t g_nextSlot;
+
+// Like ReadShared for a plain file; a directory or a missing file reads as nothing.
+size_t ReadStatFile(const char* path, void* buffer, size_t cap) {
+  WIN32_FILE_ATTRIBUTE_DATA attributes;
+  if (!GetFileAttributesExA(path, GetFileExInfoStandard, &attributes) ||
+      (attributes.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    return 0;
+  ULONGLONG written = FileTimeValue(attributes.ftLastWriteTime);
+  ULONGLONG size = (static_cast<ULONGLONG>(attributes.nFileSizeHigh) << 32) | attributes.nFileSizeLow;
+  CachedFile* slot = nullptr;
+  for (CachedFile& cached : g_cache)
+    if (lstrcmpiA(cached.path, path) == 0) slot = &cached;
+  if (slot && slot->written == written && slot->size == size && slot->readAt >= written + kQuietFileTime &&
+      slot->length <= cap) {
+    memcpy(buffer, slot->data, slot->length);
+    return slot->length;
+  }
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  size_t length = ReadShared(path, buffer, cap);
+  if (cap > sizeof slot->data) return length;
+  if (!slot) slot = &g_cache[g_nextSlot++ % (sizeof g_cache / sizeof g_cache[0])];
+  CopyText(slot->path, sizeof slot->path, path);
+  slot->written = written;
+  slot->size = size;
+  slot->readAt = FileTimeValue(now);
+  slot->length = length;
+  memcpy(slot->data, buffer, length);
+  return length;
+}
+
 size_t ReadCounterFile(const char* counter, unsigned year, unsigned char* buffer) {
   char directory[MAX_PATH];
   GetPrivateDataDirectory(directory);
   char path[MAX_PATH];
   if (FormatText(path, sizeof path, "%sSTATS\\%s-%u.CTR", directory, counter, year) + 1 >= sizeof path) return 0;
-  return ReadShared(path, buffer, kCounterFileBytes);
+  return ReadStatFile(path, buffer, kCounterFileBytes);
 }
 
 void ReadErrorFile(const char* prefix, const char* name, char* buffer) {
@@ -42,8 +96,7 @@ void ReadErrorFile(const char* prefix, const char* name, char* buffer) {
   GetPrivateDataDirectory(directory);
   char path[MAX_PATH];
   if (FormatText(path, sizeof path, "%s%s.ERR", directory, fileName) + 1 >= sizeof path) return;
-  if (!IsPlainFile(path)) return;
-  size_t got = ReadShared(path, buffer, kErrorTextBytes);
+  size_t got = ReadStatFile(path, buffer, kErrorTextBytes);
   buffer[got] = '\0';
 }
 

@@ -45,6 +45,22 @@ TEST(StatFiles, CountersComeFromTheFilesOfTheClocksYearsAndErrorTextsAreBounded)
   CloseHandle(held);
   CounterTotals none = ReadStatCounters("SMSFAILED");
   EXPECT_EQ(none.today + none.last7 + none.last30, 0u) << "no file counts zero";
+
+  // Written twice within one tick of the file clock, same size: the second
+  // count shows, not a copy kept from the first read.
+  g_now = SYSTEMTIME{2013, 3, 0, 1};
+  FILETIME tick;
+  GetSystemTimeAsFileTime(&tick);
+  std::string counts(4 * 366, '\0');
+  for (char count : {'\x07', '\x08'}) {
+    counts[4 * 59] = count;
+    WriteFileText(dir.File("STATS\\SMSRETRY-2013.CTR"), counts);
+    HANDLE file = CreateFileA(dir.File("STATS\\SMSRETRY-2013.CTR").c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    SetFileTime(file, nullptr, nullptr, &tick);
+    CloseHandle(file);
+    EXPECT_EQ(ReadStatCounters("SMSRETRY").today, static_cast<unsigned>(count));
+  }
   Clock() = SystemClock();
 
   WriteFileText(dir.File("COM5-.ERR"), std::string(300, 'e'));
