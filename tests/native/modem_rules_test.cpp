@@ -57,7 +57,7 @@ TEST(AtRules, ModemAnswersAndPortNames) {
   EXPECT_FALSE(IsUsableApn(std::string(101, 'a').c_str())) << "100 characters at most";
 }
 
-TEST(ModemSettings, WapGatewayDottedAddressesInNormalFormHttpAddressesAsTyped) {
+TEST(ModemSettings, WapGatewayInNormalFormAndWhatKeepsTheConnectionTestFromRunning) {
   // A refused address gives null.
   const char* const rows[][2] = {
       {" 010.000.001.002 \t", "10.0.1.2"}, {"10", "10.0.0.0"}, {"10.0.0.256", nullptr}, {"1.2.3.4.5", nullptr},
@@ -73,6 +73,20 @@ TEST(ModemSettings, WapGatewayDottedAddressesInNormalFormHttpAddressesAsTyped) {
   }
   char tight[16] = "10";
   EXPECT_FALSE(PrepareWapGateway(tight, 8)) << "the normal form does not fit";
+
+  const struct {
+    const char *url, *modem, *gateway;
+    MmsSettingsGap gap;
+  } gaps[] = {{"", "", "", MmsSettingsGap::kNoUrl},  // the URL first, then the modem
+              {"http://mms.example/", "", "", MmsSettingsGap::kNoModem},
+              {"http://mms.example/", "Acme", "", MmsSettingsGap::kNoGateway},
+              {"http://mms.example/", "Acme", "10.0.0.256", MmsSettingsGap::kBadGateway},
+              {"http://mms.example/", "Acme", "010.000.001.002", MmsSettingsGap::kNone}};
+  for (const auto& row : gaps) {
+    char gateway[32];
+    CopyText(gateway, sizeof gateway, row.gateway);
+    EXPECT_EQ(FindMmsSettingsGap(row.url, row.modem, gateway, sizeof gateway), row.gap) << row.gateway;
+  }
 }
 
 TEST(ModemSettings, StoredValuesReadInAnyCaseNamesAndPinsCutToTheirFields) {
