@@ -106,7 +106,6 @@ HANDLE OpenThroughLine(DWORD device, DWORD version, HANDLE notification, ModemPo
 
 }  // namespace
 
-// The telephony case: find the data-modem line of that name and get its comm handle.
 HANDLE OpenByTelephony(const char* name, ModemPortHandles* handles, ModemOpenState* state) {
   LINEINITIALIZEEXPARAMS params = {};
   params.dwTotalSize = sizeof params;
