@@ -38,7 +38,7 @@ TEST(ModemCheck, TheAnswersOfEachKindOfModem) {
        {kOpened, kPassed},
        {"", "ATE0V1", "AT+CFUN?", "ATE0V1", "ATE0V1", "AT+CSMS=0", "AT+CMGF=0", "AT+CMGS=86", "<ESC>", "", "AT"}},
       {"a ready SIM is not sent the PIN again", [](ModemProfile&) {}, true, "1234", true, {kOpened, kPassed}, {},
-       {{"AT+CPIN=\"1234\"", 1}, {"AT+CPIN?", 0}}},
+       {{"AT+CPIN=\"1234\"", 1}, {"AT+CPIN?", -1}}},
       {"a locked SIM is unlocked with the PIN", locked, false, "1234", true, {kPassed},
        {"AT+CFUN?", "AT+CPIN?", "AT+CPIN=\"1234\"", "AT+CPIN?", "..."}},
       {"a wrong PIN shows the modem's answer and stops", locked, false, "9999", false,
