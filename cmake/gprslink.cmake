@@ -12,6 +12,8 @@ target_link_libraries(gprslink_handover PUBLIC portable_core advapi32)
 # The console's modem code the library and the stand-in link (driver registry
 # walk, AT channel, reset sequence), without the console's application shell.
 add_library(gprslink_console_modem STATIC
+  src/modem/modem_lines.cpp
+  src/modem/modem_messages.cpp
   src/modem/modem_port.cpp
   src/modem/modem_registry.cpp
   src/modem/telephony.cpp

@@ -67,6 +67,8 @@ add_library(console_lib STATIC
   src/modem/at_channel.cpp
   src/modem/gprs_check.cpp
   src/modem/modem_check.cpp
+  src/modem/modem_lines.cpp
+  src/modem/modem_messages.cpp
   src/modem/modem_page.cpp
   src/modem/modem_port.cpp
   src/modem/modem_registry.cpp

@@ -42,9 +42,11 @@ void ReadField(HWND page, int id, char* text, size_t chars) {
   GetDlgItemTextA(page, id, text, static_cast<int>(chars + 1));
 }
 
-void Refuse(HWND page, const char* text, int focus) {
+// Always false: the settings cannot be tested.
+bool Refuse(HWND page, const char* text, int focus) {
   ShowMessage(page, text, MB_OK | MB_ICONERROR);
   SetFocus(GetDlgItem(page, focus));
+  return false;
 }
 
 // The page's settings as the test copy takes them; false (the user told why)
@@ -57,21 +59,12 @@ bool ReadPageSettings(HWND page, TestParameters* parameters, bool* otherConnecti
   char url[kUrlChars + 1];
   ReadField(page, IDC_MODEM_MMS_URL, url, kUrlChars);
   ReadField(page, IDC_MODEM_NAME, parameters->modemName, kModemNameChars);
-  if (!url[0]) {
-    Refuse(page, "MMS Server URL is Required!", IDC_MODEM_MMS_URL);
-    return false;
-  }
-  if (!parameters->modemName[0]) {
-    AskForModem(page);
-    return false;
-  }
-  if (!parameters->wapGateway[0]) {
-    Refuse(page, "WAP Gateway Address is Required!", IDC_MODEM_WAP_GATEWAY);
-    return false;
-  }
-  if (!PrepareWapGateway(parameters->wapGateway, sizeof parameters->wapGateway)) {
-    Refuse(page, "Invalid WAP Gateway Address", IDC_MODEM_WAP_GATEWAY);
-    return false;
+  switch (FindMmsSettingsGap(url, parameters->modemName, parameters->wapGateway, sizeof parameters->wapGateway)) {
+    case MmsSettingsGap::kNone: break;
+    case MmsSettingsGap::kNoUrl: return Refuse(page, "MMS Server URL is Required!", IDC_MODEM_MMS_URL);
+    case MmsSettingsGap::kNoModem: AskForModem(page); return false;
+    case MmsSettingsGap::kNoGateway: return Refuse(page, "WAP Gateway Address is Required!", IDC_MODEM_WAP_GATEWAY);
+    case MmsSettingsGap::kBadGateway: return Refuse(page, "Invalid WAP Gateway Address", IDC_MODEM_WAP_GATEWAY);
   }
   *otherConnection = OtherConnectionChosen(page, parameters->connection, sizeof parameters->connection);
   return true;

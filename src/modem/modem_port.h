@@ -1,4 +1,5 @@
-// Finding the installed modems and opening one for AT commands.
+// Opening a modem for AT commands: through its telephony line or its serial
+// port, with a probe and a reset when the line does not answer.
 #pragma once
 #include <windows.h>
 #include <tapi.h>
@@ -14,10 +15,6 @@ struct ModemPortHandles {
   HLINE line = 0;
 };
 
-// Appends the name of every data-modem line device to the combo box. False
-// when telephony does not start; that is reported in a box owned by the
-// dialog when reportFailure is set.
-bool ListModems(HWND dialog, int comboId, bool reportFailure);
 // The COM port the modem driver of that name is attached to.
 bool FindModemComPort(const char* modemName, char* port, size_t portCap);
 bool InitModemAtBaud(HANDLE port, unsigned baud, const char* pin);

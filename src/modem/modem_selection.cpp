@@ -10,8 +10,8 @@
 #include "config/config_files.h"
 #include "config/link_libraries.h"
 #include "modem/connection_name.h"
-#include "modem/modem_port.h"
 #include "modem/modem_check.h"
+#include "modem/modem_lines.h"
 #include "resources/page_ids.h"
 
 namespace {

@@ -92,6 +92,13 @@ bool PrepareWapGateway(char* gateway, size_t cap) {
   return NormalizeIPv4Address(gateway, cap) || FindNoCase(gateway, "http:") == gateway;
 }
 
+MmsSettingsGap FindMmsSettingsGap(const char* url, const char* modem, char* gateway, size_t cap) {
+  if (!url[0]) return MmsSettingsGap::kNoUrl;
+  if (!modem[0]) return MmsSettingsGap::kNoModem;
+  if (!gateway[0]) return MmsSettingsGap::kNoGateway;
+  return PrepareWapGateway(gateway, cap) ? MmsSettingsGap::kNone : MmsSettingsGap::kBadGateway;
+}
+
 void EscapeResult(const char* text, char* out, size_t cap) {
   if (cap == 0) return;
   size_t used = 0;

@@ -64,6 +64,11 @@ const char* ModemNamedByConnection(const char* connection);
 // address nor an "http:" address.
 bool PrepareWapGateway(char* gateway, size_t cap);
 
+// What keeps the connection test from running, checked in this order; the
+// gateway is prepared on the way.
+enum class MmsSettingsGap { kNone, kNoUrl, kNoModem, kNoGateway, kBadGateway };
+MmsSettingsGap FindMmsSettingsGap(const char* url, const char* modem, char* gateway, size_t cap);
+
 // A profile value ends at its line: the test's result is written with its
 // line breaks and backslashes escaped ("\r", "\n", "\\") and read back
 // through UnescapeResult. Both cut at the capacity, never inside an escape.

@@ -2,6 +2,7 @@
 
 #include "config/config_files.h"
 #include "gprslink/gprslink_fixture.h"
+#include "modem/connection_name.h"
 #include "modem/modem_page.h"
 #include "services/rights.h"
 #include "support/window_driver.h"
@@ -54,12 +55,18 @@ void ModemPageTest::ConfigureModem(const std::string& name, bool mms) {
     SetModemKey(name, key, value);
 }
 
+std::string ModemSection(const std::string& name) {
+  char section[600];
+  ConnectionSectionName(name.c_str(), section, sizeof section);
+  return section;
+}
+
 void ModemPageTest::SetModemKey(const std::string& name, const char* key, const char* value) {
-  WritePrivateProfileStringA(("Modem - " + name).c_str(), key, value, SmsIni().c_str());
+  WritePrivateProfileStringA(ModemSection(name).c_str(), key, value, SmsIni().c_str());
 }
 
 std::string ModemPageTest::ModemKey(const std::string& name, const char* key) {
-  return ReadIni(SmsIni(), ("Modem - " + name).c_str(), key, "<none>");
+  return ReadIni(SmsIni(), ModemSection(name).c_str(), key, "<none>");
 }
 
 void ModemPageTest::AddDialUpEntry(const char* name) {

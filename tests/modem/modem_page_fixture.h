@@ -33,6 +33,8 @@ inline void Type(HWND page, int id, const char* text) { SetDlgItemTextA(page, id
 inline bool Apply(HWND sheet) { return SendMessageA(sheet, PSM_APPLY, 0, 0) != 0; }
 // Posted, so that a sheet that closes need not return first.
 inline void Press(HWND sheet, int button) { PostMessageA(sheet, PSM_PRESSBUTTON, button, 0); }
+// The product's section of a modem in SMSGW.INI.
+std::string ModemSection(const std::string& name);
 // The real console of the program folder, as the system's "runas" starts it.
 HANDLE RunRealConsole(const char* parameters);
 

@@ -57,7 +57,7 @@ TEST(AtRules, ModemAnswersAndPortNames) {
   EXPECT_FALSE(IsUsableApn(std::string(101, 'a').c_str())) << "100 characters at most";
 }
 
-TEST(ModemSettings, WapGatewayDottedAddressesInNormalFormHttpAddressesAsTyped) {
+TEST(ModemSettings, WapGatewayInNormalFormAndWhatKeepsTheConnectionTestFromRunning) {
   // A refused address gives null.
   const char* const rows[][2] = {
       {" 010.000.001.002 \t", "10.0.1.2"}, {"10", "10.0.0.0"}, {"10.0.0.256", nullptr}, {"1.2.3.4.5", nullptr},
@@ -73,16 +73,24 @@ TEST(ModemSettings, WapGatewayDottedAddressesInNormalFormHttpAddressesAsTyped) {
   }
   char tight[16] = "10";
   EXPECT_FALSE(PrepareWapGateway(tight, 8)) << "the normal form does not fit";
+
+  const struct {
+    const char *url, *modem, *gateway;
+    MmsSettingsGap gap;
+  } gaps[] = {{"", "", "", MmsSettingsGap::kNoUrl},  // the URL first, then the modem
+              {"http://mms.example/", "", "", MmsSettingsGap::kNoModem},
+              {"http://mms.example/", "Acme", "", MmsSettingsGap::kNoGateway},
+              {"http://mms.example/", "Acme", "10.0.0.256", MmsSettingsGap::kBadGateway},
+              {"http://mms.example/", "Acme", "010.000.001.002", MmsSettingsGap::kNone}};
+  for (const auto& row : gaps) {
+    char gateway[32];
+    CopyText(gateway, sizeof gateway, row.gateway);
+    EXPECT_EQ(FindMmsSettingsGap(row.url, row.modem, gateway, sizeof gateway), row.gap) << row.gateway;
+  }
 }
 
-TEST(ModemSettings, StoredValuesReadInAnyCaseNamesAndPinsCutToTheirFields) {
-  for (int index = -1; index <= kStorageEntries; ++index)
-    EXPECT_EQ(StorageIndexOfValue(StorageValueOfIndex(index)), index >= 0 && index < kStorageEntries ? index : 0);
-  EXPECT_EQ(StorageIndexOfValue("sm"), StorageIndexOfValue("SM"));
-  for (SmsAccess access : {SmsAccess::kDefault, SmsAccess::kGsm, SmsAccess::kGprs})
-    EXPECT_EQ(SmsAccessOfValue(SmsAccessValue(access)), access);
-  EXPECT_EQ(SmsAccessOfValue("gprs"), SmsAccess::kGprs);
-
+// Storage and SMS access values are read and written by the Modem page's walk.
+TEST(ModemSettings, NamesAndPinsCutToTheirFieldsAndSectionsOfConnections) {
   const char* const choices[][3] = {{"Acme\tPIN=1234", "Acme", "1234"}, {"Acme\tpin=99", "Acme", "99"},
                                     {"Acme", "Acme", ""}, {"Acme\tPUK=1", "Acme", ""},
                                     {"A very long modem name\tPIN=123456789", "A very long mod", "1234567"}};
@@ -93,8 +101,7 @@ TEST(ModemSettings, StoredValuesReadInAnyCaseNamesAndPinsCutToTheirFields) {
     EXPECT_STREQ(pin, row[2]) << row[0];
   }
   const char* const sections[][2] = {{"Acme [USB]", "Modem - Acme \\x5BUSB\\x5D"}, {"", "Modem - "},
-                                     {"SMPP - smsc:2775", "SMPP - smsc:2775"},     {"http - gw", "http - gw"},
-                                     {"UCP - 10.0.0.1", "UCP - 10.0.0.1"},         {"CIMD - x", "CIMD - x"},
+                                     {"SMPP - smsc:2775", "SMPP - smsc:2775"}, {"cimd - x", "cimd - x"},
                                      {"SMPP-smsc", "Modem - SMPP-smsc"}};  // the link prefix needs its blanks
   char section[64];
   for (const auto& row : sections) {
