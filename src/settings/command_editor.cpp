@@ -9,15 +9,6 @@
 
 namespace {
 
-const char kMailtoMessage[] = "mailto: not supported by this edition of ZedSMS";
-const char kReplacementMessage[] =
-    "You must include one or more of the following replacement strings in the command to be executed:\r\n\r\n"
-    "@@SENDER@@ - Will contain the phone number of the sender of the inbound SMS message\r\n"
-    "@@SMS@@ - Will contain the text of the SMS message without the command prefix\r\n"
-    "@@FULLSMS@@ - Will contain the complete text of the SMS message, including the command prefix";
-const char kProgramMessage[] =
-    "Cannot locate program file:  %s\r\n\r\nPlease specify an http://url, or a valid executable file name.";
-
 struct CommandEditorState {
   char* entry;
   size_t cap;
@@ -43,23 +34,9 @@ void Refuse(HWND dialog, const char* message) {
 }
 
 bool Accepted(HWND dialog, const TwoWayCommand& command) {
-  switch (CheckTwoWayCommand(command.command, command.returnsResponse)) {
-    case TwoWayCommandProblem::kEmpty:
-      Refuse(dialog, "Field is required!");
-      return false;
-    case TwoWayCommandProblem::kMailto:
-      Refuse(dialog, kMailtoMessage);
-      return false;
-    case TwoWayCommandProblem::kNoReplacementString:
-      Refuse(dialog, kReplacementMessage);
-      return false;
-    case TwoWayCommandProblem::kNone:
-      break;
-  }
-  char program[kTwoWayProgramSize];
-  if (TwoWayProgramFound(command.command, IsPlainFileTest, nullptr, program, sizeof program)) return true;
-  char message[sizeof program + sizeof kProgramMessage];
-  FormatText(message, sizeof message, kProgramMessage, program);
+  char message[kTwoWayRefusalSize];
+  TwoWayCommandRefusal(command.command, command.returnsResponse, IsPlainFileTest, nullptr, message, sizeof message);
+  if (!message[0]) return true;
   Refuse(dialog, message);
   return false;
 }

@@ -8,6 +8,15 @@
 
 namespace {
 
+const char kMailtoMessage[] = "mailto: not supported by this edition of ZedSMS";
+const char kReplacementMessage[] =
+    "You must include one or more of the following replacement strings in the command to be executed:\r\n\r\n"
+    "@@SENDER@@ - Will contain the phone number of the sender of the inbound SMS message\r\n"
+    "@@SMS@@ - Will contain the text of the SMS message without the command prefix\r\n"
+    "@@FULLSMS@@ - Will contain the complete text of the SMS message, including the command prefix";
+const char kProgramMessage[] =
+    "Cannot locate program file:  %s\r\n\r\nPlease specify an http://url, or a valid executable file name.";
+
 bool BeginsWithNoCase(const char* text, const char* start) {
   for (; *start; ++text, ++start) {
     char a = *text >= 'a' && *text <= 'z' ? static_cast<char>(*text - 32) : *text;
@@ -100,4 +109,19 @@ bool TwoWayProgramFound(const char* command, PlainFileTest exists, void* context
   if (FileNameHasDot(program)) return false;
   AppendText(program, cap, ".EXE");
   return exists(program, context);
+}
+
+void TwoWayCommandRefusal(const char* command, bool returnsResponse, PlainFileTest exists, void* context,
+                          char* message, size_t cap) {
+  switch (CheckTwoWayCommand(command, returnsResponse)) {
+    case TwoWayCommandProblem::kEmpty: CopyText(message, cap, "Field is required!"); return;
+    case TwoWayCommandProblem::kMailto: CopyText(message, cap, kMailtoMessage); return;
+    case TwoWayCommandProblem::kNoReplacementString: CopyText(message, cap, kReplacementMessage); return;
+    case TwoWayCommandProblem::kNone: break;
+  }
+  char program[kTwoWayProgramSize];
+  if (TwoWayProgramFound(command, exists, context, program, sizeof program))
+    CopyText(message, cap, "");
+  else
+    FormatText(message, cap, kProgramMessage, program);
 }

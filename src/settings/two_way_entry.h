@@ -56,3 +56,8 @@ constexpr size_t kTwoWayProgramSize = kTwoWayCommandChars + sizeof ".EXE";
 // program as a file, or one without a dot in its file name also with ".EXE"
 // added. program gets the path tried last, for the message (empty for a URL).
 bool TwoWayProgramFound(const char* command, PlainFileTest exists, void* context, char* program, size_t cap);
+// The editor's message refusing a command after the checks above, in their
+// order, then TwoWayProgramFound; empty when the command is accepted.
+constexpr size_t kTwoWayRefusalSize = kTwoWayProgramSize + 512;
+void TwoWayCommandRefusal(const char* command, bool returnsResponse, PlainFileTest exists, void* context,
+                          char* message, size_t cap);

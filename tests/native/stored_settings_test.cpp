@@ -1,5 +1,6 @@
-// What the settings pages store and read back: MM7 addresses and variations,
-// 2-way command entries, user and VASP records, and where PHP is found.
+// What the settings pages and dialogs store, read back and decide without a
+// window: MM7 addresses and variations, 2-way command entries and the
+// editor's refusals, user and VASP records, and where PHP is found.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -43,14 +44,8 @@ TwoWayCommand Split(const std::string& entry) {
 
 // A file system of the listed files that records every path asked for.
 struct FakeFiles {
-  explicit FakeFiles(std::set<std::string> existing) : files(std::move(existing)) {}
   std::set<std::string> files;
   std::vector<std::string> asked;
-  char found[260] = "stale";
-
-  bool Find(const std::string& phprc, const std::string& path) {
-    return FindPhpProgram(phprc.c_str(), path.c_str(), Exists, this, found, sizeof found);
-  }
   static bool Exists(const char* path, void* context) {
     auto* fake = static_cast<FakeFiles*>(context);
     fake->asked.push_back(path);
@@ -61,27 +56,20 @@ struct FakeFiles {
 }  // namespace
 
 TEST(Mm7ServerAddress, SchemeHostAndPortAndTheNumberSuffixAfterAHash) {
-  const struct {
-    std::string server, host;
-    unsigned port;
-    bool tls;
-  } rows[] = {
-      {"http://mm7.example.com/mm7", "mm7.example.com", 80, false},
-      {"HTTPS://mm7.example.com", "mm7.example.com", 443, true},
-      {"mm7.example.com", "mm7.example.com", 80, false},  // no scheme is plain HTTP
-      {"http://10.1.2.3:8080/vasp/mm7:deliver?x=1", "10.1.2.3", 8080, false}, {"https://host/a:99", "host", 443, true},
-      {"http://host:/mm7", "host", 0, false}, {"host:abc", "host", 0, false},
-      {"host:99999", "host", 99999, false},  // kept as typed; the connect refuses it
-      {"ftp://files", "ftp", 0, false},       // other schemes are host text
-      {"https://" + std::string(400, 'h') + ":8443/x", std::string(kMm7HostChars, 'h'), 8443, true},  // cut, port kept
-      {std::string(3000, 'z'), std::string(kMm7HostChars, 'z'), 80, false},
-  };
+  const std::string longHost(kMm7HostChars, 'h');
+  const std::pair<std::string, std::string> rows[] = {
+      {"http://mm7.example.com/mm7", "mm7.example.com:80"}, {"HTTPS://mm7.example.com", "mm7.example.com:443 tls"},
+      {"mm7.example.com", "mm7.example.com:80"},  // no scheme is plain HTTP
+      {"http://10.1.2.3:8080/vasp/mm7:deliver?x=1", "10.1.2.3:8080"}, {"https://host/a:99", "host:443 tls"},
+      {"http://host:/mm7", "host:0"}, {"host:abc", "host:0"},
+      {"host:99999", "host:99999"},  // kept as typed; the connect refuses it
+      {"ftp://files", "ftp:0"},      // other schemes are host text
+      {"https://" + std::string(400, 'h') + ":8443/x", longHost + ":8443 tls"},  // cut, port kept
+      {std::string(3000, 'h'), longHost + ":80"}};
   for (const auto& row : rows) {
-    Mm7ServerAddress address;
-    ParseMm7ServerAddress(row.server.c_str(), &address);
-    EXPECT_EQ(std::string(address.host), row.host) << row.server;
-    EXPECT_EQ(address.port, row.port) << row.server;
-    EXPECT_EQ(address.tls, row.tls) << row.server;
+    Mm7ServerAddress a;
+    ParseMm7ServerAddress(row.first.c_str(), &a);
+    EXPECT_EQ(std::string(a.host) + ":" + std::to_string(a.port) + (a.tls ? " tls" : ""), row.second) << row.first;
   }
   const char* const hosts[][2] = {{"smsc.example.com#2", "smsc.example.com"}, {"127.0.0.1#15", "127.0.0.1"},
                                   {"host#", "host"}, {"host#2a", "host#2a"}, {"a#b#12", "a#b"}, {"plain", "plain"}};
@@ -93,16 +81,26 @@ TEST(Mm7ServerAddress, SchemeHostAndPortAndTheNumberSuffixAfterAHash) {
   }
 }
 
-TEST(Mm7Settings, StoredSchemaNamesAListEntryOrNone) {
+TEST(Mm7Settings, SchemaAndVersionReadAndStoredOnlyWhenNotTheDefault) {
   const std::string prefix = "http://www.3gpp.org/ftp/Specs/archive/23_series/23.140/schema/";
-  EXPECT_STREQ(Mm7SchemaName(""), kDefaultMm7Schema);
-  EXPECT_STREQ(Mm7SchemaName((prefix + "REL-6-MM7-1-1").c_str()), "REL-6-MM7-1-1");
-  EXPECT_STREQ(Mm7SchemaName("HTTP://WWW.3GPP.ORG/ftp/Specs/archive/23_series/23.140/schema/REL-5-MM7-1-0"),
-               "REL-5-MM7-1-0")
-      << "the prefix in any case";
-  for (const std::string& other : {prefix + "REL-7-MM7-1-0", std::string("urn:custom:schema"),
-                                  std::string("REL-5-MM7-1-2"), prefix})
-    EXPECT_EQ(Mm7SchemaName(other.c_str()), nullptr) << other;
+  const std::pair<std::string, const char*> stored[] = {
+      {"", "REL-5-MM7-1-2"}, {prefix + "REL-6-MM7-1-1", "REL-6-MM7-1-1"},
+      {"HTTP://WWW.3GPP.ORG/ftp/Specs/archive/23_series/23.140/schema/REL-5-MM7-1-0", "REL-5-MM7-1-0"},
+      {prefix + "REL-7-MM7-1-0", nullptr}, {"urn:custom:schema", nullptr}, {"REL-5-MM7-1-2", nullptr}, {prefix, nullptr}};
+  for (const auto& row : stored) {
+    const char* name = Mm7SchemaName(row.first.c_str());
+    EXPECT_EQ(std::string(name ? name : "<none>"), row.second ? row.second : "<none>") << row.first;
+  }
+  const char* const versions[][2] = {{"5.3.0", ""}, {"6.7.0", "6.7.0"}, {"7.0.0", "7.0.0"}};
+  for (const auto& row : versions) EXPECT_STREQ(Mm7VersionToStore(row[0]), row[1]) << row[0];
+  char value[200] = "untouched";
+  EXPECT_FALSE(Mm7SchemaToStore("(Custom)", value, sizeof value));
+  EXPECT_STREQ(value, "untouched");
+  for (const auto& row : {std::make_pair("REL-5-MM7-1-2", std::string()),
+                          std::make_pair("REL-6-MM7-1-3", prefix + "REL-6-MM7-1-3")}) {
+    EXPECT_TRUE(Mm7SchemaToStore(row.first, value, sizeof value));
+    EXPECT_EQ(value, row.second);
+  }
 }
 
 TEST(Mm7Settings, VariationsStoredAsKeysAndReadBack) {
@@ -126,109 +124,102 @@ TEST(Mm7Settings, VariationsStoredAsKeysAndReadBack) {
     EXPECT_EQ(VariationFromKeys(row.protocol, row.annyWay, row.logicaCmg, row.php), row.variation) << row.protocol;
 }
 
-TEST(TwoWayEntry, EntriesStoredWithSpacesGetTheirTabsAndSplitAsThePageShowsThem) {
-  const char* const rows[][4] = {
-      // stored, repaired, prefix, command (the flag field never reads true here)
-      {"HELP C:\\bin\\help.exe", "HELP\tC:\\bin\\help.exe", "HELP", "C:\\bin\\help.exe"},
-      {"INFO C:\\x.exe @@SMS@@", "INFO\tC:\\x.exe\t@@SMS@@", "INFO", "C:\\x.exe"},  // the last two spaces
-      {"A B C D", "A B\tC\tD", "A B", "C"},
-      {"HELP\tC:\\x.exe @@SMS@@", "HELP\tC:\\x.exe\t@@SMS@@", "HELP", "C:\\x.exe"},  // one tab: the last space
-      {"HELP\tC:\\my prog.exe\tNo", "HELP\tC:\\my prog.exe\tNo", "HELP", "C:\\my prog.exe"},  // two: untouched
-      {"HELP", "HELP", "HELP", ""}, {"", "", "", ""}};
+TEST(TwoWayEntry, StoredEntriesAreRepairedSplitWrittenBackAndMatchedByPrefix) {
+  const char* const rows[][5] = {
+      // stored, repaired, prefix, command, response (written back with "*" for no prefix)
+      {"HELP C:\\bin\\help.exe", "HELP\tC:\\bin\\help.exe", "HELP", "C:\\bin\\help.exe", "No"},
+      {"INFO C:\\x.exe @@SMS@@", "INFO\tC:\\x.exe\t@@SMS@@", "INFO", "C:\\x.exe", "No"},  // the last two spaces
+      {"A B C D", "A B\tC\tD", "A B", "C", "No"},
+      {"HELP\tC:\\x.exe @@SMS@@", "HELP\tC:\\x.exe\t@@SMS@@", "HELP", "C:\\x.exe", "No"},  // one tab: the last space
+      {"HELP\tC:\\my prog.exe\tNo", "HELP\tC:\\my prog.exe\tNo", "HELP", "C:\\my prog.exe", "No"},  // untouched
+      {"P\tcmd\ty", "P\tcmd\ty", "P", "cmd", "Yes"}, {"P\tcmd\t1\textra", "P\tcmd\t1\textra", "P", "cmd", "Yes"},
+      {"\tcmd\tNo", "\tcmd\tNo", "", "cmd", "No"}, {"HELP", "HELP", "HELP", "", "No"}, {"", "", "", "", "No"}};
   for (const auto& row : rows) {
+    SCOPED_TRACE(row[0]);
     char entry[kTwoWayEntrySize];
     CopyText(entry, sizeof entry, row[0]);
     RepairTwoWayEntry(entry);
     EXPECT_STREQ(entry, row[1]);
     TwoWayCommand split = Split(entry);
-    EXPECT_STREQ(split.prefix, row[2]);
-    EXPECT_STREQ(split.command, row[3]);
-    EXPECT_FALSE(split.returnsResponse) << row[0];
+    EXPECT_EQ(std::string(split.prefix) + "|" + split.command + "|" + (split.returnsResponse ? "Yes" : "No"),
+              std::string(row[2]) + "|" + row[3] + "|" + row[4]);
+    const std::string prefix = row[2][0] ? row[2] : "*";
+    char written[kTwoWayEntrySize], shown[kTwoWayPrefixChars + 1];
+    FormatTwoWayEntry(split, written, sizeof written);
+    EXPECT_EQ(std::string(written), prefix + "\t" + row[3] + "\t" + row[4]);
+    TwoWayEntryPrefix(entry, shown, sizeof shown);
+    EXPECT_EQ(shown, prefix);
   }
-  for (const char* yes : {"P\tcmd\tYes", "P\tcmd\ty", "P\tcmd\t1\textra"})
-    EXPECT_TRUE(Split(yes).returnsResponse) << yes;
-}
-
-TEST(TwoWayEntry, WrittenWithAStarForAnEmptyPrefixAndCutAtTheFieldWidths) {
-  char entry[kTwoWayEntrySize];
-  TwoWayCommand command = {"", "http://x/?m=@@SMS@@", false};
-  FormatTwoWayEntry(command, entry, sizeof entry);
-  EXPECT_STREQ(entry, "*\thttp://x/?m=@@SMS@@\tNo");
-
+  // Fields are cut at their widths; the longest entry fits, a small buffer is filled.
   std::string prefix(150, 'p'), text(1500, 'c');
   TwoWayCommand split = Split(prefix + "\t" + text + "\tYes");
-  EXPECT_EQ(FormatTwoWayEntry(split, entry, sizeof entry), kTwoWayEntryChars) << "the longest entry fits";
+  char entry[kTwoWayEntrySize], small[8], shown[kTwoWayPrefixChars + 1];
+  EXPECT_EQ(FormatTwoWayEntry(split, entry, sizeof entry), kTwoWayEntryChars);
   EXPECT_EQ(std::string(entry), prefix.substr(0, 99) + "\t" + text.substr(0, 1023) + "\tYes");
-  char small[8];
   EXPECT_EQ(FormatTwoWayEntry(split, small, sizeof small), 7u);
   EXPECT_STREQ(small, "ppppppp");
-
-  const std::string prefixes[][2] = {{"HELP\tcmd\tNo", "HELP"}, {"\tcmd\tNo", "*"}, {"", "*"}, {"no tabs", "no tabs"},
-                                     {prefix + "\tc", prefix.substr(0, 99)}};
-  for (const auto& row : prefixes) {
-    char shown[kTwoWayPrefixChars + 1];
-    TwoWayEntryPrefix(row[0].c_str(), shown, sizeof shown);
-    EXPECT_EQ(std::string(shown), row[1]);
-  }
+  TwoWayEntryPrefix((prefix + "\tc").c_str(), shown, sizeof shown);
+  EXPECT_EQ(shown, prefix.substr(0, 99));
 }
 
-TEST(TwoWayEntry, CommandChecksInTheirOrderAndTheProgramTheyName) {
-  using P = TwoWayCommandProblem;
+TEST(TwoWayEntry, TheEditorRefusesInOrderAndLooksForTheProgramAlsoWithDotExe) {
+  const std::string missing = "Cannot locate program file:  ";
+  const std::string hint = "\r\n\r\nPlease specify an http://url, or a valid executable file name.";
   const struct {
     const char* command;
-    bool returnsResponse;
-    TwoWayCommandProblem problem;
+    bool response;
+    std::string refusal;  // its start; empty: accepted
   } rows[] = {
-      {"", true, P::kEmpty}, {"MAILTO:a@b?body=@@SMS@@", false, P::kMailto}, {"mailto:a@b", true, P::kMailto},
-      {"http://host/app", false, P::kNoReplacementString},  // a URL needs a replacement string too
-      {"http://host/app", true, P::kNone}, {"x.exe @@sender@@", false, P::kNone}, {"x.exe @@Sms@@", false, P::kNone},
-      {"x.exe @@FULLSMS@@", false, P::kNone}, {"x.exe @@FULL@@", false, P::kNoReplacementString}};
-  for (const auto& row : rows)
-    EXPECT_EQ(CheckTwoWayCommand(row.command, row.returnsResponse), row.problem) << row.command;
-  for (const char* url : {"http://a", "HTTPS://a", "HttpPost://a", "httpspost://a"})
-    EXPECT_TRUE(IsTwoWayUrl(url)) << url;
-  for (const char* other : {"http:/a", "ftp://a", "c:\\http://", "", "https"})
-    EXPECT_FALSE(IsTwoWayUrl(other)) << other;
-
-  const char* const programs[][2] = {{"\"C:\\Program Files\\x\\app.exe\" @@SMS@@", "C:\\Program Files\\x\\app.exe"},
-                                     {"C:\\bin\\app.exe @@SMS@@ more", "C:\\bin\\app.exe"},
-                                     {"\"C:\\bin\\app.exe @@SMS@@", "C:\\bin\\app.exe"},  // a lone quote is ignored
-                                     {"\"\" @@SMS@@", ""}};
-  char program[64];
-  for (const auto& row : programs) {
-    TwoWayProgramPath(row[0], program, sizeof program);
-    EXPECT_STREQ(program, row[1]);
+      {"", true, "Field is required!"}, {"MAILTO:a@b?body=@@SMS@@", false, "mailto: not supported by this edition"},
+      {"mailto:a@b", true, "mailto: not supported"},
+      {"http://host/app", false, "You must include one or more of the following replacement strings"},
+      {"x.exe @@FULL@@", false, "You must include one"}, {"http://host/app", true, ""},
+      {"HTTPSPOST://host/app", false, "You must"}, {"httpspost://host/@@sender@@", false, ""},
+      {"\"C:\\My Tools\\reply tool.exe\" -t @@Sms@@", false, ""},
+      {"\"C:\\My Tools\\reply tool.exe @@SMS@@", false, missing + "C:\\My.EXE" + hint},  // a lone quote is ignored
+      {"\"\" @@SMS@@", false, missing + ".EXE" + hint},
+      {"C:\\bin\\responder @@FULLSMS@@", false, ""},  // found with .EXE
+      {"C:\\bin\\missing @@SMS@@", false, missing + "C:\\bin\\missing.EXE" + hint},
+      {"C:\\bin\\script.bat @@SMS@@", false, missing + "C:\\bin\\script.bat" + hint},  // a dot: only as typed
+      {"C:\\v1.2\\responder", true, missing + "C:\\v1.2\\responder.EXE" + hint},      // a dot in a folder is none
+      {"http:/a @@SMS@@", false, missing + "http:/a.EXE" + hint},                       // no URL
+      {"app.bat @@SMS@@", false, missing + "app.bat" + hint}, {"C:\\bin\\ @@SMS@@", false, missing + "C:\\bin\\.EXE"},
+      {"HTTPS://h @@SMS@@", false, ""}, {"HttpPost://h @@SMS@@", false, ""},
+  };
+  for (const auto& row : rows) {
+    FakeFiles fake{{"C:\\My Tools\\reply tool.exe", "C:\\bin\\responder.EXE", "C:\\bin\\script.bat.EXE"}, {}};
+    char message[kTwoWayRefusalSize];
+    TwoWayCommandRefusal(row.command, row.response, FakeFiles::Exists, &fake, message, sizeof message);
+    EXPECT_EQ(std::string(message).substr(0, row.refusal.empty() ? std::string::npos : row.refusal.size()),
+              row.refusal)
+        << row.command;
   }
-  EXPECT_EQ(TwoWayProgramPath("\"C:\\Program Files\\app.exe\"", program, 8), 7u);
+  char program[8];
+  EXPECT_EQ(TwoWayProgramPath("\"C:\\Program Files\\app.exe\"", program, sizeof program), 7u);
   EXPECT_STREQ(program, "C:\\Prog");
-  for (const char* dotted : {"C:\\bin\\app.exe", "app.bat"}) EXPECT_TRUE(FileNameHasDot(dotted)) << dotted;
-  for (const char* plain : {"C:\\v1.2\\app", "app", "C:\\bin\\"}) EXPECT_FALSE(FileNameHasDot(plain)) << plain;
 }
 
 TEST(UserRecords, NamesReadableInsideTheirFieldComparedWithoutCasePartialRecordsAndUnsafeFolders) {
   auto named = [](const std::string& name) { return Record(kUserRecordBytes, 0, {{0, name}}); };
+  const std::string tooLong(60, 'x');  // runs into the next field: no name at all
   for (const std::string& name : {std::string(50, 'x'), std::string("J\xe9r\xf4me")})
-    EXPECT_TRUE(IsReadableRecordName(named(name).data())) << name;
-  // 60 characters run into the next field: no name at all.
-  for (const std::string& name : {std::string(), std::string("a\tb"), std::string("bad\x7f"), std::string(60, 'x')})
-    EXPECT_FALSE(IsReadableRecordName(named(name).data())) << name;
-  EXPECT_FALSE(IsReadableRecordName(nullptr));
-  EXPECT_FALSE(RecordNameEquals(named(std::string(60, 'x')).data(), std::string(60, 'x').c_str()));
-  EXPECT_FALSE(RecordNameStartsWith(named(std::string(60, 'x')).data(), "x"));
-  EXPECT_TRUE(IsValidAccountName(std::string(50, 'b').c_str()));
-  for (const char* bad : {"", "line\nbreak", static_cast<const char*>(nullptr)}) EXPECT_FALSE(IsValidAccountName(bad));
-  EXPECT_FALSE(IsValidAccountName(std::string(51, 'b').c_str()));
-  Bytes alice = named("Alice");
-  EXPECT_TRUE(RecordNameEquals(alice.data(), "ALICE"));
-  EXPECT_FALSE(RecordNameEquals(alice.data(), "alic"));
-  EXPECT_TRUE(RecordNameStartsWith(alice.data(), "aLiCe"));
-  EXPECT_FALSE(RecordNameStartsWith(alice.data(), "alicex"));
-  EXPECT_FALSE(RecordNameEquals(named("").data(), ""));
-
-  EXPECT_EQ(CompleteRecordCount(521, kUserRecordBytes), 0u);
-  EXPECT_EQ(CompleteRecordCount(522 * 3 + 100, kUserRecordBytes), 3u);
-  EXPECT_EQ(CompleteRecordCount(511 * 2, kVaspRecordBytes), 2u);
-  EXPECT_EQ(CompleteRecordCount(1000, 0), 0u);
+    EXPECT_TRUE(IsReadableRecordName(named(name).data()) && IsValidAccountName(name.c_str())) << name;
+  for (const std::string& name : {std::string(), std::string("a\tb"), std::string("bad\x7f"), tooLong})
+    EXPECT_FALSE(IsReadableRecordName(named(name).data()) || IsValidAccountName(name.c_str())) << name;
+  EXPECT_FALSE(IsReadableRecordName(nullptr) || IsValidAccountName(nullptr) ||
+               IsValidAccountName(std::string(51, 'b').c_str()) || IsValidAccountName("line\nbreak"));
+  const struct {
+    std::string stored, name;
+    bool equals, startsWith;
+  } names[] = {{"Alice", "ALICE", true, true}, {"Alice", "alic", false, true}, {"Alice", "alicex", false, false},
+               {"", "", false, false}, {tooLong, tooLong, false, false}, {tooLong, "x", false, false}};
+  for (const auto& row : names) {
+    EXPECT_EQ(RecordNameEquals(named(row.stored).data(), row.name.c_str()), row.equals) << row.stored << row.name;
+    EXPECT_EQ(RecordNameStartsWith(named(row.stored).data(), row.name.c_str()), row.startsWith) << row.name;
+  }
+  const size_t counts[][3] = {{521, kUserRecordBytes, 0}, {522 * 3 + 100, kUserRecordBytes, 3},
+                              {511 * 2, kVaspRecordBytes, 2}, {1000, 0, 0}};
+  for (const auto& row : counts) EXPECT_EQ(CompleteRecordCount(row[0], row[1]), row[2]) << row[0];
   for (const char* safe : {"alice", "Alice Smith", "a.b"}) EXPECT_TRUE(IsSafeFolderName(safe)) << safe;
   for (const char* unsafe : {"", ".", "..", "..\\Windows", "a/b", "c:x", "a*", "a?", "x\"y", "<a>", "a|b",
                              "trailing.", "trailing ", "tab\tname", static_cast<const char*>(nullptr)})
@@ -248,24 +239,20 @@ TEST(UserRecords, WrittenFieldByFieldFromZeroAndReadBackCutAtEachField) {
   account.webLogin = false;
   account.webMenuIndex = 7;
   WriteUserAccount(account, record.data());
-  EXPECT_EQ(record[203], 1) << "web login disabled";
-  EXPECT_EQ(record[420], 0) << "no admin access without web login";
-  EXPECT_EQ(record[419], 0xB0) << "an index beyond the options is the first option";
+  // Web login off, the first menu option for an index beyond them, no admin without web login.
+  EXPECT_EQ(Bytes(record.begin() + 419, record.begin() + 421), (Bytes{0xB0, 0}));
+  EXPECT_EQ(record[203], 1);
   for (unsigned value = 0; value < 256; ++value) {
     record[419] = static_cast<unsigned char>(value);
     UserAccount read;
     ReadUserAccount(record.data(), &read);
     EXPECT_EQ(read.webMenuIndex, (value >= 0xB0 && value <= 0xB4) ? value - 0xB0 : 0) << value;
   }
-
   Bytes full = Record(kUserRecordBytes, 'z', {{203, std::string("\0\x02", 2)}, {420, std::string("j\0", 2)}});
   ReadUserAccount(full.data(), &account);  // no NUL in any text
-  EXPECT_EQ(std::string(account.name), std::string(50, 'z'));
-  EXPECT_EQ(std::string(account.password), std::string(50, 'z'));
-  EXPECT_EQ(std::string(account.fullName), std::string(100, 'z'));
-  EXPECT_EQ(std::string(account.ipRestriction), std::string(49, 'z'));
-  EXPECT_TRUE(account.webLogin && account.smppLogin && account.adminAccess);
-  EXPECT_FALSE(account.acceptReceived);
+  EXPECT_EQ(std::string(account.name) + account.password + account.fullName + account.ipRestriction,
+            std::string(50 + 50 + 100 + 49, 'z'));
+  EXPECT_TRUE(account.webLogin && account.smppLogin && account.adminAccess && !account.acceptReceived);
   full[420] = 'J';
   ReadUserAccount(full.data(), &account);
   EXPECT_FALSE(account.adminAccess) << "only a lower-case j";
@@ -275,11 +262,10 @@ TEST(VaspRecord, TheConsoleFieldsAreSetAndTheRestKept) {
   Bytes record(kVaspRecordBytes, 0x55);
   memset(&record[51], 'p', 51);  // an old, longer password leaves nothing behind
   FillVaspAccount(Account(), record.data());
-  Bytes expected = Record(kVaspRecordBytes, 0x55,
-                          {{0, std::string(203, '\0')}, {0, "alice"}, {51, "secret"}, {102, "Alice Example"},
-                           {203, std::string("\x01\0\x01\x01", 4)}, {267, std::string(50, '\0')},
-                           {267, "10.0.0.1 10.0.0.2"}});
-  EXPECT_EQ(record, expected);
+  EXPECT_EQ(record, Record(kVaspRecordBytes, 0x55,
+                           {{0, std::string(203, '\0')}, {0, "alice"}, {51, "secret"}, {102, "Alice Example"},
+                            {203, std::string("\x01\0\x01\x01", 4)}, {267, std::string(50, '\0')},
+                            {267, "10.0.0.1 10.0.0.2"}}));
 }
 
 TEST(PhpLookup, PhprcFirstThenPathFoldersInOrderNeverACutPath) {
@@ -293,7 +279,12 @@ TEST(PhpLookup, PhprcFirstThenPathFoldersInOrderNeverACutPath) {
 
   using Paths = std::vector<std::string>;
   std::string longPath;
-  for (int i = 0; i < 300; ++i) longPath += "C:\\folder" + std::to_string(i) + ";";
+  Paths walked;
+  for (int i = 0; i < 300; ++i) {
+    longPath += "C:\\folder" + std::to_string(i) + ";";
+    walked.push_back("C:\\folder" + std::to_string(i) + "\\php-cgi.exe");
+  }
+  walked.push_back("C:\\php\\php-cgi.exe");
   const std::string longFolder(300, 'x');
   const struct {
     std::set<std::string> files;
@@ -308,14 +299,15 @@ TEST(PhpLookup, PhprcFirstThenPathFoldersInOrderNeverACutPath) {
       {{}, "", "", "", {}},
       // Cut candidates are never asked for.
       {{"C:\\php\\php-cgi.exe"}, longFolder, longFolder + ";C:\\php", "C:\\php\\php-cgi.exe", {"C:\\php\\php-cgi.exe"}},
+      // Walked to its end, past 2048 characters.
+      {{"C:\\php\\php-cgi.exe"}, "", longPath + "C:\\php", "C:\\php\\php-cgi.exe", walked},
   };
   for (const auto& row : rows) {
-    FakeFiles fake(row.files);
-    EXPECT_EQ(fake.Find(row.phprc, row.path), !row.found.empty()) << row.path;
-    EXPECT_EQ(std::string(fake.found), row.found);
-    EXPECT_EQ(fake.asked, row.asked);
+    FakeFiles fake{row.files, {}};
+    char found[260] = "stale";
+    EXPECT_EQ(FindPhpProgram(row.phprc.c_str(), row.path.c_str(), FakeFiles::Exists, &fake, found, sizeof found),
+              !row.found.empty());
+    EXPECT_EQ(std::string(found), row.found);
+    EXPECT_EQ(fake.asked, row.asked) << row.path.substr(0, 40);
   }
-  FakeFiles walked({"C:\\php\\php-cgi.exe"});
-  ASSERT_TRUE(walked.Find("", longPath + "C:\\php"));
-  EXPECT_EQ(walked.asked.size(), 301u) << "walked to its end, past 2048 characters";
 }

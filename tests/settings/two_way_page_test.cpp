@@ -1,5 +1,5 @@
-// The 2-Way tab: routing switches and the checks made when leaving, the
-// local-user list, the command table with its editor, character sets, PHP
+// The 2-Way tab walked through: routing switches and the checks made when
+// leaving, the local-user list, the command table with its editor, PHP
 // processing, and what Apply stores.
 #include "settings/two_way_page.h"
 
@@ -38,32 +38,29 @@ int Selection(HWND page) {
 void Select(HWND page, int index) { SendDlgItemMessageA(page, IDC_RECV_COMMAND_TABLE, LB_SETCURSEL, index, 0); }
 void AddUser(const char* name, bool smpp) { StoreUser(UserBytes(name, {}, {{204, static_cast<unsigned char>(smpp)}})); }
 
-// Presses the button that opens the command editor and acts in it.
-void InEditor(HWND page, int button, const std::function<void(HWND)>& action) {
-  InDialog(kEditorTitle, [&] { Press(page, button); }, action);
-}
-std::function<void(HWND)> Typing(const char* prefix, const std::string& command, bool response = false) {
-  return [=](HWND editor) {
+// Presses the button that opens the command editor and types an entry; a
+// second entry is typed in the editor that opens again after a clash.
+void InEditor(HWND page, int button, const char* prefix, const std::string& command, const char* again = nullptr) {
+  InDialog(kEditorTitle, [&] { Press(page, button); }, [&](HWND editor) {
     SetDlgItemTextA(editor, IDC_2WAY_PREFIX, prefix);
     SetDlgItemTextA(editor, IDC_2WAY_COMMAND, command.c_str());
-    CheckDlgButton(editor, IDC_2WAY_RETURNS_RESPONSE, response ? BST_CHECKED : BST_UNCHECKED);
     Ok(editor);
-  };
-}
-// Acts in the editor, then in the one that opens after it (the first is
-// hidden by then, so the second driver cannot take it for the next).
-std::function<void(HWND)> ThenInNext(std::function<void(HWND)> first, std::function<void(HWND)> next) {
-  return [=](HWND editor) {
-    first(editor);
-    WindowDriver again(kEditorTitle, next);
-  };
+    if (!again) return;
+    // The first editor is hidden by then; the second is another window.
+    WindowDriver next(kEditorTitle, [&](HWND editor) {
+      EXPECT_EQ(Text(editor, IDC_2WAY_COMMAND), command) << "opened again on what was typed";
+      SetDlgItemTextA(editor, IDC_2WAY_PREFIX, again);
+      Ok(editor);
+    });
+  });
 }
 // Asks the sheet to show the other page; true when the 2-Way page let it.
 bool Leave(HWND sheet) {
   SendMessageA(sheet, PSM_SETCURSEL, 1, 0);
-  return PropSheet_GetCurrentPageHwnd(sheet) != PropSheet_IndexToHwnd(sheet, 0);
+  if (PropSheet_GetCurrentPageHwnd(sheet) == PropSheet_IndexToHwnd(sheet, 0)) return false;
+  SendMessageA(sheet, PSM_SETCURSEL, 0, 0);  // and back
+  return true;
 }
-void Return(HWND sheet) { SendMessageA(sheet, PSM_SETCURSEL, 0, 0); }
 
 class TwoWayPageTest : public testing::Test {
  protected:
@@ -85,19 +82,12 @@ class TwoWayPageTest : public testing::Test {
   void RunOnPage(const std::function<void(HWND, HWND)>& action) {
     RunPageInSheet(&sheet_, {"DIALOG_RECV", "2-Way", TwoWayPageProc}, 0, kProductCaption, action);
   }
-  std::string Ini() { return ReadFileText(g_configFiles.smsIni); }
   std::string Sms(const char* key) { return Key(g_configFiles.smsIni, "SMSGW", key); }
   void SetSms(const std::string& key, const std::string& value) {
     WritePrivateProfileStringA("SMSGW", key.c_str(), value.c_str(), g_configFiles.smsIni);
   }
   std::string Command(unsigned n) { return Sms(("ReceiveSMSCommand" + std::to_string(n)).c_str()); }
   void SetCommand(unsigned n, const std::string& entry) { SetSms("ReceiveSMSCommand" + std::to_string(n), entry); }
-  // A click or choice that must tell the sheet of the change.
-  void Edit(const std::function<void()>& edit) {
-    sheet_.configDirty = false;
-    edit();
-    EXPECT_TRUE(sheet_.configDirty);
-  }
   // A folder holding php-cgi.exe.
   std::string MakePhpFolder(const char* name) {
     std::string folder = dir_.Path() + name;
@@ -122,147 +112,100 @@ TEST_F(TwoWayPageTest, CommandsRoutingAndCharsetAreEditedCheckedWhenLeavingAndAp
   SetCommand(2, "STOP\thttp://stop/@@SMS@@\tNo");
   SetCommand(3, "M\thttp://m/@@SMS@@\tNo");
   SetSms("ReceiveSMSCharset", "UTF-8");
-  for (int answer : {IDNO, IDYES, IDNO, IDYES, IDOK, IDOK, IDOK}) boxes_.Answer(answer);
+  for (int answer : {IDNO, IDYES, IDYES, IDOK, IDOK}) boxes_.Answer(answer);
   RunOnPage([this](HWND sheet, HWND page) {
     EXPECT_EQ(ComboTexts(page, IDC_RECV_LOCAL_USER), (Texts{"", "alice", "carol"})) << "SMPP users, sorted";
     EXPECT_EQ(ComboChosen(page, IDC_RECV_CHARSET), "utf-8") << "matched without regard to case";
-    EXPECT_EQ(Selection(page), 0);
-    EXPECT_FALSE(sheet_.configDirty || Enabled(sheet, kApplyButton)) << "loading is no change";
-    EXPECT_FALSE(Enabled(page, IDC_RECV_ROUTE_LOCAL) || Enabled(page, IDC_RECV_COMMAND_TABLE));
+    EXPECT_FALSE(sheet_.configDirty || Enabled(sheet, kApplyButton) || Enabled(page, IDC_RECV_COMMAND_TABLE));
     for (auto opened : {std::make_pair(IDC_RECV_VIEW_SMS, "Received SMS Messages"),
                         std::make_pair(IDC_RECV_VIEW_MMS, "Received MMS Messages"),
                         std::make_pair(IDC_RECV_CONFIGURE_MM7, "Configure MM7 Receiver")})
       InDialog(opened.second, [&] { Press(page, opened.first); }, Cancel);
-    Edit([&] { Click(page, IDC_RECV_PROCESS_SMS); });
-    EXPECT_TRUE(Enabled(sheet, kApplyButton));
-    EXPECT_TRUE(Enabled(page, IDC_RECV_ROUTE_LOCAL) && Enabled(page, IDC_RECV_COMMAND_TABLE));
+    Click(page, IDC_RECV_PROCESS_SMS);
+    EXPECT_TRUE(sheet_.configDirty && Enabled(sheet, kApplyButton) && Enabled(page, IDC_RECV_COMMAND_TABLE));
 
-    // An empty prefix is a star; the new entry is selected in its sorted place.
-    Edit([&] { InEditor(page, IDC_RECV_ADD, Typing("", "http://all/?t=@@FULLSMS@@")); });
+    // An empty prefix is a star, selected in its sorted place. A prefix in
+    // use: No opens the editor again, Yes replaces the entry holding it.
+    InEditor(page, IDC_RECV_ADD, "", "http://all/?t=@@FULLSMS@@");
     EXPECT_EQ(Selection(page), 0);
-    InEditor(page, IDC_RECV_ADD, Cancel);
-    // A prefix in use: No opens the editor again on what was typed, Yes
-    // replaces the entry holding it, No and then Cancel change nothing.
-    InEditor(page, IDC_RECV_ADD, ThenInNext(Typing("help", "http://new/@@SMS@@"), [](HWND editor) {
-               EXPECT_EQ(Text(editor, IDC_2WAY_COMMAND), "http://new/@@SMS@@");
-               Typing("HELP2", "http://new/@@SMS@@")(editor);
-             }));
-    InEditor(page, IDC_RECV_ADD, Typing("stop", "http://halt/@@SMS@@", true));
-    InEditor(page, IDC_RECV_ADD, ThenInNext(Typing("M", "http://x/@@SMS@@"), Cancel));
-    EXPECT_EQ(Commands(page), (Texts{"*\thttp://all/?t=@@FULLSMS@@\tNo", "HELP\thttp://old/@@SMS@@\tNo",
-                                     "HELP2\thttp://new/@@SMS@@\tNo", "M\thttp://m/@@SMS@@\tNo",
-                                     "stop\thttp://halt/@@SMS@@\tYes"}));
+    InEditor(page, IDC_RECV_ADD, "help", "http://new/@@SMS@@", "HELP2");
+    InEditor(page, IDC_RECV_ADD, "stop", "http://halt/@@SMS@@");
     // Editing keeps its own prefix without asking, or takes another's and
     // replaces both with the one entry.
     Select(page, 3);
-    InEditor(page, IDC_RECV_EDIT, Typing("m", "http://em/@@SMS@@"));
+    InEditor(page, IDC_RECV_EDIT, "m", "http://em/@@SMS@@");
     Select(page, 4);
-    InEditor(page, IDC_RECV_EDIT, [](HWND editor) {
-      EXPECT_TRUE(Checked(editor, IDC_2WAY_RETURNS_RESPONSE));
-      Typing("HELP", "http://zed/@@SMS@@")(editor);
-    });
+    InEditor(page, IDC_RECV_EDIT, "HELP", "http://zed/@@SMS@@");
     EXPECT_EQ(Commands(page), (Texts{"*\thttp://all/?t=@@FULLSMS@@\tNo", "HELP\thttp://zed/@@SMS@@\tNo",
                                      "HELP2\thttp://new/@@SMS@@\tNo", "m\thttp://em/@@SMS@@\tNo"}));
     EXPECT_EQ(Selection(page), 1);
     // Remove selects the item that takes the place, or the new last one.
-    Edit([&] { Press(page, IDC_RECV_REMOVE); });
+    Press(page, IDC_RECV_REMOVE);
     EXPECT_EQ(Selection(page), 1);
     Select(page, 2);
     Press(page, IDC_RECV_REMOVE);
     EXPECT_EQ(Selection(page), 1);
-    Select(page, -1);
-    Press(page, IDC_RECV_REMOVE);
-    Press(page, IDC_RECV_EDIT);  // no selection: nothing opens
-    Edit([&] { ComboChoose(page, IDC_RECV_CHARSET, "(default)"); });
+    ComboChoose(page, IDC_RECV_CHARSET, "(default)");
 
     // Routing to a local user needs one chosen; the empty entry is none.
-    Edit([&] { Click(page, IDC_RECV_ROUTE_LOCAL); });
-    EXPECT_FALSE(Checked(page, IDC_RECV_USE_COMMANDS)) << "one of the two";
-    EXPECT_FALSE(Leave(sheet));
-    EXPECT_EQ(FocusOf(page), GetDlgItem(page, IDC_RECV_LOCAL_USER));
+    Click(page, IDC_RECV_ROUTE_LOCAL);
     ComboChoose(page, IDC_RECV_LOCAL_USER, "");
     EXPECT_FALSE(Leave(sheet));
-    Edit([&] { ComboChoose(page, IDC_RECV_LOCAL_USER, "alice"); });
-    EXPECT_TRUE(Leave(sheet));
+    EXPECT_EQ(FocusOf(page), GetDlgItem(page, IDC_RECV_LOCAL_USER));
+    ComboChoose(page, IDC_RECV_LOCAL_USER, "alice");
     AddUser("dave", true);  // users are added while the page is away, none taken away
-    {
-      OpenUserFile file;
-      SmsUserRecord carol = UserBytes("carol");
-      SMSDeleteUser(file.handle(), &carol);
-    }
-    Return(sheet);
+    OpenUserFile file;
+    SmsUserRecord carol = UserBytes("carol");
+    SMSDeleteUser(file.handle(), &carol);
+    EXPECT_TRUE(Leave(sheet));
     EXPECT_EQ(ComboTexts(page, IDC_RECV_LOCAL_USER), (Texts{"", "alice", "carol", "dave"}));
     // Routing MMS over MM7 needs a server in its settings.
-    Edit([&] { Click(page, IDC_RECV_PROCESS_MMS); });
-    Edit([&] { Click(page, IDC_RECV_MMS_ROUTE_MM7); });
-    EXPECT_FALSE(Checked(page, IDC_RECV_MMS_TO_DIRECTORY));
+    Click(page, IDC_RECV_PROCESS_MMS);
+    Click(page, IDC_RECV_MMS_ROUTE_MM7);
     EXPECT_FALSE(Leave(sheet));
     EXPECT_EQ(FocusOf(page), GetDlgItem(page, IDC_RECV_CONFIGURE_MM7));
     CreateDirectoryPath((dir_.Path() + "VASPOUT\\zedsmslitemm7").c_str());
     WriteFileText(dir_.Path() + "VASPOUT\\zedsmslitemm7\\VASP.INI", "[VASP]\r\nServer=http://mm7/\r\n");
-    EXPECT_TRUE(Leave(sheet));
-    Return(sheet);
     Close(sheet, IDOK);
   });
   EXPECT_EQ(BoxLines(boxes_.Boxes()),
             (Texts{"question YesNo: Replace existing defintion for command prefix 'help'?",
                    "question YesNo: Replace existing defintion for command prefix 'stop'?",
-                   "question YesNo: Replace existing defintion for command prefix 'M'?",
                    "question YesNo: Replace existing defintion for command prefix 'HELP'?",
-                   "error OK: Please select a local user account to receive messages",
                    "error OK: Please select a local user account to receive messages",
                    "error OK: MM7 Settings must be configured"}));
   EXPECT_FALSE(sheet_.configDirty) << "Apply clears the flag";
-  EXPECT_EQ(Ini(), "[SMSGW]\r\nReceiveSMSCommand1=*\thttp://all/?t=@@FULLSMS@@\tNo\r\n"
-                   "ReceiveSMSCommand2=HELP2\thttp://new/@@SMS@@\tNo\r\nReceiveSMS=Yes\r\nReceiveMMS=Yes\r\n"
-                   "PHPEnable=No\r\nPHPAllowRemote=No\r\n[Modem - Acme \\x5BUSB\\x5D]\r\nRouteLocal=alice\r\n"
-                   "MMSRouting=zedsmslitemm7\r\n");
-
-  // Stored in another letter case, the user is still chosen. Switched off,
-  // the choices stay but the local user goes: it would switch processing
-  // back on next time.
-  WritePrivateProfileStringA(kModemSection, "RouteLocal", "ALICE", g_configFiles.smsIni);
-  RunOnPage([this](HWND sheet, HWND page) {
-    EXPECT_TRUE(Checked(page, IDC_RECV_ROUTE_LOCAL) && Checked(page, IDC_RECV_MMS_ROUTE_MM7));
-    EXPECT_EQ(ComboChosen(page, IDC_RECV_LOCAL_USER), "alice");
-    EXPECT_EQ(ComboChosen(page, IDC_RECV_CHARSET), "utf-8") << "none stored";
-    Click(page, IDC_RECV_PROCESS_SMS);
-    EXPECT_FALSE(Enabled(page, IDC_RECV_ROUTE_LOCAL) || Enabled(page, IDC_RECV_PROCESS_MMS));
-    Close(sheet, IDOK);
-  });
-  EXPECT_EQ(Ini(), "[SMSGW]\r\nReceiveSMSCommand1=*\thttp://all/?t=@@FULLSMS@@\tNo\r\n"
-                   "ReceiveSMSCommand2=HELP2\thttp://new/@@SMS@@\tNo\r\nReceiveSMS=No\r\nReceiveMMS=No\r\n"
-                   "PHPEnable=No\r\nPHPAllowRemote=No\r\nReceiveSMSCharset=utf-8\r\n"
-                   "[Modem - Acme \\x5BUSB\\x5D]\r\nMMSRouting=zedsmslitemm7\r\n");
+  EXPECT_EQ(ReadFileText(g_configFiles.smsIni),
+            "[SMSGW]\r\nReceiveSMSCommand1=*\thttp://all/?t=@@FULLSMS@@\tNo\r\n"
+            "ReceiveSMSCommand2=HELP2\thttp://new/@@SMS@@\tNo\r\nReceiveSMS=Yes\r\nReceiveMMS=Yes\r\n"
+            "PHPEnable=No\r\nPHPAllowRemote=No\r\n[Modem - Acme \\x5BUSB\\x5D]\r\nRouteLocal=alice\r\n"
+            "MMSRouting=zedsmslitemm7\r\n");
 
   // Without a modem its keys are neither read nor written.
   sheet_.currentModemName[0] = '\0';
-  WritePrivateProfileStringA(kModemSection, "RouteLocal", "alice", g_configFiles.smsIni);
   RunOnPage([](HWND sheet, HWND page) {
     EXPECT_FALSE(Checked(page, IDC_RECV_ROUTE_LOCAL) || Checked(page, IDC_RECV_MMS_ROUTE_MM7));
+    Click(page, IDC_RECV_PROCESS_SMS);
     Close(sheet, IDOK);
   });
-  EXPECT_EQ(Key(g_configFiles.smsIni, kModemSection, "RouteLocal"), "alice");
-  EXPECT_EQ(Key(g_configFiles.smsIni, kModemSection, "MMSRouting"), "zedsmslitemm7");
+  EXPECT_EQ(Key(g_configFiles.smsIni, kModemSection, "RouteLocal") + Sms("ReceiveSMS"), "aliceNo");
 }
 
 TEST_F(TwoWayPageTest, TheTableReadsGapsUpTo201CutsLongEntriesAndLeavesNoStaleEntry) {
   std::string longCommand = "http://x/@@SMS@@" + std::string(3000, 'c');
-  SetCommand(1, "C\tc.exe @@SMS@@\tNo");
-  SetCommand(2, "A\ta.exe @@SMS@@\tNo");
-  SetCommand(3, "LONG\t" + longCommand + "\tYes");
-  SetCommand(4, "");  // an empty value is no entry
-  SetCommand(7, "G\tg.exe @@SMS@@\tNo");
-  SetCommand(201, "H\th.exe @@SMS@@\tNo");
-  SetCommand(202, "I\ti.exe @@SMS@@\tNo");
-  SetCommand(250, "Z\tz.exe @@SMS@@\tNo");
+  const std::pair<unsigned, std::string> stored[] = {
+      {1, "C\tc.exe @@SMS@@\tNo"}, {2, "A\ta.exe @@SMS@@\tNo"}, {3, "LONG\t" + longCommand + "\tYes"},
+      {4, ""},  // an empty value is no entry
+      {7, "G\tg.exe @@SMS@@\tNo"}, {201, "H\th.exe @@SMS@@\tNo"}, {202, "I\ti.exe @@SMS@@\tNo"},
+      {250, "Z\tz.exe @@SMS@@\tNo"}};
+  for (const auto& key : stored) SetCommand(key.first, key.second);
   RunOnPage([&](HWND sheet, HWND page) {
     EXPECT_EQ(Commands(page), (Texts{"A\ta.exe @@SMS@@\tNo", "C\tc.exe @@SMS@@\tNo", "G\tg.exe @@SMS@@\tNo",
                                      "H\th.exe @@SMS@@\tNo", "I\ti.exe @@SMS@@\tNo",
                                      ("LONG\t" + longCommand).substr(0, 1127)}))
         << "gaps up to 201 are passed over, 202 follows 201, 250 is past a gap; read into the entry's buffer";
     Select(page, 5);
-    InEditor(page, IDC_RECV_EDIT, [&](HWND editor) {
+    InDialog(kEditorTitle, [&] { Press(page, IDC_RECV_EDIT); }, [&](HWND editor) {
       EXPECT_EQ(Text(editor, IDC_2WAY_COMMAND), longCommand.substr(0, 1023));
       Ok(editor);
     });
@@ -270,7 +213,7 @@ TEST_F(TwoWayPageTest, TheTableReadsGapsUpTo201CutsLongEntriesAndLeavesNoStaleEn
   });
   for (unsigned n = 1; n <= 5; ++n) EXPECT_NE(Command(n), "<none>") << n;
   EXPECT_EQ(Command(6), "LONG\t" + longCommand.substr(0, 1023) + "\tNo");
-  for (unsigned n : {7u, 201u, 202u}) EXPECT_EQ(Command(n), "<none>") << n;
+  EXPECT_EQ(Command(7) + Command(201) + Command(202), "<none><none><none>");
   EXPECT_EQ(Command(250), "Z\tz.exe @@SMS@@\tNo") << "never seen, never touched";
 }
 
@@ -282,22 +225,18 @@ TEST_F(TwoWayPageTest, PhpProcessingFollowsTheProgramOnPhprcOrPath) {
   MakePhpFolder("elsewhere");  // on neither PHPRC nor PATH
   boxes_.Answer(IDOK);
   RunOnPage([this](HWND sheet, HWND page) {
-    EXPECT_FALSE(Checked(page, IDC_RECV_PHP_ENABLE));
-    EXPECT_TRUE(Checked(page, IDC_RECV_PHP_ALLOW_REMOTE));
-    EXPECT_FALSE(Enabled(page, IDC_RECV_PHP_ALLOW_REMOTE));
+    EXPECT_TRUE(!Checked(page, IDC_RECV_PHP_ENABLE) && Checked(page, IDC_RECV_PHP_ALLOW_REMOTE));
     EXPECT_TRUE(boxes_.Boxes().empty());
     Click(page, IDC_RECV_PHP_ENABLE);
     EXPECT_FALSE(Checked(page, IDC_RECV_PHP_ENABLE) || Enabled(page, IDC_RECV_PHP_ALLOW_REMOTE));
-    EXPECT_EQ(Text(page, IDC_RECV_PHP_ADDRESS), "");
     EXPECT_FALSE(FileExists(dir_.Path() + "PHP"));
     SetEnvironmentVariableA("PHPRC", (MakePhpFolder("php-rc") + "\\").c_str());
-    Edit([&] { Click(page, IDC_RECV_PHP_ENABLE); });
-    EXPECT_EQ(Text(page, IDC_RECV_PHP_ADDRESS), "http://localhost/php resolves to " + dir_.Path() + "PHP\\");
-    EXPECT_TRUE(IsDirectory((dir_.Path() + "PHP").c_str()));
-    Edit([&] { Click(page, IDC_RECV_PHP_ALLOW_REMOTE); });
     Click(page, IDC_RECV_PHP_ENABLE);
-    EXPECT_EQ(Text(page, IDC_RECV_PHP_ADDRESS), "");
-    EXPECT_FALSE(Enabled(page, IDC_RECV_PHP_ALLOW_REMOTE));
+    EXPECT_EQ(Text(page, IDC_RECV_PHP_ADDRESS), "http://localhost/php resolves to " + dir_.Path() + "PHP\\");
+    EXPECT_TRUE(IsDirectory((dir_.Path() + "PHP").c_str()) && Enabled(page, IDC_RECV_PHP_ALLOW_REMOTE));
+    Click(page, IDC_RECV_PHP_ALLOW_REMOTE);
+    Click(page, IDC_RECV_PHP_ENABLE);
+    EXPECT_FALSE(Text(page, IDC_RECV_PHP_ADDRESS) != "" || Enabled(page, IDC_RECV_PHP_ALLOW_REMOTE));
     Click(page, IDC_RECV_PHP_ENABLE);
     Close(sheet, IDOK);
   });
@@ -315,9 +254,8 @@ TEST_F(TwoWayPageTest, PhpProcessingFollowsTheProgramOnPhprcOrPath) {
   std::string scripts = dir_.Path() + "www\\scripts";
   SetSms("PHPDir", scripts);
   RunOnPage([&](HWND sheet, HWND page) {
-    EXPECT_TRUE(Checked(page, IDC_RECV_PHP_ENABLE));
+    EXPECT_TRUE(Checked(page, IDC_RECV_PHP_ENABLE) && IsDirectory(scripts.c_str()));
     EXPECT_EQ(Text(page, IDC_RECV_PHP_ADDRESS), "http://localhost/php resolves to " + scripts + "\\");
-    EXPECT_TRUE(IsDirectory(scripts.c_str()));
     Close(sheet, IDCANCEL);
   });
 }

@@ -10,8 +10,6 @@
 
 namespace {
 
-const char kRouting[] = "Inbound SMS Routing";
-
 class UserEditorTest : public testing::Test {
  protected:
   void SetUp() override { PrepareConfigFiles(); }
@@ -25,7 +23,8 @@ class UserEditorTest : public testing::Test {
   // Read whole, however long.
   std::string Routing(const char* name) {
     std::string value(40000, '\0');
-    value.resize(GetPrivateProfileStringA(kRouting, name, "<none>", &value[0], 40000, g_configFiles.smsIni));
+    value.resize(GetPrivateProfileStringA("Inbound SMS Routing", name, "<none>", &value[0], 40000,
+                                          g_configFiles.smsIni));
     return value;
   }
 
@@ -39,27 +38,19 @@ TEST_F(UserEditorTest, ARecordIsShownCheckedAndWrittenWithItsRoutingEntryAndMm7A
   StoreUser(UserBytes("bob"));
   std::string addresses;
   while (addresses.size() < 32000) addresses += "+440000000000,";
-  WritePrivateProfileStringA(kRouting, "erin", addresses.c_str(), g_configFiles.smsIni);
-  SmsUserRecord record;
-  memset(record.bytes, 0xEE, sizeof record.bytes);  // bytes the editor does not fill
-  for (const auto& field : {std::make_pair(0, "erin"), std::make_pair(51, "secret"),
-                            std::make_pair(102, "Erin Example"), std::make_pair(225, "10.1.1.1")})
-    strcpy(reinterpret_cast<char*>(record.bytes + field.first), field.second);
-  record.bytes[203] = 0;     // web login
-  record.bytes[204] = 1;     // SMPP login
-  record.bytes[419] = 0xB1;  // the second menu option
-  record.bytes[420] = 'j';   // admin
-  record.bytes[421] = 0;     // not accepting, but the routing entry ticks it
-  const SmsUserRecord stored = record;
+  WritePrivateProfileStringA("Inbound SMS Routing", "erin", addresses.c_str(), g_configFiles.smsIni);
+  // Not accepting, but the routing entry ticks it; the second menu option; admin.
+  SmsUserRecord record = UserBytes("erin", {{51, "secret"}, {102, "Erin Example"}, {225, "10.1.1.1"}},
+                                   {{204, 1}, {419, 0xB1}, {420, 'j'}});
   EXPECT_EQ(Edit(&record, Cancel), IDCANCEL);
-  EXPECT_EQ(memcmp(record.bytes, stored.bytes, sizeof record.bytes), 0) << "Cancel writes nothing";
+  EXPECT_EQ(UserNames(), Texts{"bob"}) << "Cancel stores nothing";
 
   for (int answer : {IDOK, IDOK, IDOK}) boxes_.Answer(answer);
   EXPECT_EQ(Edit(&record, [&](HWND dialog) {
               EXPECT_EQ(Text(dialog, IDC_USERINFO_NAME) + Text(dialog, IDC_USERINFO_PASSWORD) +
-                            Text(dialog, IDC_USERINFO_FULL_NAME) + Text(dialog, IDC_USERINFO_IP_RESTRICTION),
-                        "erinsecretErin Example10.1.1.1");
-              EXPECT_EQ(ComboChosen(dialog, IDC_USERINFO_WEB_MENU), "Text SMS Only");
+                            Text(dialog, IDC_USERINFO_FULL_NAME) + Text(dialog, IDC_USERINFO_IP_RESTRICTION) +
+                            ComboChosen(dialog, IDC_USERINFO_WEB_MENU),
+                        "erinsecretErin Example10.1.1.1Text SMS Only");
               for (int id : {IDC_USERINFO_WEB_LOGIN, IDC_USERINFO_SMPP_LOGIN, IDC_USERINFO_ADMIN,
                              IDC_USERINFO_ACCEPT_RECEIVED})
                 EXPECT_TRUE(Checked(dialog, id)) << id;
@@ -67,25 +58,22 @@ TEST_F(UserEditorTest, ARecordIsShownCheckedAndWrittenWithItsRoutingEntryAndMm7A
               EXPECT_TRUE(Text(dialog, IDC_USERINFO_ROUTING) == addresses) << "shown whole";
               // The menu and admin belong to web login, the routing entry to accepting.
               Click(dialog, IDC_USERINFO_WEB_LOGIN);
-              EXPECT_FALSE(Enabled(dialog, IDC_USERINFO_ADMIN) || Enabled(dialog, IDC_USERINFO_WEB_MENU));
-              EXPECT_TRUE(Checked(dialog, IDC_USERINFO_ADMIN)) << "only disabled";
+              Click(dialog, IDC_USERINFO_ACCEPT_RECEIVED);
+              EXPECT_FALSE(Enabled(dialog, IDC_USERINFO_ADMIN) || Enabled(dialog, IDC_USERINFO_WEB_MENU) ||
+                           Enabled(dialog, IDC_USERINFO_ROUTING));
               Click(dialog, IDC_USERINFO_WEB_LOGIN);
               Click(dialog, IDC_USERINFO_ACCEPT_RECEIVED);
-              EXPECT_FALSE(Enabled(dialog, IDC_USERINFO_ROUTING));
-              Click(dialog, IDC_USERINFO_ACCEPT_RECEIVED);
               EXPECT_TRUE(Enabled(dialog, IDC_USERINFO_ROUTING) && Enabled(dialog, IDC_USERINFO_ADMIN));
-              // The name is required, storable and not another user's; the
-              // opened one in another letter case is no clash.
+              // Refused names keep the editor open on the name; the opened
+              // one in another letter case is no clash.
               for (const char* refused : {"", "a\tb", "BOB"}) {
                 SetDlgItemTextA(dialog, IDC_USERINFO_NAME, refused);
                 SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_USERINFO_PASSWORD)), TRUE);
                 Ok(dialog);
-                EXPECT_EQ(FocusOf(dialog), GetDlgItem(dialog, IDC_USERINFO_NAME)) << "stays open on the name";
+                EXPECT_EQ(FocusOf(dialog), GetDlgItem(dialog, IDC_USERINFO_NAME));
               }
               SetDlgItemTextA(dialog, IDC_USERINFO_NAME, "ERIN");
-              SetDlgItemTextA(dialog, IDC_USERINFO_PASSWORD, std::string(60, 'p').c_str());
-              SetDlgItemTextA(dialog, IDC_USERINFO_FULL_NAME, std::string(120, 'f').c_str());
-              SetDlgItemTextA(dialog, IDC_USERINFO_IP_RESTRICTION, std::string(60, '1').c_str());
+              SetDlgItemTextA(dialog, IDC_USERINFO_PASSWORD, std::string(60, 'p').c_str());  // cut at 50
               Click(dialog, IDC_USERINFO_MM7_LOGIN);
               Ok(dialog);
             }),
@@ -93,10 +81,9 @@ TEST_F(UserEditorTest, ARecordIsShownCheckedAndWrittenWithItsRoutingEntryAndMm7A
   EXPECT_EQ(BoxLines(boxes_.Boxes()), (Texts{"error OK: Field is required!",
                                              "error OK: A user name cannot contain control characters.",
                                              "error OK: User BOB is already defined."}));
-  SmsUserRecord expected = UserBytes("ERIN", {{51, std::string(50, 'p').c_str()}, {102, std::string(100, 'f').c_str()},
-                                              {225, std::string(49, '1').c_str()}},
+  SmsUserRecord expected = UserBytes("ERIN", {{51, std::string(50, 'p').c_str()}, {102, "Erin Example"}, {225, "10.1.1.1"}},
                                      {{204, 1}, {419, 0xB1}, {420, 'j'}, {421, 1}});
-  EXPECT_EQ(memcmp(record.bytes, expected.bytes, sizeof record.bytes), 0) << "texts cut, every 0xEE byte cleared";
+  EXPECT_EQ(memcmp(record.bytes, expected.bytes, sizeof record.bytes), 0);
   EXPECT_TRUE(Routing("erin") == addresses) << "kept whole";
   EXPECT_EQ(UserNames(), (Texts{"bob", "ERIN"})) << "the editor stores the record";
   VaspAccountRecord vasp;
@@ -135,10 +122,9 @@ TEST_F(UserEditorTest, ALockedUserFileKeepsTheEditorOpenWithNothingWritten) {
   SmsUserRecord record = {};
   EXPECT_EQ(Edit(&record, [&](HWND dialog) {
               SetDlgItemTextA(dialog, IDC_USERINFO_NAME, "locked");
-              Click(dialog, IDC_USERINFO_SMPP_LOGIN);
-              Click(dialog, IDC_USERINFO_ACCEPT_RECEIVED);
+              for (int box : {IDC_USERINFO_SMPP_LOGIN, IDC_USERINFO_ACCEPT_RECEIVED, IDC_USERINFO_MM7_LOGIN})
+                Click(dialog, box);
               SetDlgItemTextA(dialog, IDC_USERINFO_ROUTING, "+1");
-              Click(dialog, IDC_USERINFO_MM7_LOGIN);
               Ok(dialog);  // waits for the lock, then gives up
               VaspAccountRecord vasp;
               EXPECT_TRUE(IsWindowVisible(dialog) && Routing("locked") == "<none>" &&
