@@ -346,19 +346,18 @@ void SaveCommands(HWND page) {
   unsigned count = static_cast<unsigned>(SendMessageA(list, LB_GETCOUNT, 0, 0));
   char key[32];
   char entry[kTwoWayEntrySize];
-  // Past the keys always walked, go on while the key before was written or
-  // held an entry, so that no stale entry survives.
-  bool previousPresent = false;
-  for (unsigned n = 1; n <= kCommandKeysAlwaysWalked || previousPresent; ++n) {
+  // As far as the table is read (every key up to 201, past it up to the
+  // first empty one), so that no stale entry survives to be listed again.
+  for (unsigned n = 1;; ++n) {
     FormatText(key, sizeof key, kCommandKey, n);
     if (n <= count) {
       ItemText(list, static_cast<int>(n - 1), entry, sizeof entry);
       WritePrivateProfileStringA(kSection, key, entry, SmsIni());
-      previousPresent = true;
-    } else {
-      previousPresent = ReadIniText(SmsIni(), kSection, key, "", entry, sizeof entry) > 0;
-      RemoveIniKey(SmsIni(), kSection, key);
+      continue;
     }
+    bool present = ReadIniText(SmsIni(), kSection, key, "", entry, sizeof entry) > 0;
+    if (!present && n > kCommandKeysAlwaysWalked) break;
+    RemoveIniKey(SmsIni(), kSection, key);
   }
 }
 
