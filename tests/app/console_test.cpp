@@ -3,6 +3,7 @@
 // native tests' table.
 #include "app/console.h"
 
+#include <windows.h>
 #include <prsht.h>
 
 #include <algorithm>
