@@ -65,7 +65,6 @@ wine_test(core_tests
     tests/common/file_util_test.cpp
     tests/config/config_files_test.cpp
     tests/config/link_libraries_test.cpp
-    tests/monitor/stat_files_test.cpp
     tests/monitor/event_log_dialog_test.cpp
     tests/support/message_box_answerer_test.cpp
   DEPENDS gprslink gwtls fake_gprslink_full fake_gprslink_no_required fake_gprslink_no_optional
@@ -76,7 +75,6 @@ wine_test(console_tests SERIAL
     tests/services/service_control_test.cpp
     tests/app/console_test.cpp
     tests/app/setup_wizard_test.cpp
-    tests/app/main_sheet_test.cpp
     tests/settings/debug_log_page_test.cpp
     tests/settings/server_page_test.cpp
     tests/monitor/status_page_test.cpp

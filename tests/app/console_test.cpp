@@ -1,10 +1,14 @@
-// Start-up and the switches that act on services, in process and as the real
-// program. Which switch a command line selects is the native tests' table.
+// Start-up, closing the main sheet, and the switches that act on services, in
+// process and as the real program. Which switch a command line selects is the
+// native tests' table.
 #include "app/console.h"
 
-#include <algorithm>
-#include <thread>
+#include <windows.h>
+#include <prsht.h>
 
+#include <algorithm>
+
+#include "app/page_protocol.h"
 #include "common/file_util.h"
 #include "resources/page_ids.h"
 #include "services/rights.h"
@@ -25,9 +29,19 @@ class ConsoleTest : public ServiceTest {
     Texts lines = BoxLines(boxes_.Boxes());
     return Texts(lines.begin() + static_cast<std::ptrdiff_t>(std::min(count, lines.size())), lines.end());
   }
-  void CloseSheet(int button) {
-    WindowDriver driver(kProductCaption, [button](HWND sheet) { PostMessageA(sheet, WM_COMMAND, button, 0); });
+  // The main sheet as started, closed with the button. It can be minimised,
+  // and has Help only when the help document is beside the program.
+  void CloseSheet(int button, bool withHelp) {
+    WindowDriver driver(kProductCaption, [=](HWND sheet) {
+      EXPECT_TRUE(GetWindowLongA(sheet, GWL_STYLE) & WS_MINIMIZEBOX);
+      HMENU menu = GetSystemMenu(sheet, FALSE);
+      EXPECT_EQ(GetMenuItemID(menu, GetMenuItemCount(menu) - 1), static_cast<UINT>(SC_MINIMIZE));
+      HWND help = GetDlgItem(sheet, IDHELP);
+      EXPECT_EQ(help && IsWindowVisible(help), withHelp);
+      PostMessageA(sheet, WM_COMMAND, button, 0);
+    });
     EXPECT_EQ(ConsoleMain(""), 0);
+    EXPECT_TRUE(driver.Appeared());
   }
 };
 
@@ -131,42 +145,68 @@ TEST_F(ConsoleTest, TheWizardRunsWithoutAModemOrWhenAskedAndCancellingItEnds) {
 }
 
 // With a modem configured, closing offers to activate services that are not
-// both running; Yes installs and starts them.
+// both running; Yes installs and starts them. The console looks for the help
+// document at start-up.
 TEST_F(ConsoleTest, ClosingOffersToActivateTheServicesWhenAModemIsConfigured) {
   WritePrivateProfileStringA("SMSGW", "Modem1", "Phone Modem", dir_.File("SMSGW.INI").c_str());
   boxes_.Answer(IDNO);
-  CloseSheet(IDCANCEL);
+  CloseSheet(IDCANCEL, false);
   EXPECT_FALSE(IsSmsServiceInstalled());
   ASSERT_TRUE(InstallServices(false));
   RemoveServiceDirectly("ZedMMSC");
   boxes_.Answer(IDYES);
-  CloseSheet(IDOK);
+  std::string document = ProgramFolder() + "ZedSMS Lite.pdf";
+  WriteFileText(document, "%PDF-1.4\n");
+  CloseSheet(IDOK, true);
+  DeleteFileA(document.c_str());
   EXPECT_TRUE(WaitUntil(IsMmsServiceRunning, 5000));
-  CloseSheet(IDCANCEL);
+  CloseSheet(IDCANCEL, false);
   EXPECT_EQ(BoxLines(boxes_.Boxes()),
             Texts(2, "question YesNo: Service is not active, do you wish to activate the service?"));
 }
 
-TEST_F(ConsoleTest, ServicesAreStoppedBehindTheWaitDialogBeforeTheWizard) {
-  StopServicesForWizard();  // nothing runs: no dialog, nothing to do
-  // The SMS stand-in stops only through its status block, which takes a poll.
-  WritePrivateProfileStringA("ZedSMS", "IgnoreStopControl", "Yes", dir_.File("GATEWAYSIM.INI").c_str());
-  ASSERT_TRUE(InstallServices(false));
-  ASSERT_TRUE(WaitUntil(IsSmsServiceRunning, 5000));
-  std::string shownText;
-  // The dialog is titled before its text is set: the last text seen counts.
-  std::thread watcher([&shownText] {
-    WaitUntil([&] {
-      HWND wait = FindOwnWindow("Please wait...");
-      if (wait) shownText = InternalText(GetDlgItem(wait, IDC_WAIT_TEXT));
-      return shownText == "Stopping Services...";
-    }, 10000);
+// Unsaved edits make every settings page ask before the sheet closes; only
+// Yes closes it, and the Test Message page lets it go.
+TEST_F(ConsoleTest, CancelAsksOnlyWithUnsavedEditsAndOnlyYesCloses) {
+  constexpr int kTestMessagePage = 5, kDebugLogsPage = 6;
+  auto runSheet = [](const std::function<void(HWND)>& action) {
+    WindowDriver driver(kProductCaption, action);
+    SheetContext sheet;
+    RunConsoleSheet(&sheet);
+    EXPECT_TRUE(driver.Appeared());
+  };
+  auto select = [](HWND sheet, int index) { SendMessageA(sheet, PSM_SETCURSEL, index, 0); };
+  // An unsaved edit, made as a user makes one: a debug switch flipped.
+  auto edit = [&](HWND sheet) {
+    select(sheet, kDebugLogsPage);
+    HWND page = PropSheet_GetCurrentPageHwnd(sheet);
+    SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_DEBUGLOG_SMSGW, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(page, IDC_DEBUGLOG_SMSGW)));
+  };
+  // The Modem page can only be left with a modem chosen.
+  WritePrivateProfileStringA("SMSGW", "Modem1", "COM5:", dir_.File("SMSGW.INI").c_str());
+  const int kAskingPages[] = {1, 2, 3, 4, kDebugLogsPage};
+  for (int page : kAskingPages) boxes_.Answer(page == kDebugLogsPage ? IDCANCEL : IDNO);
+  runSheet([&](HWND sheet) {
+    EXPECT_EQ(SendMessageA(sheet, PSM_QUERYSIBLINGS, kUnsavedChangesQuery, 0), 0);
+    edit(sheet);
+    EXPECT_EQ(SendMessageA(sheet, PSM_QUERYSIBLINGS, kUnsavedChangesQuery, 0), 1);
+    EXPECT_EQ(SendMessageA(sheet, PSM_QUERYSIBLINGS, 7, 0), 0) << "other codes go unanswered";
+    for (int page : kAskingPages) {
+      select(sheet, page);
+      SendMessageA(sheet, WM_COMMAND, IDCANCEL, 0);
+      EXPECT_TRUE(IsWindowVisible(sheet)) << "page " << page;
+    }
+    select(sheet, kTestMessagePage);
+    PostMessageA(sheet, WM_COMMAND, IDCANCEL, 0);
   });
-  StopServicesForWizard();
-  watcher.join();
-  EXPECT_EQ(shownText, "Stopping Services...");
-  EXPECT_FALSE(IsSmsServiceRunning() || IsMmsServiceRunning());
-  EXPECT_EQ(FindOwnWindow("Please wait..."), nullptr) << "the dialog is gone";
+  boxes_.Answer(IDYES);
+  runSheet([&](HWND sheet) {
+    edit(sheet);
+    PostMessageA(sheet, WM_COMMAND, IDCANCEL, 0);
+  });
+  runSheet([](HWND sheet) { PostMessageA(sheet, WM_COMMAND, IDOK, 0); });
+  EXPECT_EQ(BoxLines(boxes_.Boxes()), Texts(6, "question YesNoCancel: Exit without saving configuration changes?"));
 }
 
 }  // namespace

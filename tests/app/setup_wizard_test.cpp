@@ -4,6 +4,8 @@
 
 #include <prsht.h>
 
+#include <thread>
+
 #include "app/console.h"
 #include "config/config_files.h"
 #include "resources/page_ids.h"
@@ -58,14 +60,29 @@ TEST_F(SetupWizardTest, AFirstRunWalksTheWizardToTheMainSheetWithTheServicesActi
   FakeLine beta{"Beta Modem"};
   beta.cable = 2;
   telephony_.fake.lines = {FakeLine{"Alpha Modem"}, beta};
-  WritePrivateProfileStringA("ZedSMS", "CycleMs", "1000", dir_.File("GATEWAYSIM.INI").c_str());
-  // Services left running, as by an earlier install: the wizard frees the modem first.
+  const std::string sim = dir_.File("GATEWAYSIM.INI");
+  WritePrivateProfileStringA("ZedSMS", "CycleMs", "1000", sim.c_str());
+  // Services left running, as by an earlier install: the wizard frees the modem
+  // first, behind a wait dialog. The SMS stand-in stops only through its status
+  // block, which takes a poll.
+  WritePrivateProfileStringA("ZedSMS", "IgnoreStopControl", "Yes", sim.c_str());
   ASSERT_TRUE(InstallServices(false));
   ASSERT_TRUE(WaitUntil([] { return IsSmsServiceRunning() && IsMmsServiceRunning(); }, 10000));
+  std::string waitText;
+  // The dialog is titled before its text is set: the last text seen counts.
+  std::thread watcher([&waitText] {
+    WaitUntil([&] {
+      HWND wait = FindOwnWindow("Please wait...");
+      if (wait) waitText = InternalText(GetDlgItem(wait, IDC_WAIT_TEXT));
+      return waitText == "Stopping Services...";
+    }, 30000);
+  });
   boxes_.Answer(IDOK);
   boxes_.Answer(IDOK);
   WindowDriver wizard("ZedSMS Lite Setup Wizard:  Select Modem", [&](HWND sheet) {
     EXPECT_FALSE(IsSmsServiceRunning() || IsMmsServiceRunning()) << "stopped before the wizard opens";
+    EXPECT_EQ(FindOwnWindow("Please wait..."), nullptr) << "the wait dialog is gone";
+    WritePrivateProfileStringA("ZedSMS", "IgnoreStopControl", "", sim.c_str());
     EXPECT_TRUE(Offers(sheet, "[Back] Next"));
     EXPECT_EQ(Modem1(), "") << "nothing stored before the test";
     Press(sheet, PSBTN_NEXT);
@@ -112,6 +129,8 @@ TEST_F(SetupWizardTest, AFirstRunWalksTheWizardToTheMainSheetWithTheServicesActi
     PostMessageA(main, WM_COMMAND, IDCANCEL, 0);
   });
   EXPECT_EQ(ConsoleMain(""), 0);
+  watcher.join();
+  EXPECT_EQ(waitText, "Stopping Services...");
   EXPECT_TRUE(wizard.Appeared());
   EXPECT_EQ(BoxLines(boxes_.Boxes()), Texts(2, "info OK: Modem successfully tested!"));
 }

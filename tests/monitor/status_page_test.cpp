@@ -53,12 +53,13 @@ class StatusPageTest : public ServiceTest {
     });
     RunConsoleSheet(&sheet_);
   }
-  // Day 2 of 2013 holds the value.
-  void WriteCounter(const char* name, unsigned value) {
-    std::string bytes(8, '\0');
-    for (int b = 0; b < 4; ++b) bytes[4 + b] = static_cast<char>((value >> (8 * b)) & 0xFF);
+  // A counter file ("SMSSENT-2013") holding values on the days given.
+  void WriteCounter(const std::string& name, std::initializer_list<std::pair<unsigned, unsigned>> days) {
+    std::string bytes(4 * 366, '\0');
+    for (auto [day, value] : days)
+      for (int b = 0; b < 4; ++b) bytes[4 * (day - 1) + b] = static_cast<char>((value >> (8 * b)) & 0xFF);
     CreateDirectoryA(dir_.File("STATS").c_str(), nullptr);
-    WriteFileText(dir_.File("STATS\\") + name + "-2013.CTR", bytes);
+    WriteFileText(dir_.File("STATS\\") + name + ".CTR", bytes);
   }
   SheetContext sheet_;
 };
@@ -69,10 +70,12 @@ TEST_F(StatusPageTest, FollowsQueuesAndServicesFromAbsentThroughAPortConflictToA
   const std::string ini = dir_.File("SMSGW.INI");
   WritePrivateProfileStringA("SMSGW", "Modem1", "COM5:", ini.c_str());
   WritePrivateProfileStringA("SMSGW", "Modem3", "SMPP - smsc:2775", ini.c_str());
-  WriteFileText(dir_.File("SMPP - smsc-2775.ERR"), "Bind failed");
-  WriteCounter("SMSSENT", 5);
-  WriteCounter("MMSIN-VASP", 3);
-  WriteCounter("MMSIN-USER", 4);
+  WriteFileText(dir_.File("SMPP - smsc-2775.ERR"), std::string(300, 'e'));
+  WriteCounter("SMSSENT-2013", {{2, 5}});
+  // 2012 is a leap year: its day 366 is within the last 7 days of 2 January, its day 361 not.
+  WriteCounter("SMSSENT-2012", {{361, 20000}, {366, 1000}});
+  WriteCounter("MMSIN-VASP-2013", {{2, 3}});
+  WriteCounter("MMSIN-USER-2013", {{2, 4}});
   std::string q = dir_.File("Q\\");
   CreateDirectoryPath((q + "Modem - COM5-").c_str());
   for (int i = 0; i < 101; ++i)
@@ -89,6 +92,9 @@ TEST_F(StatusPageTest, FollowsQueuesAndServicesFromAbsentThroughAPortConflictToA
   SOCKET taken = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
   ASSERT_EQ(bind(taken, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
   listen(taken, 1);
+  // The SMS service holds today's counter file open for writing.
+  HANDLE held = CreateFileA(dir_.File("STATS\\SMSSENT-2013.CTR").c_str(), GENERIC_READ | GENERIC_WRITE,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
   boxes_.Answer(IDNO);
   RunOnStatusPage([&](HWND page) {
     EXPECT_EQ(Text(page, IDC_STATUS_SMS_QUEUE_COUNT), "101");
@@ -119,13 +125,26 @@ TEST_F(StatusPageTest, FollowsQueuesAndServicesFromAbsentThroughAPortConflictToA
     // Counters show whatever the services do; MMS Processed sums two counters, 0 shows nothing.
     EXPECT_EQ(Text(page, IDC_STATUS_SMS_SENT_TODAY) + "," + Text(page, IDC_STATUS_SMS_SENT_LAST7) + "," +
                   Text(page, IDC_STATUS_MMS_PROCESSED_TODAY) + "," + Text(page, IDC_STATUS_SMS_SUBMITTED_TODAY),
-              "5,5,7,");
+              "5,1005,7,");
+    // Written twice within one tick of the file clock, same size: each count
+    // shows, not a copy kept from the read before.
+    FILETIME tick;
+    GetSystemTimeAsFileTime(&tick);
+    for (unsigned user : {5u, 6u}) {
+      WriteCounter("MMSIN-USER-2013", {{2, user}});
+      HANDLE file = CreateFileA(dir_.File("STATS\\MMSIN-USER-2013.CTR").c_str(), FILE_WRITE_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+      SetFileTime(file, nullptr, nullptr, &tick);
+      CloseHandle(file);
+      Refresh(page);
+      EXPECT_EQ(Text(page, IDC_STATUS_MMS_PROCESSED_TODAY), std::to_string(3 + user));
+    }
 
     ASSERT_TRUE(InstallServices(false));
     EXPECT_TRUE(Shows(page, IDC_STATUS_SERVICE_TEXT, "ERROR:  Web Port already in use"));
     EXPECT_TRUE(DrawnRed(page, IDC_STATUS_SERVICE_TEXT));
-    EXPECT_TRUE(Shows(page, IDC_STATUS_INFO_TEXT, "SMPP - smsc:2775 : Bind failed\r\n"))
-        << "Modem3 is read though Modem2 is absent";
+    EXPECT_TRUE(Shows(page, IDC_STATUS_INFO_TEXT, "SMPP - smsc:2775 : " + std::string(250, 'e') + "\r\n"))
+        << "Modem3 is read though Modem2 is absent, its error text cut at 250 bytes";
     EXPECT_TRUE(DrawnRed(page, IDC_STATUS_INFO_TEXT));
     EXPECT_TRUE(Checked(page, IDC_STATUS_RUN_AS_SERVICE));
     EXPECT_TRUE(Enabled(page, IDC_STATUS_STOP) && !Enabled(page, IDC_STATUS_START));
@@ -161,6 +180,7 @@ TEST_F(StatusPageTest, FollowsQueuesAndServicesFromAbsentThroughAPortConflictToA
     EXPECT_EQ(Text(page, IDC_STATUS_SERVICE_TEXT), "Service is NOT Installed") << "the SMS service fine, the MMS one gone";
   });
   EXPECT_EQ(BoxLines(boxes_.Boxes()), std::vector<std::string>{"question YesNoCancel [Remove Service]: Are you sure?"});
+  CloseHandle(held);
   WSACleanup();
 }
 

@@ -132,9 +132,6 @@ TEST_F(TestMessagePageTest, FollowsEachKindOfTestThroughEveryOutcome) {
     SetDlgItemTextA(page, IDC_TESTMSG_PHONE, "+4477");
     Tick(page);
     EXPECT_FALSE(Enabled(page, IDC_TESTMSG_SEND_SMS)) << "no service";
-    EXPECT_FALSE(Visible(page, IDC_TESTMSG_CANCEL)) << "Cancel only while a test is pending";
-    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(finish) && !IsWindowEnabled(finish); }, 3000))
-        << "no test has been sent";
     StartServicesNow();
     Tick(page);
 

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -107,14 +106,10 @@ TEST(TakeLogLine, LineEndsCtrlZAndLongLinesCutBehindTheirLastSpace) {
       {"aaaa bbbb cccc dddd eeee\r\n", 16, {"aaaa bbbb cccc ", "dddd eeee"}},
       {"abcdefghijklmnopqrstuvwxyz\n", 16, {"abcdefghijklmno", "pqrstuvwxyz"}},  // no space: the chunk whole
       {"aaaa bbbb cccc\nx\n", 16, {"aaaa bbbb cccc", "x"}},  // a line that just fits is not cut
+      // Each line in a buffer of exactly its size (the sanitizer guards its end).
+      {std::string(20, 'q'), 8, {"qqqqqqq", "qqqqqqq", "qqqqqq"}},
   };
   for (const auto& row : rows) EXPECT_EQ(ReadAllLines(row.file, row.buffer), row.lines) << row.file;
-  std::string file(10000, 'q');
-  char line[8 + 4];
-  memset(line, '#', sizeof line);
-  EXPECT_EQ(TakeLogLine(file.data(), file.size(), 8, line), 7u);
-  EXPECT_EQ(std::string(line), "qqqqqqq");
-  EXPECT_EQ(line[8], '#') << "never beyond the buffer";
 }
 
 TEST(MatchLogLines, RequestNameAndResultInTheirFields) {

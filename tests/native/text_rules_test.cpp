@@ -15,21 +15,17 @@ TEST(ParseCommandLine, SwitchesInAnyCaseWithSlashOrDashAnywhereInTheLine) {
   const struct {
     const char* line;
     SwitchAction action;
-    bool quiet, wizard;
+    bool quiet = false, wizard = false;
   } rows[] = {
-      {"-STOPSERVICE", A::StopService, false, false}, {"/stopservice", A::StopService, false, false},
-      {"-StartService", A::StartService, false, false}, {"-i", A::InstallService, false, false},
-      {"/R", A::RemoveService, false, false}, {"/DeleteDataDir", A::DeleteDataDirectory, false, false},
-      {"", A::None, false, false}, {nullptr, A::None, false, false}, {"-UNKNOWN", A::None, false, false},
-      {"WIZARD", A::None, false, false}, {"/wizard", A::None, false, true}, {"/Q", A::None, true, false},
+      {"-STOPSERVICE", A::StopService}, {"/stopservice", A::StopService}, {"-StartService", A::StartService},
+      {"-i", A::InstallService}, {"/R", A::RemoveService}, {"/DeleteDataDir", A::DeleteDataDirectory},
+      {"", A::None}, {nullptr, A::None}, {"-UNKNOWN", A::None}, {"WIZARD", A::None},
+      {"/wizard", A::None, false, true}, {"/Q", A::None, true, false},
       // Not whole words: "/install" holds "/I", and "/RESTARTSERVICE" "/R".
-      {"/install", A::InstallService, false, false}, {"x/removeall", A::RemoveService, false, false},
-      {"/RESTARTSERVICE", A::RestartService, false, false},
+      {"/install", A::InstallService}, {"x/removeall", A::RemoveService}, {"/RESTARTSERVICE", A::RestartService},
       // Of several actions one wins, whatever their order in the line.
-      {"-STARTSERVICE -STOPSERVICE", A::StopService, false, false},
-      {"-REMOVESERVICE -INSTALLSERVICE", A::InstallService, false, false},
-      {"-MODEMTEST -DELETEDATADIR", A::DeleteDataDirectory, false, false},
-      {"-q -INSTALLSERVICE -WIZARD", A::InstallService, true, true},
+      {"-STARTSERVICE -STOPSERVICE", A::StopService}, {"-REMOVESERVICE -INSTALLSERVICE", A::InstallService},
+      {"-MODEMTEST -DELETEDATADIR", A::DeleteDataDirectory}, {"-q -INSTALLSERVICE -WIZARD", A::InstallService, true, true},
   };
   for (const auto& row : rows) {
     CommandLineSwitches parsed = ParseCommandLine(row.line);

@@ -9,7 +9,6 @@ struct FakeEvent {
   std::string source;
   WORD type;
   std::vector<std::string> strings;
-  DWORD timeGenerated = 1336000000;  // seconds since 1970
 };
 
 class FakeEventLogScope {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -10,36 +11,29 @@ thread_local MessageBoxAnswerer* t_threadAnswerer = nullptr;
 constexpr int kMessageBoxTextId = 0xFFFF;
 
 UINT IconOf(HWND box) {
-  struct Known {
-    LPCSTR id;
-    UINT flag;
-  };
-  static const Known kIcons[] = {{IDI_HAND, MB_ICONERROR},
-                                 {IDI_QUESTION, MB_ICONQUESTION},
-                                 {IDI_EXCLAMATION, MB_ICONWARNING},
-                                 {IDI_ASTERISK, MB_ICONINFORMATION}};
+  static const std::pair<LPCSTR, UINT> kIcons[] = {
+      {IDI_HAND, MB_ICONERROR}, {IDI_QUESTION, MB_ICONQUESTION},
+      {IDI_EXCLAMATION, MB_ICONWARNING}, {IDI_ASTERISK, MB_ICONINFORMATION}};
   for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
     char className[32];
     GetClassNameA(child, className, sizeof className);
     if (lstrcmpiA(className, "Static") != 0) continue;
     if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) continue;
     HICON shown = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
-    for (const Known& known : kIcons)
-      if (shown && shown == LoadIconA(nullptr, known.id)) return known.flag;
+    for (const auto& known : kIcons)
+      if (shown && shown == LoadIconA(nullptr, known.first)) return known.second;
     return shown ? kIconUnknown : 0;
   }
   return 0;
 }
 
 std::string WindowText(HWND window) {
-  char text[4096];
-  text[0] = '\0';
+  char text[4096] = "";
   GetWindowTextA(window, text, sizeof text);
   return text;
 }
 
-}  // namespace
-
+// Reads a message box window; false when the window is not one.
 bool ReadMessageBox(HWND window, MessageBoxRecord* record) {
   char className[32];
   GetClassNameA(window, className, sizeof className);
@@ -59,6 +53,8 @@ bool ReadMessageBox(HWND window, MessageBoxRecord* record) {
   std::sort(record->buttons.begin(), record->buttons.end());
   return true;
 }
+
+}  // namespace
 
 MessageBoxAnswerer::MessageBoxAnswerer(Scope scope) {
   if (scope == kThisThread) {
@@ -123,7 +119,6 @@ void MessageBoxAnswerer::Handle(HWND box) {
         button = IDCANCEL;
       }
     }
-    record.pressed = button;
     boxes_.push_back(record);
   }
   PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),

@@ -21,7 +21,6 @@ struct MessageBoxRecord {
   std::string text;
   UINT icon = 0;  // MB_ICONERROR, MB_ICONQUESTION, MB_ICONWARNING, MB_ICONINFORMATION, 0 or kIconUnknown
   std::vector<int> buttons;  // control ids: IDOK, IDYES, ...
-  int pressed = 0;
 };
 
 class MessageBoxAnswerer {
@@ -56,9 +55,6 @@ class MessageBoxAnswerer {
   HANDLE watcher_ = nullptr;
   HANDLE stopWatching_ = nullptr;
 };
-
-// Reads a message box window; false when the window is not one.
-bool ReadMessageBox(HWND window, MessageBoxRecord* record);
 
 // The boxes one line each, so that what a test provoked is compared as one
 // transcript: "<icon> <buttons>: <text>", with the caption in brackets before

@@ -1,6 +1,5 @@
 #include "support/window_driver.h"
 
-#include <commctrl.h>
 #include <prsht.h>
 #include <gtest/gtest.h>
 
@@ -48,22 +47,6 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
     Sleep(20);
   }
   return true;
-}
-
-std::vector<std::string> SheetTabTitles(HWND sheet) {
-  std::vector<std::string> titles;
-  HWND tabs = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0));
-  int count = static_cast<int>(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0));
-  for (int i = 0; i < count; ++i) {
-    char text[128] = "";
-    TCITEMA item = {};
-    item.mask = TCIF_TEXT;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(tabs, TCM_GETITEMA, i, reinterpret_cast<LPARAM>(&item));
-    titles.push_back(text);
-  }
-  return titles;
 }
 
 WindowDriver::WindowDriver(std::string caption, std::function<void(HWND)> action)

@@ -36,14 +36,12 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
 std::string InternalText(HWND window);
 // The visible top-level window of this process with the caption, or null.
 HWND FindOwnWindow(const std::string& caption);
-// Texts of the tabs of a property sheet, in order.
-std::vector<std::string> SheetTabTitles(HWND sheet);
+// The main sheet as the console opens it, its pages given the context.
+INT_PTR RunConsoleSheet(SheetContext* sheetContext);
 // Shows a page in a sheet of its own (a wizard with PSH_WIZARD among the
 // flags), followed by an empty page to move to, and runs the action with the
 // sheet and the page from another thread once the window titled caption is
 // there (a wizard is titled by its page). The action closes the sheet. The
 // page gets the sheet context given.
-// The main sheet as the console opens it, its pages given the context.
-INT_PTR RunConsoleSheet(SheetContext* sheetContext);
 INT_PTR RunPageInSheet(SheetContext* sheetContext, const SheetPage& page, DWORD sheetFlags, const char* caption,
                        const std::function<void(HWND sheet, HWND page)>& action);
