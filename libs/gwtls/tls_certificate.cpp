@@ -13,7 +13,6 @@ namespace {
 constexpr unsigned kKeyBits = 2048;
 constexpr int kValidYears = 5;
 constexpr ULONGLONG kTicksPerDay = 24ULL * 60 * 60 * 10000000;
-constexpr size_t kSubjectChars = 255;  // longest DNS name plus room
 
 HCERTSTORE OpenStore(bool forWriting) {
   DWORD flags = CERT_SYSTEM_STORE_LOCAL_MACHINE;
@@ -158,23 +157,16 @@ bool BuildSubject(const char* subject, char* x500, size_t x500Cap, wchar_t* dnsN
     }
     subject = host;
   }
-  if (strlen(subject) > kSubjectChars) {
+  SubjectForm form = CertificateSubject(subject, x500, x500Cap);
+  if (form == kSubjectRefused) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return false;
   }
   dnsName[0] = L'\0';
-  if (strchr(subject, '=')) {
-    CopyText(x500, x500Cap, subject);
-    return true;
+  if (form == kSubjectHostName) {
+    MultiByteToWideChar(CP_ACP, 0, subject, -1, dnsName, static_cast<int>(dnsCap));
+    dnsName[dnsCap - 1] = L'\0';
   }
-  if (strchr(subject, '"')) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return false;
-  }
-  // Quoted, so that a comma or plus in the text stays part of the name.
-  FormatText(x500, x500Cap, "CN=\"%s\"", subject);
-  MultiByteToWideChar(CP_ACP, 0, subject, -1, dnsName, static_cast<int>(dnsCap));
-  dnsName[dnsCap - 1] = L'\0';
   return true;
 }
 

@@ -1,5 +1,8 @@
 #include "tls_wire.h"
 
+#include <cstdio>
+#include <cstring>
+
 namespace {
 
 constexpr unsigned kChangeCipherSpec = 20;
@@ -95,6 +98,16 @@ size_t QuotePeerText(const unsigned char* data, size_t length, char* out, size_t
   for (const char* dots = "..."; cut && *dots && used + 1 < cap; ++dots) out[used++] = *dots;
   out[used] = '\0';
   return used;
+}
+
+SubjectForm CertificateSubject(const char* subject, char* x500, size_t cap) {
+  size_t length = strlen(subject);
+  if (length > kSubjectChars || cap == 0) return kSubjectRefused;
+  bool isX500 = strchr(subject, '=') != nullptr;
+  if (!isX500 && strchr(subject, '"')) return kSubjectRefused;
+  int written = snprintf(x500, cap, isX500 ? "%s" : "CN=\"%s\"", subject);
+  if (written < 0 || static_cast<size_t>(written) >= cap) return kSubjectRefused;
+  return isX500 ? kSubjectX500 : kSubjectHostName;
 }
 
 const char* TlsAlertText(unsigned description) {

@@ -42,6 +42,15 @@ bool EmptyRecordWasAlert(const unsigned char* header, size_t length);
 constexpr size_t kQuotedPeerTextChars = 60;
 size_t QuotePeerText(const unsigned char* data, size_t length, char* out, size_t cap);
 
+// The subject of a generated certificate as typed: an X.500 name (it holds
+// an '=') is taken as it is; anything else is one host name, quoted so that
+// a comma or plus stays part of it, which the certificate also carries as
+// its DNS name. Refused: more than kSubjectChars characters, a host name with
+// a double quote, or a name that does not fit in cap.
+constexpr size_t kSubjectChars = 255;  // the longest DNS name
+enum SubjectForm { kSubjectRefused, kSubjectX500, kSubjectHostName };
+SubjectForm CertificateSubject(const char* subject, char* x500, size_t cap);
+
 // Reader-facing explanations, or nullptr for codes not known here.
 const char* TlsAlertText(unsigned description);
 const char* SecurityStatusText(uint32_t status);

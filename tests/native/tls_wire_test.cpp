@@ -84,3 +84,27 @@ TEST(TlsWire, PeerTextQuotedFirstLineOnlyMaskedAndCut) {
   EXPECT_EQ(QuotePeerText(Text("abc").data(), 3, untouched, 0), 0u);
   EXPECT_EQ(untouched[0], 'z');
 }
+
+TEST(TlsWire, CertificateSubjectsAsTyped) {
+  const struct {
+    std::string subject;
+    SubjectForm form;
+    std::string x500;
+  } rows[] = {
+      {"gateway.example.com", kSubjectHostName, "CN=\"gateway.example.com\""},
+      {"gw.example.com, with a comma", kSubjectHostName, "CN=\"gw.example.com, with a comma\""},  // one name, not two
+      {"CN=gw.example.com, O=Example Ltd", kSubjectX500, "CN=gw.example.com, O=Example Ltd"},
+      {"CN=\"open", kSubjectX500, "CN=\"open"},  // X.500 syntax is the system's to judge
+      {"bad\"quote.example.com", kSubjectRefused, ""},
+      {std::string(255, 'a'), kSubjectHostName, "CN=\"" + std::string(255, 'a') + "\""},
+      {std::string(256, 'a'), kSubjectRefused, ""}, {"CN=" + std::string(253, 'a'), kSubjectRefused, ""},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.subject);
+    char x500[300] = "";
+    ASSERT_EQ(CertificateSubject(row.subject.c_str(), x500, sizeof x500), row.form);
+    if (row.form != kSubjectRefused) EXPECT_EQ(x500, row.x500);
+  }
+  char tight[10];
+  EXPECT_EQ(CertificateSubject("host.example", tight, sizeof tight), kSubjectRefused) << "never cut";
+}

@@ -1,11 +1,10 @@
 // The connect routine of the MM7 connection test against listeners on
-// loopback addresses: host forms, the walk over several addresses and the
-// bound on each connect.
+// loopback addresses: the host forms the dialog's test does not reach, the
+// walk over several addresses and the bound on each connect.
 #include "settings/loopback_servers.h"
 
 #include "settings/host_connect.h"
 #include "support/window_driver.h"
-#include "tls/tls_test_servers.h"
 
 namespace {
 
@@ -15,24 +14,22 @@ class HostConnectTest : public testing::Test {
  protected:
   void TearDown() override { closesocket(static_cast<SOCKET>(socket_)); }
   // Each connect on a fresh socket.
-  bool Connect(const char* host, unsigned port, DWORD timeoutMs = kShortTimeoutMs) {
+  UINT_PTR* Fresh() {
     closesocket(static_cast<SOCKET>(socket_));
     socket_ = static_cast<UINT_PTR>(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
-    return ConnectToHost(&socket_, host, port, timeoutMs);
+    return &socket_;
   }
   bool ConnectOver(std::vector<const char*> hosts, size_t first, unsigned short port) {
-    closesocket(static_cast<SOCKET>(socket_));
-    socket_ = static_cast<UINT_PTR>(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
     std::vector<unsigned long> addresses;
     for (const char* host : hosts) addresses.push_back(inet_addr(host));
-    return ConnectToAddresses(&socket_, addresses.data(), addresses.size(), first, port, kShortTimeoutMs);
+    return ConnectToAddresses(Fresh(), addresses.data(), addresses.size(), first, port, kShortTimeoutMs);
   }
-  // The address and port the socket is connected to, as "a.b.c.d:port".
+  // The address the socket is connected to.
   std::string Peer() {
     sockaddr_in peer = {};
     int size = sizeof peer;
-    if (getpeername(static_cast<SOCKET>(socket_), reinterpret_cast<sockaddr*>(&peer), &size) != 0) return "";
-    return std::string(inet_ntoa(peer.sin_addr)) + ":" + std::to_string(ntohs(peer.sin_port));
+    getpeername(static_cast<SOCKET>(socket_), reinterpret_cast<sockaddr*>(&peer), &size);
+    return inet_ntoa(peer.sin_addr);
   }
 
   SocketsStarted sockets_;
@@ -41,20 +38,14 @@ class HostConnectTest : public testing::Test {
 
 }  // namespace
 
-TEST_F(HostConnectTest, HostFormsReachTheirServerAndBadOnesFailAtOnce) {
+TEST_F(HostConnectTest, HostsInNormalFormAndBadOnesFailAtOnce) {
   // "127.1" is 127.1.0.0 in normal form, where inet_addr would read 127.0.0.1.
-  const char* const forms[][2] = {{"127.1", "127.1.0.0"}, {"127.0.0.1#12", "127.0.0.1"}, {"localhost", "127.0.0.1"}};
-  for (const auto& form : forms) {
-    Listener server(form[1]);
-    EXPECT_TRUE(Connect(form[0], server.Port())) << form[0];
-    EXPECT_EQ(Peer(), std::string(form[1]) + ":" + std::to_string(server.Port()));
-  }
-  // A closed port and port 0 are the dialog's test's.
-  Listener server;
-  EXPECT_FALSE(Connect("", 80));
-  EXPECT_FALSE(Connect("#80", 80)) << "nothing is left of the host";
-  EXPECT_FALSE(Connect("127.0.0.1", server.Port() + 65536u)) << "not wrapped onto another port";
-  EXPECT_EQ(server.Accepted(), 0);
+  Listener server("127.1.0.0");
+  EXPECT_TRUE(ConnectToHost(Fresh(), "127.1", server.Port(), kShortTimeoutMs));
+  EXPECT_EQ(Peer(), "127.1.0.0");
+  EXPECT_FALSE(ConnectToHost(Fresh(), "#80", 80, kShortTimeoutMs)) << "nothing is left of the host";
+  EXPECT_FALSE(ConnectToHost(Fresh(), "127.1", server.Port() + 65536u, kShortTimeoutMs)) << "not wrapped onto another port";
+  EXPECT_EQ(server.Accepted(), 1);
 }
 
 TEST_F(HostConnectTest, AddressesAreTriedFromTheFirstGivenUntilOneAnswers) {
@@ -69,9 +60,8 @@ TEST_F(HostConnectTest, AddressesAreTriedFromTheFirstGivenUntilOneAnswers) {
   DWORD started = GetTickCount();
   EXPECT_TRUE(ConnectOver(hosts, 1, answering.Port()));
   DWORD elapsed = GetTickCount() - started;
-  EXPECT_GE(elapsed, kShortTimeoutMs - 100) << "the silent address was tried";
-  EXPECT_LT(elapsed, kShortTimeoutMs + 3000);
-  EXPECT_EQ(Peer(), "127.0.0.3:" + std::to_string(answering.Port()));
+  EXPECT_TRUE(elapsed >= kShortTimeoutMs - 100 && elapsed < kShortTimeoutMs + 3000) << "the silent one was tried";
+  EXPECT_EQ(Peer(), "127.0.0.3");
   started = GetTickCount();
   EXPECT_TRUE(ConnectOver(hosts, 0, answering.Port()));
   EXPECT_LT(GetTickCount() - started, 1000u) << "starting at the answering one, no other is tried";

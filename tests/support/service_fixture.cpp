@@ -46,10 +46,7 @@ bool QueryServiceConfigDirectly(const char* name, ServiceConfig* config) {
     if (QueryServiceConfigA(service, qsc, sizeof buffer, &needed)) {
       config->binaryPath = qsc->lpBinaryPathName ? qsc->lpBinaryPathName : "";
       config->displayName = qsc->lpDisplayName ? qsc->lpDisplayName : "";
-      config->loadOrderGroup = qsc->lpLoadOrderGroup ? qsc->lpLoadOrderGroup : "";
-      config->account = qsc->lpServiceStartName ? qsc->lpServiceStartName : "";
       config->startType = qsc->dwStartType;
-      config->serviceType = qsc->dwServiceType;
       config->errorControl = qsc->dwErrorControl;
       ok = true;
     }

@@ -16,13 +16,8 @@ void RemoveServiceDirectly(const char* name);
 // Creates a service directly; false when the manager refuses.
 bool CreateServiceDirectly(const char* name, const char* displayName, const std::string& binaryPath);
 struct ServiceConfig {
-  std::string binaryPath;
-  std::string displayName;
-  DWORD startType = 0;
-  DWORD serviceType = 0;
-  DWORD errorControl = 0;
-  std::string loadOrderGroup;
-  std::string account;
+  std::string binaryPath, displayName;
+  DWORD startType = 0, errorControl = 0;
 };
 bool QueryServiceConfigDirectly(const char* name, ServiceConfig* config);
 

@@ -17,27 +17,6 @@ unsigned long NumberAfter(const std::string& text, const std::string& marker) {
   return at == std::string::npos ? 0 : strtoul(text.c_str() + at + marker.size(), nullptr, 10);
 }
 
-sockaddr_in LoopbackAddress(unsigned short port) {
-  sockaddr_in address = {AF_INET, htons(port)};
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  return address;
-}
-
-// A socket listening on a loopback port the system picked.
-SOCKET ListenLoopback(unsigned short* port) {
-  SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-  sockaddr_in address = LoopbackAddress(0);
-  int size = sizeof address;
-  if (bind(s, reinterpret_cast<sockaddr*>(&address), size) != 0 || listen(s, 1) != 0 ||
-      getsockname(s, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
-    ADD_FAILURE() << "no loopback listener: " << WSAGetLastError();
-    closesocket(s);
-    return INVALID_SOCKET;
-  }
-  *port = ntohs(address.sin_port);
-  return s;
-}
-
 }  // namespace
 
 // Under /tmp, which Wine shows as drive Z:.
@@ -116,7 +95,7 @@ void SetReceiveTimeout(SOCKET socket, DWORD timeoutMs) {
 
 SOCKET ConnectLoopback(unsigned short port, DWORD receiveTimeoutMs) {
   SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-  sockaddr_in address = LoopbackAddress(port);
+  sockaddr_in address = LoopbackAt("127.0.0.1", port);
   if (connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
     closesocket(s);
     return INVALID_SOCKET;
@@ -126,11 +105,9 @@ SOCKET ConnectLoopback(unsigned short port, DWORD receiveTimeoutMs) {
 }
 
 SocketPair::SocketPair() {
-  unsigned short port = 0;
-  SOCKET listener = ListenLoopback(&port);
-  client = ConnectLoopback(port, 10000);
-  if (client != INVALID_SOCKET) server = accept(listener, nullptr, nullptr);
-  closesocket(listener);
+  Listener listener;
+  client = ConnectLoopback(listener.Port(), 10000);
+  server = listener.Accept(10000);
   EXPECT_NE(server, INVALID_SOCKET) << "loopback connection failed: " << WSAGetLastError();
   SetReceiveTimeout(server, 10000);
 }
@@ -140,23 +117,19 @@ SocketPair::~SocketPair() {
   closesocket(server);
 }
 
-unsigned short ClosedPort() {
-  unsigned short port = 0;
-  closesocket(ListenLoopback(&port));
-  return port;
-}
+unsigned short ClosedPort() { return Listener().Port(); }
 
-LoopbackRelay::LoopbackRelay(unsigned short target, int chunk)
-    : listener_(ListenLoopback(&port_)), thread_([this, target, chunk] { Run(target, chunk); }) {}
+LoopbackRelay::LoopbackRelay(unsigned short target, int chunk) : thread_([this, target, chunk] { Run(target, chunk); }) {}
 
 LoopbackRelay::~LoopbackRelay() {
   stop_ = true;
   thread_.join();
-  closesocket(listener_);
 }
 
 void LoopbackRelay::Run(unsigned short target, size_t chunk) {
-  SOCKET client = INVALID_SOCKET, server = INVALID_SOCKET;
+  SOCKET client = INVALID_SOCKET;
+  while (!stop_ && client == INVALID_SOCKET) client = listener_.Accept(100);
+  SOCKET server = client == INVALID_SOCKET ? INVALID_SOCKET : ConnectLoopback(target, 1000);
   std::string held;
   // Passes on what is held, in pieces of chunk bytes or (chunk 0) at once.
   auto pass = [&] {
@@ -167,21 +140,16 @@ void LoopbackRelay::Run(unsigned short target, size_t chunk) {
     held.clear();
     return true;
   };
-  while (!stop_) {
+  while (!stop_ && server != INVALID_SOCKET) {
     fd_set set;
     FD_ZERO(&set);
-    FD_SET(client == INVALID_SOCKET ? listener_ : client, &set);
-    if (server != INVALID_SOCKET) FD_SET(server, &set);
+    FD_SET(client, &set);
+    FD_SET(server, &set);
     timeval pause = {0, 100000};
     int ready = select(0, &set, nullptr, nullptr, &pause);
     char buffer[16384];
     int n = 0;
     if (ready < 0) break;
-    if (client == INVALID_SOCKET) {
-      if (ready > 0 && (server = ConnectLoopback(target, 1000)) != INVALID_SOCKET)
-        client = accept(listener_, nullptr, nullptr);
-      continue;
-    }
     if (FD_ISSET(client, &set) && ((n = recv(client, buffer, sizeof buffer, 0)) <= 0 || send(server, buffer, n, 0) != n))
       break;
     if (FD_ISSET(server, &set) && (n = recv(server, buffer, sizeof buffer, 0)) <= 0) break;

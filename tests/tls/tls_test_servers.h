@@ -5,6 +5,8 @@
 #pragma once
 #include <winsock2.h>
 
+#include "settings/loopback_servers.h"
+
 #include <atomic>
 #include <string>
 #include <thread>
@@ -54,12 +56,11 @@ class LoopbackRelay {
  public:
   LoopbackRelay(unsigned short target, int chunk);
   ~LoopbackRelay();
-  unsigned short Port() const { return port_; }
+  unsigned short Port() const { return listener_.Port(); }
 
  private:
   void Run(unsigned short target, size_t chunk);
-  unsigned short port_ = 0;
-  SOCKET listener_;
+  Listener listener_;
   std::atomic<bool> stop_{false};
   std::thread thread_;
 };
