@@ -38,14 +38,23 @@ void ReportStatus(DWORD state) {
   SetServiceStatus(g_state.statusHandle, &status);
 }
 
+// Both stand-ins stop at once on a restart, and a profile write rewrites the
+// whole file: without the lock one service's record can undo the other's.
+void RecordLastStop(const char* how) {
+  HANDLE lock = CreateMutexA(nullptr, FALSE, "ZedGatewaySimIni");
+  DWORD waited = lock ? WaitForSingleObject(lock, 5000) : WAIT_FAILED;
+  WritePrivateProfileStringA(g_state.service->serviceName, "LastStop", how, g_state.simIni);
+  if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) ReleaseMutex(lock);
+  if (lock) CloseHandle(lock);
+}
+
 DWORD WINAPI ControlHandler(DWORD control, DWORD, void*, void*) {
   if (control == SERVICE_CONTROL_STOP) {
     char ignore[16];
     GetPrivateProfileStringA(g_state.service->serviceName, "IgnoreStopControl", "", ignore,
                              sizeof ignore, g_state.simIni);
     if (!IsTrueValue(ignore)) {
-      WritePrivateProfileStringA(g_state.service->serviceName, "LastStop", "StopControl",
-                                 g_state.simIni);
+      RecordLastStop("StopControl");
       SetEvent(g_state.stopEvent);
     }
   }
@@ -116,7 +125,7 @@ void WINAPI ServiceMain(DWORD, char**) {
   DWORD lastCycle = GetTickCount();
   while (WaitForSingleObject(g_state.stopEvent, kPollMs) == WAIT_TIMEOUT) {
     if (block && block[0]) {
-      WritePrivateProfileStringA(g_state.service->serviceName, "LastStop", "StopRequest", g_state.simIni);
+      RecordLastStop("StopRequest");
       break;
     }
     RunWorkerWhenDue(&lastCycle);
