@@ -52,6 +52,20 @@ bool NegotiateVersion(HLINEAPP app, DWORD device, DWORD* version) {
   return Telephony().lineNegotiateAPIVersion(app, device, kLowestApiVersion, kApiVersion, version, &extension) == 0;
 }
 
+// Calls visit(device, version, line name) for each data-modem line until it returns true.
+template <typename Visit>
+void ForEachDataModemLine(HLINEAPP app, DWORD devices, Visit visit) {
+  for (DWORD device = 0; device < devices; ++device) {
+    DWORD negotiated = 0;
+    if (!NegotiateVersion(app, device, &negotiated)) continue;
+    HeapBlock<LINEDEVCAPS> caps = ReadLineCaps(app, device, negotiated);
+    if (!caps || !(caps->dwMediaModes & LINEMEDIAMODE_DATAMODEM)) continue;
+    char name[kModemNameCapacity];
+    LineName(caps.get(), name, sizeof name);
+    if (visit(device, negotiated, name)) return;
+  }
+}
+
 // A data-modem pass-through call on the named line; its comm handle, or invalid.
 HANDLE OpenThroughLine(DWORD device, DWORD version, HANDLE notification, ModemPortHandles* handles,
                        ModemOpenState* state) {
@@ -121,19 +135,15 @@ HANDLE OpenByTelephony(const char* name, ModemPortHandles* handles, ModemOpenSta
     return INVALID_HANDLE_VALUE;
   }
   FindModemComPort(name, state->rememberedPort, sizeof state->rememberedPort);
-  for (DWORD device = 0; device < devices; ++device) {
-    DWORD negotiated = 0;
-    if (!NegotiateVersion(handles->application, device, &negotiated)) continue;
-    HeapBlock<LINEDEVCAPS> caps = ReadLineCaps(handles->application, device, negotiated);
-    if (!caps) continue;
-    char lineName[kModemNameCapacity];
-    LineName(caps.get(), lineName, sizeof lineName);
-    if (!(caps->dwMediaModes & LINEMEDIAMODE_DATAMODEM) || !EqualsNoCase(lineName, name)) continue;
-    HANDLE port = OpenThroughLine(device, negotiated, params.Handles.hEvent, handles, state);
+  HANDLE port = INVALID_HANDLE_VALUE;
+  ForEachDataModemLine(handles->application, devices, [&](DWORD device, DWORD version, const char* lineName) {
+    if (!EqualsNoCase(lineName, name)) return false;
+    port = OpenThroughLine(device, version, params.Handles.hEvent, handles, state);
     if (state->rememberedPort[0] == '\0')
       FindModemComPort(name, state->rememberedPort, sizeof state->rememberedPort);
-    if (port != INVALID_HANDLE_VALUE) return port;
-  }
+    return port != INVALID_HANDLE_VALUE;
+  });
+  if (port != INVALID_HANDLE_VALUE) return port;
   Telephony().lineShutdown(handles->application);
   handles->application = 0;
   return INVALID_HANDLE_VALUE;
@@ -151,15 +161,10 @@ bool ListModems(HWND dialog, int comboId, bool reportFailure) {
     if (reportFailure) ShowTapiInitError(dialog, result, 0);
     return false;
   }
-  for (DWORD device = 0; device < devices; ++device) {
-    DWORD negotiated = 0;
-    if (!NegotiateVersion(app, device, &negotiated)) continue;
-    HeapBlock<LINEDEVCAPS> caps = ReadLineCaps(app, device, negotiated);
-    if (!caps || !(caps->dwMediaModes & LINEMEDIAMODE_DATAMODEM)) continue;
-    char name[kModemNameCapacity];
-    LineName(caps.get(), name, sizeof name);
+  ForEachDataModemLine(app, devices, [&](DWORD, DWORD, const char* name) {
     SendDlgItemMessageA(dialog, comboId, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
-  }
+    return false;
+  });
   Telephony().lineShutdown(app);
   return true;
 }
