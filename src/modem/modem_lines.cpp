@@ -136,9 +136,9 @@ HANDLE OpenByTelephony(const char* name, ModemPortHandles* handles, ModemOpenSta
   }
   FindModemComPort(name, state->rememberedPort, sizeof state->rememberedPort);
   HANDLE port = INVALID_HANDLE_VALUE;
-  ForEachDataModemLine(handles->application, devices, [&](DWORD device, DWORD version, const char* lineName) {
+  ForEachDataModemLine(handles->application, devices, [&](DWORD device, DWORD lineVersion, const char* lineName) {
     if (!EqualsNoCase(lineName, name)) return false;
-    port = OpenThroughLine(device, version, params.Handles.hEvent, handles, state);
+    port = OpenThroughLine(device, lineVersion, params.Handles.hEvent, handles, state);
     if (state->rememberedPort[0] == '\0')
       FindModemComPort(name, state->rememberedPort, sizeof state->rememberedPort);
     return port != INVALID_HANDLE_VALUE;

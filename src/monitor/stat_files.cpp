@@ -4,7 +4,6 @@
 
 #include <cstring>
 
-#include "common/file_util.h"
 #include "common/text_util.h"
 #include "config/gwcore_api.h"
 #include "config/value_rules.h"
@@ -68,7 +67,7 @@ size_t ReadStatFile(const char* path, void* buffer, size_t cap) {
   FILETIME now;
   GetSystemTimeAsFileTime(&now);
   size_t length = ReadShared(path, buffer, cap);
-  if (cap > sizeof slot->data) return length;
+  if (cap > sizeof(CachedFile::data)) return length;
   if (!slot) slot = &g_cache[g_nextSlot++ % (sizeof g_cache / sizeof g_cache[0])];
   CopyText(slot->path, sizeof slot->path, path);
   slot->written = written;
