@@ -67,12 +67,6 @@ std::string Decode(const char* header, const std::string& data, size_t cap = 256
   return out.data();
 }
 
-std::string Repeat(const std::string& text, int times) {
-  std::string result;
-  while (times-- > 0) result += text;
-  return result;
-}
-
 }  // namespace
 
 TEST(Gsm7, DecodesPackedSeptetsAfterTheHeaderAndCutsAtWholeCharacters) {
@@ -83,27 +77,24 @@ TEST(Gsm7, DecodesPackedSeptetsAfterTheHeaderAndCutsAtWholeCharacters) {
     std::string text;
     size_t cap = 256;
   } rows[] = {
-      {"", "E8329BFD06", "hello"}, {"", "e8329bfd06", "hello"}, {nullptr, "E8329BFD06", "hello"},
+      {"", "E8329BFD06", "hello"}, {nullptr, "e8329bfd06", "hello"},
       {"", "61F1985C369FD1", "abcdefgh"},  // eight septets fill seven octets
       // Default alphabet beyond ASCII, and the extension table after an escape.
       {"", Pack({0x00, 0x10, 0x01, 0x02, 0x11, 0x1C, 0x24, 0x7F}), "@\xCE\x94\xC2\xA3$_\xC3\x86\xC2\xA4\xC3\xA0"},
-      {"", "B54D19", "5\xE2\x82\xAC"}, {"", Pack({0x1B, 0x0A, 0x1B, 0x14, 0x1B, 0x3C, 0x1B, 0x2F}), "\f^[\\"},
+      {"", Pack({0x1B, 0x0A, 0x1B, 0x14, 0x1B, 0x3C, 0x1B, 0x2F, 0x1B, 0x65}), "\f^[\\\xE2\x82\xAC"},
       {"", Pack({0x1B, 'x'}), "x"},  // an unknown extension shows the default character
       {"", Pack({0x1B, 0x1B, 'A'}), " A"}, {"", Pack({'a', 0x1B}), "a"},  // a dangling escape shows nothing
       // The header decides the fill bits; data that carries the header is read past it.
-      {udh5.c_str(), "9069", "Hi"}, {"050003a70201", "9069", "Hi"}, {"", "9069", "\xCE\x94S"},
-      {udh5.c_str(), udh5 + "9069", "Hi"}, {"06080400010201", Pack({'O', 'K'}), "OK"},
+      {udh5.c_str(), "9069", "Hi"}, {"050003a70201", udh5 + "9069", "Hi"}, {"06080400010201", Pack({'O', 'K'}), "OK"},
       {"03000102", Pack({'O', 'K', '!'}, 3), "OK!"}, {"Z5", "E8329BFD06", "hello"},
       // Spare bits of the last octet are no text: zero or CR padding.
       {"", "61F1985C369F01", "abcdefg"}, {"", Pack({'a', 'b', 'c', 'd', 'e', 'f', 'g', 0x0D}), "abcdefg"},
       {"", Pack({'a', 'b', 'c', 'd', 'e', 'f', 'g', 0x0D, 0x0D}), "abcdefg\r\r"},  // a wanted CR, doubled
-      {"", Pack({'a', 'b', 'c', 'd', 'e', 'f', 0x0D}), "abcdef\r"}, {"03000102", Pack({'O', 'K'}, 3), "OK"},
+      {"", Pack({'a', 'b', 'c', 'd', 'e', 'f', 0x0D}), "abcdef\r"},
       // Malformed or cut short: what came before stays.
-      {"", "", ""}, {"", "E8329BFD0", "hell"}, {"", "E8329BFD", "hell"}, {"", "E832 9BFD06", "he"},
-      {"", "G8329BFD06", ""}, {"", "E", ""},
-      // Cut at the capacity, whole characters only: Delta takes two bytes, the euro sign three.
-      {"", "E8329BFD06", "hel", 4}, {"", "E8329BFD06", "", 1}, {"", Pack({0x10, 0x10}), "\xCE\x94", 4},
-      {"", "B54D19", "5", 4},
+      {"", "", ""}, {"", "E8329BFD0", "hell"}, {"", "E832 9BFD06", "he"}, {"", "G8329BFD06", ""},
+      // Cut at the capacity, whole characters only: the euro sign takes three bytes.
+      {"", "E8329BFD06", "hel", 4}, {"", "E8329BFD06", "", 1}, {"", "B54D19", "5", 4},
   };
   for (const Row& row : rows) EXPECT_EQ(Decode(row.header, row.data, row.cap), row.text) << row.data;
   char out[4] = "abc";
@@ -115,30 +106,25 @@ TEST(Gsm7, DecodesPackedSeptetsAfterTheHeaderAndCutsAtWholeCharacters) {
   std::vector<char> big(20000, 'x');
   EXPECT_FALSE(DecodeGsm7Hex("", hex.c_str(), big.data(), big.size()));
   EXPECT_EQ(strlen(big.data()), kGsm7MaxOutput - 2) << "the decoder's limit, whole characters only";
-}
-
-TEST(Gsm7, DecodesIntoTheBufferThatHoldsTheData) {
-  // Greek capitals take two bytes for seven bits: the text outgrows the digits.
-  char buffer[128];
-  CopyText(buffer, sizeof buffer, Pack(std::vector<unsigned>(40, 0x10)).c_str());
-  EXPECT_TRUE(DecodeGsm7Hex("", buffer, buffer, sizeof buffer));
-  EXPECT_EQ(std::string(buffer), Repeat("\xCE\x94", 40));
+  // In place: Greek capitals take two bytes for seven bits, the text outgrows the digits.
+  CopyText(big.data(), 128, Pack(std::vector<unsigned>(40, 0x10)).c_str());
+  EXPECT_TRUE(DecodeGsm7Hex("", big.data(), big.data(), 128));
+  EXPECT_EQ(std::string(big.data()), Decode("", Pack(std::vector<unsigned>(40, 0x10))));
+  EXPECT_EQ(strlen(big.data()), 80u);
   char header[32] = "050003A70201";
-  CopyText(buffer, sizeof buffer, "9069");
-  DecodeGsm7Hex(header, buffer, header, sizeof header);
+  DecodeGsm7Hex(header, "9069", header, sizeof header);
   EXPECT_STREQ(header, "Hi") << "the header buffer may be the output too";
 }
-
 TEST(HexUcs2ToUtf8, UnitsToUtf8UntilAZeroUnitANonDigitOrTheEndCutAtWholeCharacters) {
   const struct {
     const char* hex;
     size_t cap;
     const char* text;
   } rows[] = {
-      {"0041", 64, "A"}, {"00E9", 64, "\xC3\xA9"}, {"20AC", 64, "\xE2\x82\xAC"},
-      {"07FF0800", 64, "\xDF\xBF\xE0\xA0\x80"}, {"D83DDE00", 64, "\xED\xA0\xBD\xED\xB8\x80"},  // surrogates one by one
-      {"004100000042", 64, "A"}, {"0041 0042", 64, "A"}, {"004", 64, "\x04"}, {"", 64, ""}, {"zz41", 64, ""},
-      {"00410", 64, "A"},   // a trailing zero digit forms a zero unit
+      {"0041", 64, "A"}, {"07FF0800", 64, "\xDF\xBF\xE0\xA0\x80"},
+      {"D83DDE00", 64, "\xED\xA0\xBD\xED\xB8\x80"},  // surrogates one by one
+      {"004100000042", 64, "A"}, {"0041 0042", 64, "A"}, {"", 64, ""},
+      {"00410", 64, "A"},    // a trailing zero digit forms a zero unit
       {"004142", 64, "AB"},  // a short last group still forms a unit
       {"004120AC00E9", 5, "A\xE2\x82\xAC"}, {"20AC", 3, ""}, {nullptr, 8, ""},  // not the e-acute, not the euro sign
   };
@@ -154,10 +140,11 @@ TEST(HexUcs2ToUtf8, UnitsToUtf8UntilAZeroUnitANonDigitOrTheEndCutAtWholeCharacte
   EXPECT_STREQ(buffer, "\xC3\xA9\xE2\x82\xAC" "A\xED\xA0\xBD");
 }
 
-TEST(ParseSmsFile, EveryKeyOfTheMessageSection) {
+TEST(ParseSmsFile, EveryKeyOfBothSectionsInEitherOrder) {
   auto r = Parse(
-      "[SMS-IN]\nPhoneNumber=12345\nSender=+4711\nData=Hi\\r\\nthere\nudh=050003A70201\n"
-      "SubmittedBy=web\nSubmitUser=admin\nServiceType=CMT\nBillingInfo=b1\nValidity=1d\n"
+      "[ErrorDetail]\r\nRetryCount=3\r\nLastRetryTime=20120501093005\r\nFirstAttemptTime=20120430235959\r\n"
+      "LastErrorInfo=No answer from modem\r\n[SMS-IN]\nPhoneNumber=12345\nSender=+4711\nData=Hi\\r\\nthere\n"
+      "udh=050003A70201\nSubmittedBy=web\nSubmitUser=admin\nServiceType=CMT\nBillingInfo=b1\nValidity=1d\n"
       "SMSCRoute=route\nSMPPOptions=opt\nRouteToLocalUser=bob\npid=3F\ndcs=F5\nbinary=Yes\n"
       "ReplyRequested=1\nReceiptRequested=y\nNonDelReceiptRequested=TRUE\n"
       "ReceiptMessageId=msg-1\nModemName=Modem A\n");
@@ -165,14 +152,17 @@ TEST(ParseSmsFile, EveryKeyOfTheMessageSection) {
       {r->phoneNumber, "12345"}, {r->sender, "+4711"}, {r->data, "Hi\r\nthere"}, {r->udh, "050003A70201"},
       {r->submittedBy, "web"}, {r->submitUser, "admin"}, {r->serviceType, "CMT"}, {r->billingInfo, "b1"},
       {r->validity, "1d"}, {r->smscRoute, "route"}, {r->smppOptions, "opt"}, {r->routeToLocalUser, "bob"},
-      {r->receiptMessageId, "msg-1"}, {r->modemName, "Modem A"}};
+      {r->receiptMessageId, "msg-1"}, {r->modemName, "Modem A"}, {r->lastErrorInfo, "No answer from modem"}};
   for (const auto& text : texts) EXPECT_STREQ(text.first, text.second);
-  EXPECT_EQ(r->pid, 0x3F);
-  EXPECT_EQ(r->dcs, 0xF5);
-  EXPECT_EQ(r->binary, 1);
-  EXPECT_EQ(r->flags, kFlagReplyRequested | kFlagReceiptRequested | kFlagNonDelReceiptRequested);
-  EXPECT_EQ(r->retryCount, 0);
-  EXPECT_EQ(r->lastRetryTime.year, 0) << "no [ErrorDetail]: times stay clear";
+  const int numbers[][2] = {{r->pid, 0x3F}, {r->dcs, 0xF5}, {r->binary, 1}, {r->retryCount, 3},
+                            {r->lastRetryTime.month, 5}, {r->lastRetryTime.second, 5}, {r->firstAttemptTime.day, 30},
+                            {static_cast<int>(r->flags), kFlagReplyRequested | kFlagReceiptRequested | kFlagNonDelReceiptRequested}};
+  for (const auto& number : numbers) EXPECT_EQ(number[0], number[1]);
+  r = Parse("[errordetail]\nretrycount=  -2\nLastRetryTime=2012-05-01 09:30:05\nFirstAttemptTime=2012050109300");
+  EXPECT_EQ(r->retryCount, -2);
+  EXPECT_EQ(r->lastRetryTime.year, 2000) << "dashes and colons read as the fallback time";
+  EXPECT_EQ(r->firstAttemptTime.year, 2000) << "13 digits at the end";
+  EXPECT_EQ(Parse("[ErrorDetail]\nRetryCount=x\n")->retryCount, 0);
 }
 
 TEST(ParseSmsFile, WhichLinesCount) {
@@ -183,21 +173,19 @@ TEST(ParseSmsFile, WhichLinesCount) {
     const char* sender;
   } rows[] = {
       {"[sms]\nphonenumber=555\n", "555", ""}, {"[SMS]\nPhoneNumber =555\n", "", ""},
-      {"[SMS]\nPhoneNumberX=555\n", "", ""}, {"[SMS]\nSender= +47 \t\n", "", " +47 \t"},  // not trimmed
+      {"[SMS]\nSender= +47=\t\n", "", " +47=\t"},  // not trimmed, split at the first =
       {"[SMS]\nSender=first\nSender=second\n", "", "second"},
       {"\r\n\r\n  \t[SMS]\r\n\r\n\t  PhoneNumber=1\r\n\x01\x02Sender=2\r\n", "1", "2"},
       {"[SMS]\rPhoneNumber=1\rSender=2", "1", "2"}, {std::string(withNul, sizeof withNul - 1), "1", "2"},
       {"[SMS-IN]\nPhoneNumber=1\n[SMS]\nPhoneNumber=2\nSender=x\n", "1", ""},  // the first section only
-      {"[Other]\nPhoneNumber=0\n[SMS]\nPhoneNumber=1\n[Other]\nSender=x\n", "1", ""},
-      {"[SMSX]\nPhoneNumber=1\n", "", ""}, {"[SMS] trailing\nPhoneNumber=1\n", "1", ""},
-      {"[ErrorDetail]\nPhoneNumber=1\n", "", ""}, {"[SMS]\nPhoneNumber=777", "777", ""}, {"[SMS", "", ""},
+      {"[Other]\nPhoneNumber=0\n[SMS]\nPhoneNumber=1\n[ErrorDetail]\nSender=x\n", "1", ""},
+      {"[SMSX]\nPhoneNumber=1\n", "", ""}, {"[SMS] trailing\nPhoneNumber=1\n", "1", ""}, {"[SMS", "", ""},
   };
   for (const auto& row : rows) {
     auto r = Parse(row.file);
     EXPECT_STREQ(r->phoneNumber, row.phone) << row.file;
     EXPECT_STREQ(r->sender, row.sender) << row.file;
   }
-  EXPECT_STREQ(Parse("[SMS]\nData=a=b=c\n")->data, "a=b=c");
   EXPECT_STREQ(Parse("[SMS]\nData=ab\\")->data, "ab\\");
 }
 
@@ -209,57 +197,33 @@ TEST(ParseSmsFile, HexBooleanAndFlagValues) {
   } rows[] = {
       {"dcs=8\n", 8, 0, 0, 0}, {"dcs=1FF\n", 0xFF, 0, 0, 0}, {"pid=zz\n", 0, 0, 0, 0}, {"dcs", 0, 0, 0, 0},
       {"dcs=" + std::string(100, '0') + "8\n", 8, 0, 0, 0},  // long values are read whole; a cut key is none
-      {"binary=1", 0, 0, 1, 0}, {"binary=true", 0, 0, 1, 0}, {"binary=y", 0, 0, 1, 0}, {"binary=on", 0, 0, 0, 0},
-      {"binary=TRUEX", 0, 0, 0, 0}, {"binary= yes", 0, 0, 0, 0}, {"ReceiptDelivered=yes\n", 0, 0, 0, 0x0C},
-      {"ReceiptIntransit=1\n", 0, 0, 0, 0x14}, {"ReplyRequested=on\nReceiptRequested=0\n", 0, 0, 0, 0},
+      {"binary=true", 0, 0, 1, 0}, {"binary=TRUEX", 0, 0, 0, 0}, {"binary= yes", 0, 0, 0, 0},
+      {"ReceiptDelivered=yes\nReceiptIntransit=1\n", 0, 0, 0, 0x1C},
+      {"ReplyRequested=on\nReceiptRequested=0\n", 0, 0, 0, 0},
       {"ReceiptFailed=yes\nReceiptFailed=no\n", 0, 0, 0, 0x24},  // a false value leaves the bits
   };
   for (const auto& row : rows) {
     auto r = Parse("[SMS]\n" + row.lines);
-    EXPECT_EQ(r->dcs, row.dcs) << row.lines;
-    EXPECT_EQ(r->pid, row.pid) << row.lines;
-    EXPECT_EQ(r->binary, row.binary) << row.lines;
-    EXPECT_EQ(r->flags, row.flags) << row.lines;
+    EXPECT_EQ((std::vector<unsigned>{unsigned(r->dcs), unsigned(r->pid), unsigned(r->binary), r->flags}),
+              (std::vector<unsigned>{unsigned(row.dcs), unsigned(row.pid), unsigned(row.binary), row.flags}))
+        << row.lines;
   }
 }
 
-TEST(ParseSmsFile, ErrorDetailSectionInEitherOrder) {
-  auto r = Parse(
-      "[SMS]\r\nPhoneNumber=1\r\n[ErrorDetail]\r\nRetryCount=3\r\nLastRetryTime=20120501093005\r\n"
-      "FirstAttemptTime=20120430235959\r\nLastErrorInfo=No answer from modem\r\n");
-  EXPECT_EQ(r->retryCount, 3);
-  EXPECT_EQ(r->lastRetryTime.month, 5);
-  EXPECT_EQ(r->lastRetryTime.second, 5);
-  EXPECT_EQ(r->firstAttemptTime.day, 30);
-  EXPECT_STREQ(r->lastErrorInfo, "No answer from modem");
-  r = Parse("[errordetail]\nretrycount=  -2\nLastRetryTime=2012-05-01 09:30:05\n[SMS]\nPhoneNumber=9\n");
-  EXPECT_EQ(r->retryCount, -2);
-  EXPECT_EQ(r->lastRetryTime.year, 2000) << "dashes and colons read as the fallback time";
-  EXPECT_STREQ(r->phoneNumber, "9");
-  EXPECT_EQ(Parse("[ErrorDetail]\nRetryCount=x\n")->retryCount, 0);
-  EXPECT_EQ(Parse("[ErrorDetail]\nRetryCount=12")->retryCount, 12);
-  EXPECT_EQ(Parse("[ErrorDetail]\nLastRetryTime=2012050109300")->lastRetryTime.year, 2000) << "13 digits at the end";
-  EXPECT_EQ(Parse("[ErrorDetail]\nLastRetryTime=20120501093005")->lastRetryTime.year, 2012);
-}
-
-TEST(ParseSmsFile, EmptyOrSectionlessFilesGiveAClearRecord) {
-  auto clear = [](const SmsFileRecord& record) {
-    auto bytes = reinterpret_cast<const unsigned char*>(&record);
-    return std::all_of(bytes, bytes + sizeof record, [](unsigned char c) { return c == 0; });
-  };
-  for (const char* file : {"", "PhoneNumber=1\nData=x\n", "[SMS]"}) EXPECT_TRUE(clear(*Parse(file))) << file;
+TEST(ParseSmsFile, EmptyOrSectionlessFilesGiveAClearRecordValuesAreCutAndFilesAroundTheFixedBufferSize) {
+  SmsFileRecord clear = {};
+  for (const char* file : {"", "PhoneNumber=1\nData=x\n", "[SMS]"})
+    EXPECT_EQ(memcmp(Parse(file).get(), &clear, sizeof clear), 0) << file;
   SmsFileRecord record;
   memset(&record, 1, sizeof record);
   ParseSmsFile(nullptr, 10, &record);
-  EXPECT_TRUE(clear(record));
-}
+  EXPECT_EQ(memcmp(&record, &clear, sizeof clear), 0);
 
-TEST(ParseSmsFile, ValuesAreCutAtTheirCapacityAndFilesAroundTheFixedBufferSize) {
   auto r = Parse("[SMS]\nPhoneNumber=" + std::string(400, '1') + "\nSubmitUser=" + std::string(300, 'u') +
-                 "\nValidity=" + std::string(60, 'v') + "\nudh=" + std::string(600, 'A') + "\nModemName=" +
-                 std::string(200, 'm') + "\n[ErrorDetail]\nLastErrorInfo=" + std::string(300, 'e') + "\n");
-  const std::pair<const char*, size_t> lengths[] = {{r->phoneNumber, 149}, {r->submitUser, 249}, {r->validity, 49},
-                                                    {r->udh, 499}, {r->modemName, 149}, {r->lastErrorInfo, 199}};
+                 "\nValidity=" + std::string(60, 'v') + "\nudh=" + std::string(600, 'A') +
+                 "\n[ErrorDetail]\nLastErrorInfo=" + std::string(300, 'e') + "\n");
+  const std::pair<const char*, size_t> lengths[] = {
+      {r->phoneNumber, 149}, {r->submitUser, 249}, {r->validity, 49}, {r->udh, 499}, {r->lastErrorInfo, 199}};
   for (const auto& field : lengths) EXPECT_EQ(strlen(field.first), field.second);
   // Data keeps 8191 characters, then each "\n" pair among them becomes one.
   EXPECT_EQ(strlen(Parse("[SMS]\nData=" + std::string(9000, 'd') + "\n")->data), 8191u);
@@ -269,8 +233,7 @@ TEST(ParseSmsFile, ValuesAreCutAtTheirCapacityAndFilesAroundTheFixedBufferSize) 
   r = Parse("[SMS]\nData=" + std::string(8190, 'd') + "\\n\n");
   EXPECT_EQ(strlen(r->data), 8191u);
   EXPECT_EQ(r->data[8190], '\\') << "a pair cut in two stays a backslash";
-
-  for (size_t size : {8191u, 8192u, 8193u, 20000u}) {
+  for (size_t size : {8191u, 8192u, 8193u}) {
     std::string head = "[SMS]\r\nPhoneNumber=42\r\nSender=";
     r = Parse(head + std::string(size - head.size(), 'x'));
     EXPECT_STREQ(r->phoneNumber, "42") << size;
@@ -282,31 +245,30 @@ TEST(ParseSmsFile, ValuesAreCutAtTheirCapacityAndFilesAroundTheFixedBufferSize) 
   EXPECT_STREQ(Parse(text)->phoneNumber, "5");
 }
 
-TEST(ParseSignedDecimal, BlanksSignDigitsAndLimits) {
-  const std::pair<const char*, int32_t> rows[] = {{"  -7x", -7}, {"\t+3", 3}, {"", 0}, {"-", 0}, {"x1", 0}, {"- 1", 0},
-                                                  {"99999999999999999999", INT_MAX}, {"-2147483648", INT_MIN},
-                                                  {"-99999999999", INT_MIN}, {nullptr, 0}};
-  for (const auto& row : rows) EXPECT_EQ(ParseSignedDecimal(row.first), row.second) << row.first;
-}
-
-TEST(SmsText, CodingGroupsLineBreaksAndTheRowTime) {
-  for (unsigned dcs : {0x00u, 0x01u, 0x10u, 0x20u, 0xC0u, 0xD1u, 0xF0u, 0xF8u})
-    EXPECT_TRUE(IsGsm7Dcs(static_cast<uint8_t>(dcs)) && !IsUcs2Dcs(static_cast<uint8_t>(dcs))) << std::hex << dcs;
-  for (unsigned dcs : {0x08u, 0x0Cu, 0x18u, 0xE0u})
-    EXPECT_TRUE(!IsGsm7Dcs(static_cast<uint8_t>(dcs)) && IsUcs2Dcs(static_cast<uint8_t>(dcs))) << std::hex << dcs;
-  for (unsigned dcs : {0x04u, 0x40u, 0x80u, 0xF4u, 0x14u, 0xBFu, 0xFCu})
-    EXPECT_FALSE(IsGsm7Dcs(static_cast<uint8_t>(dcs)) || IsUcs2Dcs(static_cast<uint8_t>(dcs))) << std::hex << dcs;
-
-  const char* const breaks[][2] = {{"line 1\\r\\nline 2", "line 1\r\nline 2"}, {"a\\tb", "a\\tb"},
+TEST(SmsText, SignedDecimalsCodingGroupsLineBreaksAndTheRowTime) {
+  const std::pair<const char*, int32_t> numbers[] = {{"  -7x", -7}, {"\t+3", 3}, {"", 0}, {"-", 0}, {"- 1", 0},
+                                                     {"99999999999999999999", INT_MAX}, {"-2147483648", INT_MIN},
+                                                     {"-99999999999", INT_MIN}, {nullptr, 0}};
+  for (const auto& row : numbers) EXPECT_EQ(ParseSignedDecimal(row.first), row.second) << row.first;
+  // 'G': GSM 7-bit, 'U': UCS-2, '-': neither.
+  const std::pair<unsigned, char> codings[] = {
+      {0x00, 'G'}, {0x01, 'G'}, {0x10, 'G'}, {0x20, 'G'}, {0xC0, 'G'}, {0xD1, 'G'}, {0xF0, 'G'}, {0xF8, 'G'},
+      {0x08, 'U'}, {0x0C, 'U'}, {0x18, 'U'}, {0xE0, 'U'}, {0x04, '-'}, {0x40, '-'}, {0x80, '-'}, {0xF4, '-'},
+      {0x14, '-'}, {0xBF, '-'}, {0xFC, '-'}};
+  for (const auto& row : codings) {
+    uint8_t dcs = static_cast<uint8_t>(row.first);
+    EXPECT_EQ(IsGsm7Dcs(dcs) ? 'G' : IsUcs2Dcs(dcs) ? 'U' : '-', row.second) << std::hex << row.first;
+    EXPECT_FALSE(IsGsm7Dcs(dcs) && IsUcs2Dcs(dcs));
+  }
+  const char* const breaks[][2] = {{"line 1\\r\\nline 2", "line 1\r\nline 2"}, {"a\\tb\\R\\N", "a\\tb\\R\\N"},
                                    {"\\\\r", "\\\r"},  // the first backslash stays, the second pairs with r
-                                   {"end\\", "end\\"}, {"\\R\\N", "\\R\\N"}, {"", ""}};
+                                   {"end\\", "end\\"}};
   for (const auto& row : breaks) {
     char buffer[64];
     CopyText(buffer, sizeof buffer, row[0]);
     EXPECT_EQ(UnescapeLineBreaks(buffer), strlen(row[1])) << row[0];
     EXPECT_STREQ(buffer, row[1]);
   }
-
   // Fourteen digits without range tests; the fallbacks are read through the error detail rows.
   DateTimeRecord t;
   memset(&t, 0xFF, sizeof t);
@@ -327,8 +289,7 @@ TEST(DecodeSmsText, ChoosesTheDecoderByBinaryAndCodingSchemeAndCutsToTheRoom) {
     size_t room;
     const char* text;
   } rows[] = {
-      {"Hello\r\n", false, 0x08, "", 64, "Hello\r\n"},  // not binary: the text, whatever dcs says
-      {"00E9", false, 0x08, "", 64, "00E9"}, {"E8329BFD06", true, 0x00, "", 64, "hello"},
+      {"00E9", false, 0x08, "", 64, "00E9"},  // not binary: the text, whatever dcs says
       {"00E920AC", true, 0x08, "", 64, "\xC3\xA9\xE2\x82\xAC"},
       {"48656C6C6F", true, 0x04, "", 64, "48656C6C6F"},  // 8-bit data keeps its digits
       {"9069", true, 0xF0, "050003A70201", 64, "Hi"},
@@ -345,10 +306,10 @@ TEST(DecodeSmsText, ChoosesTheDecoderByBinaryAndCodingSchemeAndCutsToTheRoom) {
   }
 }
 
-TEST(QueueRows, FieldsThenAnEmptyStringCutSoThatEveryFieldFits) {
+TEST(QueueRows, FieldsCutSoThatEveryFieldFitsTheStatusTheKeyAndTheReceivedText) {
   auto split = [](const char* row, size_t count) {
     std::vector<std::string> fields;
-    for (size_t i = 0; i < count; ++i) fields.push_back(QueueRowField(row, count, i));
+    for (size_t i = 0; i < count + 1; ++i) fields.push_back(QueueRowField(row, count, i));
     return fields;
   };
   const char* fields[] = {"key", "", "c"};
@@ -357,31 +318,21 @@ TEST(QueueRows, FieldsThenAnEmptyStringCutSoThatEveryFieldFits) {
   EXPECT_EQ(AssembleQueueRow(fields, 3, row, sizeof row), 8u);
   EXPECT_EQ(memcmp(row, "key\0\0c\0\0", 8), 0);
   EXPECT_EQ(row[15], '\0') << "the buffer is cleared first";
-  EXPECT_STREQ(QueueRowField(row, 3, 3), "") << "no field beyond the row";
   EXPECT_STREQ(QueueRowField(nullptr, 3, 0), "");
-
   std::string longText(10000, 't');
-  const char* last[] = {"k", "f", longText.c_str()};
-  char full[kQueueRowBytes];
-  EXPECT_EQ(AssembleQueueRow(last, 3, full, sizeof full), kQueueRowBytes);
-  EXPECT_EQ(split(full, 3), (std::vector<std::string>{"k", "f", longText.substr(0, kQueueRowBytes - 6)}));
-  EXPECT_EQ(full[kQueueRowBytes - 2], '\0');
   const char* middle[] = {"k", longText.c_str(), "after"};
   char small[32];
   EXPECT_EQ(AssembleQueueRow(middle, 3, small, sizeof small), sizeof small);
-  EXPECT_EQ(split(small, 3), (std::vector<std::string>{"k", longText.substr(0, 27), ""})) << "later fields present";
-  EXPECT_EQ(AssembleQueueRow(last, 3, small, 3), 0u) << "no room for three fields";
-  EXPECT_EQ(AssembleQueueRow(last, 3, small, 4), 4u);
-}
+  EXPECT_EQ(split(small, 3), (std::vector<std::string>{"k", longText.substr(0, 27), "", ""})) << "later fields present";
+  EXPECT_EQ(AssembleQueueRow(middle, 3, small, 3), 0u) << "no room for three fields";
+  EXPECT_EQ(AssembleQueueRow(middle, 3, small, 4), 4u);
 
-TEST(QueueRows, StatusKeyAndReceivedTextCutAtAWholeCharacter) {
   const struct {
     int32_t retries;
     const char* error;
     size_t cap;
     const char* status;
-  } rows[] = {{0, "ignored", 64, "Queued"}, {3, "", 64, "Retry -  3 attempt(s)"},
-              {5, nullptr, 64, "Retry -  5 attempt(s)"},
+  } rows[] = {{0, "ignored", 64, "Queued"}, {5, nullptr, 64, "Retry -  5 attempt(s)"},
               {12, "Modem not responding", 64, "Retry - 12 attempt(s) - Modem not responding"},
               {-1, "", 64, "Retry - 4294967295 attempt(s)"}, {3, "error", 8, "Retry -"}};  // the count is unsigned
   char status[64];
@@ -398,25 +349,28 @@ TEST(QueueRows, StatusKeyAndReceivedTextCutAtAWholeCharacter) {
 
   // 4000 Greek capitals decode to 8000 bytes; with the other fields in front
   // the row has less room, and the text stops before a split character.
+  std::string data;
+  for (int i = 0; i < 500; ++i) data += "10080402814020";
   auto record = Parse("[SMS]\nSender=" + std::string(149, 's') + "\nPhoneNumber=" + std::string(149, 'p') +
-                      "\nbinary=yes\ndcs=0\nData=" + Repeat("10080402814020", 500) + "\n");
-  char row[kQueueRowBytes];
+                      "\nbinary=yes\ndcs=0\nData=" + data + "\n");
+  char full[kQueueRowBytes];
   EXPECT_EQ(BuildReceivedSmsRow(std::string(300, 'k').c_str(), "x.SMS", record.get(), "2012-05-01 09:30:05",
-                                "Received", row, sizeof row),
+                                "Received", full, sizeof full),
             kQueueRowBytes);
-  std::string text = QueueRowField(row, kReceivedSmsRowFields, 6);
+  std::string text = QueueRowField(full, kReceivedSmsRowFields, 6);
   EXPECT_EQ(text.size() % 2, 0u);
   EXPECT_EQ(text.substr(text.size() - 2), "\xCE\x94");
+  EXPECT_EQ(full[kQueueRowBytes - 2], '\0') << "the row ends in its empty string";
 }
 
 TEST(ReadMmsHeader, NamesInAnyCaseTheLastLineWinsTypeMarkersGoCapacitiesAndTheFirst8191Bytes) {
   MmsHeaderInfo h = ReadHeader(
       "FROM: a\nTo:\t+4790000002/type=plmn\nsubject:  Holiday photos \n\nbody text\n"
-      "  Subject: second \nfrom: b/TYPE=VASP:zedsmslite\nX-From: c\nReply-To: d\n");
+      "  Subject: second \nfrom: b/TYPE=VASP:zedsmslite\nX-From: c\nReply-To: d\nTo:\n");
   EXPECT_STREQ(h.from, "b");
-  EXPECT_STREQ(h.to, "+4790000002");
+  EXPECT_STREQ(h.to, "") << "an empty later value replaces";
   EXPECT_STREQ(h.subject, "second ") << "a Subject: line inside the body still counts; leading blanks go";
-  EXPECT_STREQ(ReadHeader("From: a\nFrom:\n").from, "") << "an empty later value replaces";
+  EXPECT_STREQ(ReadHeader("To:\t+4790000002/type=plmn").to, "+4790000002");
   h = ReadHeader("From: " + std::string(300, 'f') + "\nSubject: " + std::string(600, 's') + "\nTo: " +
                  std::string(146, 't') + "/TYPE=PLMN\n");
   EXPECT_EQ(strlen(h.from), 149u);
@@ -424,36 +378,17 @@ TEST(ReadMmsHeader, NamesInAnyCaseTheLastLineWinsTypeMarkersGoCapacitiesAndTheFi
   EXPECT_EQ(std::string(h.to), std::string(146, 't')) << "a marker across the capacity leaves nothing of itself";
   EXPECT_STREQ(ReadHeader(std::string(8191 - 10, '\n') + "From: abcdefghij").from, "abcd");
   EXPECT_STREQ(ReadHeader(std::string(8192 - 6, ' ') + "To: 12").to, "1") << "a file of exactly 8192 bytes";
-  EXPECT_STREQ(ReadHeader("Subject: end").subject, "end");
   EXPECT_STREQ(ReadHeader("Subject:").subject, "");
-  EXPECT_STREQ(ReadHeader("").subject, "");
 }
 
-TEST(ContentObjects, ProgramsByTheExtensionWindowsReadsAndPathsBelowTheFolder) {
-  for (const char* program : {"m1\\run.exe", "m1\\RUN.EXE", "m1\\run.exe. . ", "m1\\setup.msi", "m1\\link.lnk",
-                              "m1\\script.vbs"})
-    EXPECT_TRUE(IsProgramFileName(program)) << program;
-  for (const char* other : {"m1\\photo.jpg", "m1\\run.exe.txt", "m1.exe\\BODYTEXT", "m1\\noextension",
-                            "m1\\archive.executable"})
-    EXPECT_FALSE(IsProgramFileName(other)) << other;
-  const char* folder = "C:\\Data\\MMSIN\\m1";
-  for (const char* inside : {"C:\\Data\\MMSIN\\m1\\a.jpg", "c:\\data\\mmsin\\M1\\sub\\a.jpg"})
-    EXPECT_TRUE(PathIsInsideFolder(folder, inside)) << inside;
-  EXPECT_TRUE(PathIsInsideFolder("C:\\Data\\MMSIN\\m1\\", "C:\\Data\\MMSIN\\m1\\a.jpg"));
-  for (const char* outside : {"C:\\Data\\MMSIN\\m1", "C:\\Data\\MMSIN\\m1\\", "C:\\Data\\MMSIN\\a.jpg",
-                              "C:\\Data\\MMSIN\\m10\\a.jpg"})  // a sibling whose name begins the same
-    EXPECT_FALSE(PathIsInsideFolder(folder, outside)) << outside;
-}
-
-TEST(ContentObjects, ItemsAsTheDetailsListShowsThemAndWhichOpenInNotepad) {
+// Content paths come from outside the machine.
+TEST(ContentObjects, ItemsAsTheDetailsListShowsThemWhichOpenInNotepadAndWhichNever) {
   std::string text =
       "From: a\r\nX-ZedMMS-Content-Location: 20120501-0001\\image1.jpg;image/jpeg;name=image1.jpg\r\n"
       "x-zedmms-content-location:   20120501-0001\\text1\r\n"
-      "X-ZedMMS-Content-Location: 20120501-0001\\pres.smil;application/smil\r\n"
       "X-ZedMMS-Content-Location: " + std::string(3000, 'p') + ";t\r\n"
       "X-ZedMMS-Content-Location: a\\b.bin;" + std::string(200, 't') + ";x";
   const std::string expected[] = {"image1.jpg (image/jpeg)\t20120501-0001\\image1.jpg", "text1\t20120501-0001\\text1",
-                                  "pres.smil (application/smil)\t20120501-0001\\pres.smil",
                                   std::string(kContentItemChars - 1, 'p'),  // no room left for the path
                                   "b.bin (" + std::string(149, 't') + ")\ta\\b.bin"};  // the type keeps 149
   LineCursor cursor;
@@ -468,27 +403,31 @@ TEST(ContentObjects, ItemsAsTheDetailsListShowsThemAndWhichOpenInNotepad) {
   EXPECT_EQ(ContentItemPath("no tab"), nullptr);
   for (const char* yes : {"p (APPLICATION/SMIL)\tp.smil", "body (text/plain)\tmsg.1\\body"})  // a dot in the folder
     EXPECT_TRUE(ContentItemOpensInNotepad(yes)) << yes;
-  for (const char* no : {"i (image/jpeg)\ti.jpg", "p (text/plain)\tplain.txt", "no tab (text/plain)"})
+  for (const char* no : {"p (text/plain)\tplain.txt", "no tab (text/plain)"})
     EXPECT_FALSE(ContentItemOpensInNotepad(no)) << no;  // an extension lets the shell choose
+  for (const char* program : {"m1\\RUN.EXE", "m1\\run.exe. . ", "m1\\setup.msi", "m1\\link.lnk", "m1\\script.vbs"})
+    EXPECT_TRUE(IsProgramFileName(program)) << program;
+  for (const char* other : {"m1\\run.exe.txt", "m1.exe\\BODYTEXT", "m1\\noextension", "m1\\archive.executable"})
+    EXPECT_FALSE(IsProgramFileName(other)) << other;
+  const char* folder = "C:\\Data\\MMSIN\\m1";
+  EXPECT_TRUE(PathIsInsideFolder(folder, "c:\\data\\mmsin\\M1\\sub\\a.jpg"));
+  EXPECT_TRUE(PathIsInsideFolder("C:\\Data\\MMSIN\\m1\\", "C:\\Data\\MMSIN\\m1\\a.jpg"));
+  for (const char* outside : {"C:\\Data\\MMSIN\\m1\\", "C:\\Data\\MMSIN\\a.jpg",
+                              "C:\\Data\\MMSIN\\m10\\a.jpg"})  // a sibling whose name begins the same
+    EXPECT_FALSE(PathIsInsideFolder(folder, outside)) << outside;
 }
 
 TEST(FormatRecipientsText, UpToFiveValuesThenACountUntilTheListEnds) {
-  auto list = [](std::initializer_list<const char*> entries) {
-    std::string section;
-    for (const char* entry : entries) section += std::string(entry) + '\0';
-    return section + '\0';
-  };
   const struct {
-    std::string section;
+    std::string section;  // NUL-separated entries, as the profile gives them
     std::string text;
     unsigned count;
   } rows[] = {
-      {list({"Recip1=+4790000001/type=vasp:ZEDSMSLITE"}), "+4790000001", 1},
-      {list({"a=1", "b=2/TYPE=PLMN", "c=3", "d=4", "e=5"}), "1, 2, 3, 4, 5", 5},
-      {list({"a=1", "b=2", "c=3", "d=4", "e=5", "f=6"}), "6 recipients", 6},
-      {list({"k=v=w"}), "v=w", 1},  // the value starts after the first =
-      {list({"a=1", "junk", "b=2"}), "1", 1},  // an entry without = ends the list
-      {list({}), "", 0}, {"", "", 0}, {std::string("a=1\0b=22", 8), "1, 22", 2},  // cut short by the profile buffer
+      {std::string("a=1\0b=2/TYPE=PLMN\0c=3\0d=4\0e=5/type=vasp:ZEDSMSLITE\0", 49), "1, 2, 3, 4, 5", 5},
+      {std::string("a=1\0b=2\0c=3\0d=4\0e=5\0f=6\0", 25), "6 recipients", 6},
+      {std::string("k=v=w\0", 7), "v=w", 1},  // the value starts after the first =
+      {std::string("a=1\0junk\0b=2\0", 14), "1", 1},  // an entry without = ends the list
+      {"", "", 0}, {std::string("a=1\0b=22", 8), "1, 22", 2},  // cut short by the profile buffer
       {"r=" + std::string(kRecipientsSectionBytes - 2, '9'), std::string(kRecipientsSectionBytes - 2, '9'), 1},
   };
   for (const auto& row : rows) {
@@ -497,40 +436,30 @@ TEST(FormatRecipientsText, UpToFiveValuesThenACountUntilTheListEnds) {
     EXPECT_EQ(std::string(out), row.text) << row.section;
   }
   char small[6];
-  std::string section = list({"a=12345678"});
-  FormatRecipientsText(section.data(), section.size(), small, sizeof small);
+  FormatRecipientsText("a=12345678\0", 12, small, sizeof small);
   EXPECT_STREQ(small, "12345");
 }
 
-TEST(QueueViewRules, AColumnClickSortsItAscendingThenTurnsItRound) {
+TEST(QueueViewRules, SortClicksTheSelectedRowAgainStatusLineAndDeleteQuestion) {
   const struct {
     int state, column;
     unsigned rows;
     int next;
-  } rows[] = {{4, 1, 3, 2}, {2, 1, 3, -2}, {-2, 1, 3, 2}, {-4, 3, 3, 4},  // descending time, then the time column
-              {4, 2, 0, 4}, {4, 5, 3, 4}, {4, -1, 3, 4}};  // an empty list, no such column
-  for (const auto& row : rows)
+  } clicks[] = {{4, 1, 3, 2}, {2, 1, 3, -2}, {-2, 1, 3, 2}, {-4, 3, 3, 4},  // descending time, then the time column
+                {4, 2, 0, 4}, {4, 5, 3, 4}, {4, -1, 3, 4}};  // an empty list, no such column
+  for (const auto& row : clicks)
     EXPECT_EQ(NextSortState(row.state, row.column, 5, row.rows), row.next) << row.state << " " << row.column;
-}
-
-TEST(QueueViewRules, TheSelectedKeyFindsItsRowAgainInAnyCase) {
-  const char* keys[] = {"a.REQ", "route\\B.REQ"};
   char blocks[2][32];
   char* rows[2] = {blocks[0], blocks[1]};
-  for (int i = 0; i < 2; ++i) {
-    const char* fields[] = {keys[i], "name"};
-    AssembleQueueRow(fields, 2, blocks[i], sizeof blocks[i]);
-  }
+  const char* fields[2][2] = {{"a.REQ", "name"}, {"route\\B.REQ", "name"}};
+  for (int i = 0; i < 2; ++i) AssembleQueueRow(fields[i], 2, blocks[i], sizeof blocks[i]);
   const std::pair<const char*, int> finds[] = {{"ROUTE\\b.req", 1}, {"a.REQ", 0}, {"a", -1}, {"name", -1}, {"", -1}};
   for (const auto& find : finds) EXPECT_EQ(FindRowByKey(rows, 2, 2, find.first), find.second) << find.first;
-}
-
-TEST(QueueViewRules, StatusLineAndDeleteQuestionCountMessages) {
-  const std::pair<unsigned, const char*> rows[][2] = {
+  const std::pair<unsigned, const char*> counts[][2] = {
       {{0, "Queue:  None"}, {0, "Delete 0 messages?"}}, {{1, "Queue:  1 message"}, {1, "Delete Message?"}},
       {{68, "Queue:  68 messages"}, {68, "Delete 68 messages?"}}};
   char text[64];
-  for (const auto& row : rows) {
+  for (const auto& row : counts) {
     FormatQueueStatus("Queue:  ", "None", row[0].first, text, sizeof text);
     EXPECT_STREQ(text, row[0].second);
     FormatDeleteQuestion(row[1].first, text, sizeof text);
@@ -558,8 +487,8 @@ TEST(MessagePaths, ControlFileStorePathAndContentFolder) {
     const char* directory;
     const char* header;
     const char* folder;  // empty: none may go
-  } rows[] = {{"D:\\IN\\", "D:\\IN\\m1.HDR", "D:\\IN\\m1"}, {"D:\\IN\\", "D:\\IN\\route\\m.1.HDR", "D:\\IN\\route\\m.1"},
-              {"D:\\IN\\", "D:\\IN\\.HDR", ""}, {"D:\\IN\\", "D:\\IN\\route\\.HDR", ""}, {"D:\\IN", "D:\\IN.HDR", ""}};
+  } rows[] = {{"D:\\IN\\", "D:\\IN\\route\\m.1.HDR", "D:\\IN\\route\\m.1"}, {"D:\\IN\\", "D:\\IN\\.HDR", ""},
+              {"D:\\IN\\", "D:\\IN\\route\\.HDR", ""}, {"D:\\IN", "D:\\IN.HDR", ""}};
   for (const auto& row : rows) {
     char folder[32] = "x";
     EXPECT_EQ(ReceivedMmsContentFolder(row.directory, row.header, folder, sizeof folder), row.folder[0] != '\0');
