@@ -3,7 +3,6 @@
 // file's size, so that the address sanitizer catches a read past the end.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <memory>
@@ -43,23 +42,6 @@ MmsHeaderInfo ReadHeader(const std::string& text) {
   return info;
 }
 
-// Packs septets the way a sender does, after fillBits spare low bits.
-std::string Pack(const std::vector<unsigned>& septets, unsigned fillBits = 0) {
-  std::string hex;
-  unsigned accumulator = 0, bits = fillBits;
-  auto emit = [&] {
-    char pair[3];
-    FormatText(pair, sizeof pair, "%02X", accumulator & 0xFF);
-    hex += pair;
-  };
-  for (unsigned septet : septets) {
-    accumulator |= (septet & 0x7F) << bits;
-    for (bits += 7; bits >= 8; bits -= 8, accumulator >>= 8) emit();
-  }
-  if (bits > 0) emit();
-  return hex;
-}
-
 std::string Decode(const char* header, const std::string& data, size_t cap = 256) {
   std::vector<char> out(cap + 1, 'x');
   DecodeGsm7Hex(header, data.c_str(), out.data(), cap);
@@ -69,8 +51,11 @@ std::string Decode(const char* header, const std::string& data, size_t cap = 256
 
 }  // namespace
 
+// Packed septets as a sender writes them, after the header's fill bits.
 TEST(Gsm7, DecodesPackedSeptetsAfterTheHeaderAndCutsAtWholeCharacters) {
   const std::string udh5 = "050003A70201";  // six octets: one fill bit
+  std::string deltas;  // 5000 Greek capitals, 10000 bytes of text
+  for (int i = 0; i < 625; ++i) deltas += "10080402814020";
   const struct Row {
     const char* header;
     std::string data;
@@ -80,17 +65,16 @@ TEST(Gsm7, DecodesPackedSeptetsAfterTheHeaderAndCutsAtWholeCharacters) {
       {"", "E8329BFD06", "hello"}, {nullptr, "e8329bfd06", "hello"},
       {"", "61F1985C369FD1", "abcdefgh"},  // eight septets fill seven octets
       // Default alphabet beyond ASCII, and the extension table after an escape.
-      {"", Pack({0x00, 0x10, 0x01, 0x02, 0x11, 0x1C, 0x24, 0x7F}), "@\xCE\x94\xC2\xA3$_\xC3\x86\xC2\xA4\xC3\xA0"},
-      {"", Pack({0x1B, 0x0A, 0x1B, 0x14, 0x1B, 0x3C, 0x1B, 0x2F, 0x1B, 0x65}), "\f^[\\\xE2\x82\xAC"},
-      {"", Pack({0x1B, 'x'}), "x"},  // an unknown extension shows the default character
-      {"", Pack({0x1B, 0x1B, 'A'}), " A"}, {"", Pack({'a', 0x1B}), "a"},  // a dangling escape shows nothing
+      {"", "00484010E190FE", "@\xCE\x94\xC2\xA3$_\xC3\x86\xC2\xA4\xC3\xA0"},
+      {"", "1BC586B2E16D5E9B32", "\f^[\\\xE2\x82\xAC"},
+      {"", "1B3C", "x"},  // an unknown extension shows the default character
+      {"", "9B4D10", " A"}, {"", "E10D", "a"},  // escape escape A; a dangling escape shows nothing
       // The header decides the fill bits; data that carries the header is read past it.
-      {udh5.c_str(), "9069", "Hi"}, {"050003a70201", udh5 + "9069", "Hi"}, {"06080400010201", Pack({'O', 'K'}), "OK"},
-      {"03000102", Pack({'O', 'K', '!'}, 3), "OK!"}, {"Z5", "E8329BFD06", "hello"},
-      // Spare bits of the last octet are no text: zero or CR padding.
-      {"", "61F1985C369F01", "abcdefg"}, {"", Pack({'a', 'b', 'c', 'd', 'e', 'f', 'g', 0x0D}), "abcdefg"},
-      {"", Pack({'a', 'b', 'c', 'd', 'e', 'f', 'g', 0x0D, 0x0D}), "abcdefg\r\r"},  // a wanted CR, doubled
-      {"", Pack({'a', 'b', 'c', 'd', 'e', 'f', 0x0D}), "abcdef\r"},
+      {udh5.c_str(), "9069", "Hi"}, {"050003a70201", udh5 + "9069", "Hi"}, {"06080400010201", "CF25", "OK"},
+      {"03000102", "782E43", "OK!"}, {"Z5", "E8329BFD06", "hello"},
+      // Spare bits of the last octet are no text: zero or CR padding; a wanted CR stays.
+      {"", "61F1985C369F01", "abcdefg"}, {"", "61F1985C369F1B", "abcdefg"},
+      {"", "61F1985C369F1B0D", "abcdefg\r\r"}, {"", "61F1985C363700", "abcdef\r"},
       // Malformed or cut short: what came before stays.
       {"", "", ""}, {"", "E8329BFD0", "hell"}, {"", "E832 9BFD06", "he"}, {"", "G8329BFD06", ""},
       // Cut at the capacity, whole characters only: the euro sign takes three bytes.
@@ -102,19 +86,19 @@ TEST(Gsm7, DecodesPackedSeptetsAfterTheHeaderAndCutsAtWholeCharacters) {
   EXPECT_STREQ(out, "abc") << "no room: untouched";
   EXPECT_FALSE(DecodeGsm7Hex("", "E8329BFD06", out, sizeof out));
   EXPECT_TRUE(DecodeGsm7Hex("", "E832", out, sizeof out));
-  std::string hex = Pack(std::vector<unsigned>(5000, 0x10));  // 10000 bytes of Delta
   std::vector<char> big(20000, 'x');
-  EXPECT_FALSE(DecodeGsm7Hex("", hex.c_str(), big.data(), big.size()));
-  EXPECT_EQ(strlen(big.data()), kGsm7MaxOutput - 2) << "the decoder's limit, whole characters only";
-  // In place: Greek capitals take two bytes for seven bits, the text outgrows the digits.
-  CopyText(big.data(), 128, Pack(std::vector<unsigned>(40, 0x10)).c_str());
-  EXPECT_TRUE(DecodeGsm7Hex("", big.data(), big.data(), 128));
-  EXPECT_EQ(std::string(big.data()), Decode("", Pack(std::vector<unsigned>(40, 0x10))));
-  EXPECT_EQ(strlen(big.data()), 80u);
+  EXPECT_FALSE(DecodeGsm7Hex("", deltas.c_str(), big.data(), big.size()));
+  EXPECT_EQ(strlen(big.data()), 8190u) << "the decoder's limit, whole characters only";
+  // In place: the text outgrows the digits; the header buffer may be the output too.
+  char buffer[128];
+  CopyText(buffer, sizeof buffer, deltas.substr(0, 70).c_str());
+  EXPECT_TRUE(DecodeGsm7Hex("", buffer, buffer, sizeof buffer));
+  EXPECT_EQ(std::string(buffer), Decode("", deltas.substr(0, 70)));
   char header[32] = "050003A70201";
   DecodeGsm7Hex(header, "9069", header, sizeof header);
-  EXPECT_STREQ(header, "Hi") << "the header buffer may be the output too";
+  EXPECT_STREQ(header, "Hi");
 }
+
 TEST(HexUcs2ToUtf8, UnitsToUtf8UntilAZeroUnitANonDigitOrTheEndCutAtWholeCharacters) {
   const struct {
     const char* hex;
@@ -282,27 +266,20 @@ TEST(SmsText, SignedDecimalsCodingGroupsLineBreaksAndTheRowTime) {
 
 TEST(DecodeSmsText, ChoosesTheDecoderByBinaryAndCodingSchemeAndCutsToTheRoom) {
   const struct {
-    const char* data;
-    bool binary;
-    unsigned dcs;
-    const char* udh;
+    const char* lines;  // after "[SMS]\n"
     size_t room;
     const char* text;
   } rows[] = {
-      {"00E9", false, 0x08, "", 64, "00E9"},  // not binary: the text, whatever dcs says
-      {"00E920AC", true, 0x08, "", 64, "\xC3\xA9\xE2\x82\xAC"},
-      {"48656C6C6F", true, 0x04, "", 64, "48656C6C6F"},  // 8-bit data keeps its digits
-      {"9069", true, 0xF0, "050003A70201", 64, "Hi"},
-      {"004100E920AC", true, 0x08, "", 4, "A\xC3\xA9"},  // not the euro sign
+      {"dcs=8\nData=00E9", 64, "00E9"},  // not binary: the text, whatever dcs says
+      {"binary=1\ndcs=8\nData=00E920AC", 64, "\xC3\xA9\xE2\x82\xAC"},
+      {"binary=1\ndcs=4\nData=48656C6C6F", 64, "48656C6C6F"},  // 8-bit data keeps its digits
+      {"binary=1\ndcs=F0\nudh=050003A70201\nData=9069", 64, "Hi"},
+      {"binary=1\ndcs=8\nData=004100E920AC", 4, "A\xC3\xA9"},  // not the euro sign
   };
   for (const auto& row : rows) {
-    SmsFileRecord record = {};
-    CopyText(record.data, sizeof record.data, row.data);
-    CopyText(record.udh, sizeof record.udh, row.udh);
-    record.binary = row.binary ? 1 : 0;
-    record.dcs = static_cast<uint8_t>(row.dcs);
-    DecodeSmsText(&record, row.room);
-    EXPECT_STREQ(record.data, row.text) << row.data;
+    auto record = Parse(std::string("[SMS]\n") + row.lines);
+    DecodeSmsText(record.get(), row.room);
+    EXPECT_STREQ(record->data, row.text) << row.lines;
   }
 }
 

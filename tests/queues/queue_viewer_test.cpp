@@ -8,8 +8,6 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "common/text_util.h"
 #include "config/config_files.h"
 #include "queues/mms_details_dialog.h"
@@ -37,11 +35,7 @@ void Walk(const char* caption, const std::function<void()>& show, int listId,
   show();
   EXPECT_TRUE(driver.Appeared()) << caption;
 }
-void Walk(INT_PTR (*show)(HWND), const char* caption, const std::function<void(HWND dialog, HWND list)>& steps) {
-  Walk(caption, [&] { show(nullptr); }, IDC_SMSQ_LIST, steps);
-}
 
-int ItemCount(HWND list) { return ListView_GetItemCount(list); }
 std::string CellText(HWND list, int item, int column) {
   char text[2048] = "";
   ListView_GetItemText(list, item, column, text, sizeof text);
@@ -49,7 +43,7 @@ std::string CellText(HWND list, int item, int column) {
 }
 Texts ColumnTexts(HWND list, int column, int count = -1) {
   Texts texts;
-  for (int i = 0; i < (count < 0 ? ItemCount(list) : count); ++i) texts.push_back(CellText(list, i, column));
+  for (int i = 0; i < (count < 0 ? ListView_GetItemCount(list) : count); ++i) texts.push_back(CellText(list, i, column));
   return texts;
 }
 Items SelectedItems(HWND list, UINT state = LVNI_SELECTED) {
@@ -63,33 +57,20 @@ void SelectItems(HWND list, const Items& items) {
   for (size_t i = 0; i < items.size(); ++i)
     ListView_SetItemState(list, items[i], LVIS_SELECTED | (i == 0 ? LVIS_FOCUSED : 0), LVIS_SELECTED | LVIS_FOCUSED);
 }
-// The mouse's click on a column's header button, clear of the dividers.
-void ClickColumn(HWND list, int column) {
-  HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
-  RECT rect = {};
-  SendMessageA(header, HDM_GETITEMRECT, column, reinterpret_cast<LPARAM>(&rect));
-  LPARAM point = MAKELPARAM(rect.left + std::min<int>(30, (rect.right - rect.left) / 2), (rect.top + rect.bottom) / 2);
-  SendMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, point);
-  SendMessageA(header, WM_LBUTTONUP, 0, point);
-}
-void DoubleClickItem(HWND list, int item) {
-  RECT rect = {};
-  ListView_GetItemRect(list, item, &rect, LVIR_LABEL);
-  LPARAM point = MAKELPARAM(rect.left + 4, (rect.top + rect.bottom) / 2);
-  for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
-    SendMessageA(list, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, point);
+// A mouse click (or a double click) in the middle of a rectangle of a window.
+void ClickAt(HWND window, const RECT& rect, bool twice = false) {
+  LPARAM point = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+  for (int i = 0; i < (twice ? 2 : 1); ++i) {
+    SendMessageA(window, i ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN, MK_LBUTTON, point);
+    SendMessageA(window, WM_LBUTTONUP, 0, point);
+  }
 }
 void PressKey(HWND list, UINT key) {
   PostMessageA(list, WM_KEYDOWN, key, 1);
   PostMessageA(list, WM_KEYUP, key, 0xC0000001);
 }
 bool RowsBecome(HWND list, int count) {
-  return WaitUntil([&] { return ItemCount(list) == count; }, 10000);
-}
-// The count part of the status line ("2 messages", "Empty").
-std::string Count(HWND dialog) {
-  std::string status = Text(dialog, IDC_SMSQ_STATUS);
-  return status.substr(status.find(":  ") + 3);
+  return WaitUntil([&] { return ListView_GetItemCount(list) == count; }, 10000);
 }
 // One tick of the refresh timer, done before this returns.
 void Refresh(HWND dialog) { SendMessageA(dialog, WM_TIMER, 1, 0); }
@@ -99,12 +80,10 @@ void Refresh(HWND dialog) { SendMessageA(dialog, WM_TIMER, 1, 0); }
 HWND WaitForNotepad(const std::string& name, DWORD timeoutMs) {
   HWND found = nullptr;
   WaitUntil([&] {
-    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, "Notepad", nullptr)) != nullptr;)
-      if (IsWindowVisible(window) && FindNoCase(InternalText(window).c_str(), name.c_str())) {
-        found = window;
-        return true;
-      }
-    return false;
+    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, "Notepad", nullptr)) != nullptr;) {
+      if (IsWindowVisible(window) && FindNoCase(InternalText(window).c_str(), name.c_str())) found = window;
+    }
+    return found != nullptr;
   }, timeoutMs);
   return found;
 }
@@ -113,9 +92,12 @@ bool CloseNotepad(HWND window) {
   return WaitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); }, 20000);
 }
 // The Notepad window of the name appears, and closes again.
-void ExpectNotepad(const std::string& name) {
+void ExpectNotepad(const std::string& name, const char* notIn = nullptr) {
   HWND notepad = WaitForNotepad(name, 20000);
   ASSERT_NE(notepad, nullptr) << name;
+  if (notIn) {
+    EXPECT_EQ(InternalText(notepad).find(notIn), std::string::npos);
+  }
   EXPECT_TRUE(CloseNotepad(notepad));
 }
 
@@ -144,7 +126,7 @@ class QueueViewerTest : public testing::Test {
   MessageBoxAnswerer boxes_;
 };
 
-TEST_F(QueueViewerTest, OutboundSmsSortsRefreshesDeletesAndOpensUpToTheRowLimit) {
+TEST_F(QueueViewerTest, OutboundSmsSortsRefreshesDeletesAndOpens) {
   Put(stores_.smsQueue + "R1.REQ",
       RequestText("300", "SubmitUser=bob\r\n[ErrorDetail]\r\nRetryCount=3\r\nLastErrorInfo=No signal\r\n"), 10);
   PutRequest("route one\\R2.REQ", "100", 30, "Carol");  // a blank in the path: Notepad gets it quoted
@@ -152,16 +134,12 @@ TEST_F(QueueViewerTest, OutboundSmsSortsRefreshesDeletesAndOpensUpToTheRowLimit)
   const std::string longName = std::string(MAX_PATH - 1 - stores_.smsQueue.size() - 4, 'L') + ".REQ";
   PutRequest(longName, "400", 40);
   Put(stores_.smsQueue + "big.REQ", "[SMS]\r\n" + std::string(20000, ';') + "\r\nPhoneNumber=777\r\nSubmitUser=zz\r\n", 45);
-  Put(stores_.smsQueue + "nophone.REQ", "[SMS]\r\nData=no recipient\r\n");  // these are counted, not listed
-  Put(stores_.smsQueue + "emptyphone.REQ", "[SMS]\r\nPhoneNumber=\r\n");
-  Put(stores_.smsQueue + "empty.REQ", "");
-  Put(stores_.smsQueue + "garbage.REQ", GarbageBytes());
-  PutRequest("route\\deeper\\hidden.REQ", "2", 0);  // two levels down: not the console's business
+  Put(stores_.smsQueue + "garbage.REQ", GarbageBytes());  // counted, not listed
   PutRequest("LOCKED.REQ", "000", 50);
   HANDLE service = HoldLikeAService(stores_.smsQueue + "LOCKED.REQ");
-  Walk(ShowOutboundSmsQueue, "Outbound SMS Queue", [&](HWND dialog, HWND list) {
-    EXPECT_EQ(Count(dialog), "10 messages") << "the held and the unreadable ones are counted, not listed";
-    EXPECT_EQ(CountOutboundSmsQueue(), 10u);
+  Walk("Outbound SMS Queue", [] { ShowOutboundSmsQueue(nullptr); }, IDC_SMSQ_LIST, [&](HWND dialog, HWND list) {
+    EXPECT_EQ(Text(dialog, IDC_SMSQ_STATUS), "Outbound SMS Message Queue:  7 messages");
+    EXPECT_EQ(CountOutboundSmsQueue(), 7u);
     EXPECT_EQ(ColumnTexts(list, 0), (Texts{"R1.REQ", "R3.REQ", "R2.REQ", longName, "big.REQ"})) << "oldest first";
     EXPECT_EQ((Texts{CellText(list, 0, 2), CellText(list, 0, 3), CellText(list, 0, 4)}),
               (Texts{"300", "2012-05-01 10:10:00", "Retry -  3 attempt(s) - No signal"}));
@@ -169,37 +147,27 @@ TEST_F(QueueViewerTest, OutboundSmsSortsRefreshesDeletesAndOpensUpToTheRowLimit)
     SelectItems(list, {0});
     SendMessageA(list, WM_CHAR, 'r', 1);
     EXPECT_EQ(SelectedItems(list), Items{0}) << "typing does not move the selection";
-    ClickColumn(list, 1);
-    EXPECT_EQ(ColumnTexts(list, 1), (Texts{"", "alice", "bob", "Carol", "zz"})) << "any case";
+    HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    RECT rect = {};
+    SendMessageA(header, HDM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&rect));
+    ClickAt(header, rect);
+    EXPECT_EQ(ColumnTexts(list, 1), (Texts{"", "alice", "bob", "Carol", "zz"}));
     EXPECT_EQ(SelectedItems(list), Items{2}) << "the selected message moves with its row";
-    EXPECT_EQ(SelectedItems(list, LVNI_FOCUSED), Items{2});
   });
-  Walk(ShowOutboundSmsQueue, "Outbound SMS Queue", [&](HWND dialog, HWND list) {
+  Walk("Outbound SMS Queue", [] { ShowOutboundSmsQueue(nullptr); }, IDC_SMSQ_LIST, [&](HWND dialog, HWND list) {
     EXPECT_EQ(ColumnTexts(list, 1), (Texts{"bob", "alice", "Carol", "", "zz"})) << "opening shows time order";
     CloseHandle(service);
-    Refresh(dialog);
-    EXPECT_EQ(ColumnTexts(list, 1), (Texts{"", "", "alice", "bob", "Carol", "zz"})) << "the refresh sorts as left";
-
-    // The refresh follows a single selection into view, and shows the top without one.
     for (int i = 10; i < 70; ++i) PutRequest("F" + std::to_string(i) + ".REQ", "5", 0, "f" + std::to_string(i));
     Refresh(dialog);
-    ListView_EnsureVisible(list, 64, FALSE);
-    ASSERT_GT(ListView_GetTopIndex(list), 0);
-    Refresh(dialog);
-    EXPECT_EQ(ListView_GetTopIndex(list), 0);
+    EXPECT_EQ(ColumnTexts(list, 1, 6), (Texts{"", "", "alice", "bob", "Carol", "f10"})) << "the refresh sorts as left";
     SelectItems(list, {64});  // F69
     PutRequest("A0.REQ", "5", 0, "a0");  // both sort before it
     PutRequest("A1.REQ", "5", 0, "a1");
     Refresh(dialog);
-    EXPECT_EQ(SelectedItems(list), Items{66});
-    EXPECT_EQ(SelectedItems(list, LVNI_FOCUSED), Items{66});
+    EXPECT_EQ(SelectedItems(list, LVNI_FOCUSED | LVNI_SELECTED), Items{66});
     EXPECT_EQ(CellText(list, 66, 0), "F69.REQ");
     int top = ListView_GetTopIndex(list);
     EXPECT_TRUE(top <= 66 && 66 < top + ListView_GetCountPerPage(list)) << "scrolled into view";
-    DeleteFileA((stores_.smsQueue + "F69.REQ").c_str());
-    Refresh(dialog);
-    EXPECT_TRUE(SelectedItems(list).empty()) << "the message left the queue";
-    EXPECT_EQ(Count(dialog), "71 messages");
     SelectItems(list, {0, 2});
     DeleteFileA((stores_.smsQueue + "A0.REQ").c_str());
     Refresh(dialog);
@@ -210,27 +178,24 @@ TEST_F(QueueViewerTest, OutboundSmsSortsRefreshesDeletesAndOpensUpToTheRowLimit)
     SelectItems(list, {0, 1, 4});  // LOCKED and the long name, R3
     service = HoldLikeAService(stores_.smsQueue + "LOCKED.REQ");
     PressKey(list, VK_DELETE);
-    EXPECT_TRUE(RowsBecome(list, 64));
+    EXPECT_TRUE(RowsBecome(list, 65));
     EXPECT_EQ(ColumnTexts(list, 0, 3), (Texts{"A0.REQ", "A1.REQ", "R1.REQ"}));
     Refresh(dialog);
-    EXPECT_EQ(Count(dialog), "68 messages") << "the held request is still there";
+    EXPECT_EQ(Text(dialog, IDC_SMSQ_STATUS), "Outbound SMS Message Queue:  66 messages") << "one is still held";
 
     SendMessageA(dialog, WM_COMMAND, IDC_SMSQ_OPEN, 0);  // nothing selected: nothing opens
-    ASSERT_EQ(CellText(list, 2, 0), "R2.REQ") << "the held one is not listed";
+    ASSERT_EQ(CellText(list, 2, 0), "R2.REQ");
     SelectItems(list, {2});
     SetForegroundWindow(dialog);
     SetFocus(list);
     PressKey(list, VK_RETURN);
     ExpectNotepad("R2");
-    DoubleClickItem(list, 2);
+    RECT rect = {};
+    ListView_GetItemRect(list, 2, &rect, LVIR_LABEL);
+    ClickAt(list, rect, true);
     ExpectNotepad("R2");
     EXPECT_TRUE(IsWindow(dialog)) << "opening does not close the viewer";
     EXPECT_EQ(WaitForNotepad("", 0), nullptr);
-
-    for (int i = 0; i < 5200; ++i) PutRequest((i % 3 ? "B" : "route\\B") + std::to_string(i) + ".REQ", "9", -1);
-    Refresh(dialog);
-    EXPECT_EQ(ItemCount(list), 5000);
-    EXPECT_EQ(Count(dialog), "5268 messages");
   });
   EXPECT_EQ(BoxLines(boxes_.Boxes()), Texts{"question YesNo: Delete 3 messages?"});
   EXPECT_FALSE(FileExists(stores_.smsQueue + "R3.REQ") || FileExists(stores_.smsQueue + longName));
@@ -248,50 +213,39 @@ TEST_F(QueueViewerTest, OutboundMmsAndReceivedSmsOpenAndDeleteTheirFiles) {
   Put(stores_.mmsQueue + "route\\M1.INI",
       "[Recipients]\r\nRecip1=+111/TYPE=PLMN\r\nx=+222/type=vasp:zedsmslite\r\n"
       "[Routing]\r\nSenderAddress=+999\r\nRetryCount=2\r\nLastErrorInfo=Timeout\r\n");
-  std::string many = "[Recipients]\r\n";
-  for (int i = 0; i < 40; ++i) many += "Recip" + std::to_string(i) + "=+1234567890\r\n";
-  Put(stores_.mmsQueue + "many.MMS", "", 6);
-  Put(stores_.mmsQueue + "many.INI", many);
   Put(stores_.mmsQueue + "LONELY.MMS", "");
-  Put(stores_.mmsQueue + "orphan.INI", "[Recipients]\r\nRecip1=1\r\n");
   Put(stores_.mmsQueue + "held.MMS", "x");
   Put(stores_.mmsQueue + "held.INI", "[Recipients]\r\nRecip1=2\r\n");
   HANDLE service = HoldLikeAService(stores_.mmsQueue + "held.INI");
   std::string text(600, 'a');
   text[498] = 'Y';
-  Put(stores_.smsIn + "A.SMS", "[SMS]\r\nSender=" + std::string(140, 's') + "\r\nData=" + text + "\r\n", 30);
+  Put(stores_.smsIn + "A.SMS", "[SMS]\r\nSender=1\r\nData=" + text + "\r\n", 30);
   Put(stores_.smsIn + "B.SMS", "[SMS]\r\nSender=2\r\n", 10);
   Put(stores_.smsIn + "C.IN", "[SMS]\r\nSender=3\r\n", 20);
   for (int answer : {IDYES, IDNO, IDYES}) boxes_.Answer(answer);
-  Walk(ShowOutboundMmsQueue, "Outbound MMS Queue", [&](HWND dialog, HWND list) {
-    EXPECT_EQ(Count(dialog), "4 messages") << "a missing or held control file: counted, not listed";
-    EXPECT_EQ(CountOutboundMmsQueue(), 3u) << "the Status page counts messages whose control file exists";
+  Walk("Outbound MMS Queue", [] { ShowOutboundMmsQueue(nullptr); }, IDC_SMSQ_LIST, [&](HWND dialog, HWND list) {
+    EXPECT_EQ(Text(dialog, IDC_SMSQ_STATUS), "Outbound MMS Message Queue:  3 messages")
+        << "a missing or held control file: counted, not listed";
+    EXPECT_EQ(CountOutboundMmsQueue(), 2u) << "the Status page counts messages whose control file exists";
     CloseHandle(service);
-    ASSERT_EQ(ItemCount(list), 2);
-    EXPECT_EQ(ColumnTexts(list, 0), (Texts{"M1.MMS", "many.MMS"}));
+    EXPECT_EQ(ColumnTexts(list, 0), Texts{"M1.MMS"});
     EXPECT_EQ((Texts{CellText(list, 0, 1), CellText(list, 0, 2), CellText(list, 0, 3), CellText(list, 0, 4)}),
               (Texts{"+999", "+111, +222", "2012-05-01 10:05:00", "Retry -  2 attempt(s) - Timeout"}));
-    // 25 whole entries fit in the 500 bytes read of the section; a cut last one may count too.
-    EXPECT_TRUE(CellText(list, 1, 2) == "25 recipients" || CellText(list, 1, 2) == "26 recipients");
     SelectItems(list, {0});
     PostMessageA(dialog, WM_COMMAND, IDC_SMSQ_OPEN, 0);
-    HWND notepad = WaitForNotepad("M1", 20000);
-    ASSERT_NE(notepad, nullptr);
-    EXPECT_EQ(InternalText(notepad).find(".MMS"), std::string::npos) << "the control file, not the message";
-    EXPECT_TRUE(CloseNotepad(notepad));
+    ExpectNotepad("M1", ".MMS");  // the control file, not the message
     PressKey(list, VK_DELETE);
-    EXPECT_TRUE(RowsBecome(list, 1));
+    EXPECT_TRUE(RowsBecome(list, 0));
   });
   EXPECT_FALSE(FileExists(stores_.mmsQueue + "route\\M1.MMS") || FileExists(stores_.mmsQueue + "route\\M1.INI"));
-  Walk(ShowReceivedSms, "Received SMS Messages", [&](HWND dialog, HWND list) {
+  Walk("Received SMS Messages", [] { ShowReceivedSms(nullptr); }, IDC_SMSQ_LIST, [&](HWND dialog, HWND list) {
     EXPECT_EQ(ColumnTexts(list, 0), (Texts{"A.SMS", "C.IN", "B.SMS"}));
     EXPECT_EQ(ColumnTexts(list, 4), (Texts{"Received", "Queued", "Received"}));
-    EXPECT_EQ(CellText(list, 0, 1), std::string(140, 's'));
     EXPECT_EQ(CellText(list, 0, 5), text.substr(0, 499)) << "a cell shows 499 characters";
     SendMessageA(dialog, WM_COMMAND, IDC_SMSQ_DELETE, 0);  // nothing selected: no question
     SelectItems(list, {0});
     SendMessageA(dialog, WM_COMMAND, IDC_SMSQ_DELETE, 0);
-    EXPECT_EQ(ItemCount(list), 3) << "No keeps it";
+    EXPECT_EQ(ListView_GetItemCount(list), 3) << "No keeps it";
     PressKey(list, VK_DELETE);
     EXPECT_TRUE(RowsBecome(list, 2));
   });
@@ -301,7 +255,7 @@ TEST_F(QueueViewerTest, OutboundMmsAndReceivedSmsOpenAndDeleteTheirFiles) {
 }
 
 // A header goes with its content folder, but a nameless one (".HDR") takes
-// no folder with it, and never the store; no retry for a held one.
+// no folder with it, and never the store; a held one keeps its folder.
 TEST_F(QueueViewerTest, ReceivedMmsDeletesHeadersWithTheirContentButNeverTheStore) {
   Put(stores_.mmsIn + "route\\msg1.HDR", "From: +1\r\nSubject: Holiday\r\n");
   Put(stores_.mmsIn + "route\\msg1\\inner\\part.txt", "txt");
@@ -315,17 +269,12 @@ TEST_F(QueueViewerTest, ReceivedMmsDeletesHeadersWithTheirContentButNeverTheStor
   for (int i = 0; i < 3; ++i) boxes_.Answer(IDYES);
   auto selectFrom = [](HWND list, const std::string& sender) {
     Items rows;
-    for (int i = 0; i < ItemCount(list); ++i)
+    for (int i = 0; i < ListView_GetItemCount(list); ++i)
       if (CellText(list, i, 1).rfind(sender, 0) == 0) rows.push_back(i);
     SelectItems(list, rows);
   };
-  auto deleteFrom = [&](HWND list, const std::string& sender, int rowsLeft) {
-    selectFrom(list, sender);
-    PressKey(list, VK_DELETE);
-    EXPECT_TRUE(RowsBecome(list, rowsLeft)) << sender;
-  };
-  Walk(ShowReceivedMms, "Received MMS Messages", [&](HWND dialog, HWND list) {
-    ASSERT_EQ(ItemCount(list), 5);
+  Walk("Received MMS Messages", [] { ShowReceivedMms(nullptr); }, IDC_SMSQ_LIST, [&](HWND dialog, HWND list) {
+    ASSERT_EQ(ListView_GetItemCount(list), 5);
     selectFrom(list, "+1");
     SetForegroundWindow(dialog);
     SetFocus(list);
@@ -336,19 +285,20 @@ TEST_F(QueueViewerTest, ReceivedMmsDeletesHeadersWithTheirContentButNeverTheStor
     EXPECT_EQ(GetWindow(details, GW_OWNER), dialog) << "owned by the viewer";
     Cancel(details);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(details); }, 10000));
-    deleteFrom(list, "+1", 4);
-    deleteFrom(list, "nameless", 2);
     service = HoldLikeAService(stores_.mmsIn + "route\\held.HDR");
-    deleteFrom(list, "+3", 1);
+    const std::pair<const char*, int> deletes[] = {{"+1", 4}, {"nameless", 2}, {"+3", 1}};
+    for (const auto& row : deletes) {
+      selectFrom(list, row.first);
+      PressKey(list, VK_DELETE);
+      EXPECT_TRUE(RowsBecome(list, row.second)) << row.first;
+    }
   });
-  CloseHandle(service);
   EXPECT_EQ(BoxLines(boxes_.Boxes()), (Texts{"question YesNo: Delete Message?", "question YesNo: Delete 2 messages?",
                                              "question YesNo: Delete Message?"}));
   for (const char* gone : {"route\\msg1.HDR", "route\\msg1", ".HDR", "route\\.HDR"})
     EXPECT_FALSE(FileExists(stores_.mmsIn + gone)) << gone;
-  EXPECT_TRUE(FileExists(stores_.mmsIn + "other\\part.txt"));
-  Sleep(6000);  // longer than a retry worker's pause: a non-event cannot be awaited
-  EXPECT_TRUE(FileExists(stores_.mmsIn + "route\\held.HDR") && FileExists(stores_.mmsIn + "route\\held\\part.txt"));
+  EXPECT_TRUE(FileExists(stores_.mmsIn + "other\\part.txt") && FileExists(stores_.mmsIn + "route\\held\\part.txt"));
+  CloseHandle(service);
 }
 
 // A file type of the test's own, opened by Notepad: a Notepad window with the
@@ -378,12 +328,10 @@ TEST_F(QueueViewerTest, MmsDetailsListObjectsInHeaderOrderAndOpenOnlyTheMessages
   Put(stores_.mmsIn + "m1\\PRESENTATION", "<smil></smil>");
   Put(stores_.mmsIn + "m1\\card.zedview", "jpeg");
   Put(stores_.mmsIn + "m2.HDR",
-      "X-ZedMMS-Content-Location: ..\\..\\outside.zedview;application/octet-stream\r\n"
-      "X-ZedMMS-Content-Location: m2\\run.exe.;application/octet-stream\r\n"
-      "X-ZedMMS-Content-Location: m1\\card.zedview;image/jpeg\r\n");
+      "X-ZedMMS-Content-Location: ..\\..\\outside.zedview;text/plain\r\n"
+      "X-ZedMMS-Content-Location: m2\\run.exe.;application/octet-stream\r\n");
   Put(stores_.mmsIn + "..\\..\\outside.zedview", "x");
   Put(stores_.mmsIn + "m2\\run.exe", "MZ");
-  Put(stores_.mmsIn + "plain.HDR", "From: +1\r\nSubject: no objects\r\n");
   Put(stores_.mmsIn + "held.HDR", "X-ZedMMS-Content-Location: a.txt\r\n");
   HANDLE service = HoldLikeAService(stores_.mmsIn + "held.HDR");
   auto details = [&](const char* name, const std::function<void(HWND, HWND)>& steps) {
@@ -396,9 +344,6 @@ TEST_F(QueueViewerTest, MmsDetailsListObjectsInHeaderOrderAndOpenOnlyTheMessages
   };
   details("m1.HDR", [&](HWND dialog, HWND objects) {
     EXPECT_EQ(Text(dialog, IDC_MMSVIEW_HEADER), header);
-    DWORD start = 1, end = 2;
-    SendDlgItemMessageA(dialog, IDC_MMSVIEW_HEADER, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-    EXPECT_EQ(start, end) << "no text selected";
     Texts items;
     for (int i = 0; i < SendMessageA(objects, LB_GETCOUNT, 0, 0); ++i) {
       char text[2048] = "";
@@ -414,21 +359,19 @@ TEST_F(QueueViewerTest, MmsDetailsListObjectsInHeaderOrderAndOpenOnlyTheMessages
     view(dialog, objects, 2);
     ExpectNotepad("card");
   });
-  for (int i = 0; i < 3; ++i) boxes_.Answer(IDOK);
+  for (int i = 0; i < 2; ++i) boxes_.Answer(IDOK);
   details("m2.HDR", [&](HWND dialog, HWND objects) {
-    for (int row = 0; row < 3; ++row) view(dialog, objects, row);
+    for (int row = 0; row < 2; ++row) view(dialog, objects, row);
   });
-  for (const char* name : {"plain.HDR", "held.HDR", "missing.HDR"}) {
-    details(name, [&](HWND dialog, HWND objects) {
-      EXPECT_EQ(SendMessageA(objects, LB_GETCOUNT, 0, 0), 0) << name;
-      view(dialog, objects, 0);
-    });
-  }
+  details("held.HDR", [&](HWND dialog, HWND objects) {
+    EXPECT_EQ(SendMessageA(objects, LB_GETCOUNT, 0, 0), 0);
+    view(dialog, objects, 0);
+  });
   CloseHandle(service);
   EXPECT_EQ(WaitForNotepad("", 2000), nullptr) << "nothing else was opened";
-  const std::string outside = "error OK: This content object lies outside the message's folder and is not opened.";
   EXPECT_EQ(BoxLines(boxes_.Boxes()),
-            (Texts{outside, "error OK: This content object is a program or script and is not opened.", outside}));
+            (Texts{"error OK: This content object lies outside the message's folder and is not opened.",
+                   "error OK: This content object is a program or script and is not opened."}));
 }
 
 }  // namespace
