@@ -8,6 +8,9 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "common/file_util.h"
 #include "common/text_util.h"
 #include "config/config_files.h"
 #include "queues/mms_details_dialog.h"
@@ -206,9 +209,11 @@ TEST_F(QueueViewerTest, OutboundSmsSortsRefreshesDeletesAndOpens) {
 }
 
 // Outbound MMS: rows come from the control files, which open and go with
-// their messages. Received SMS: newest first, a cell of 499 characters,
-// deleted only on Yes.
-TEST_F(QueueViewerTest, OutboundMmsAndReceivedSmsOpenAndDeleteTheirFiles) {
+// their messages. Received SMS: every message listed, newest first, a cell of
+// 499 characters, deleted only on Yes, the .SMS files filling what the .IN
+// and .REC ones left of the row limit; route folders left empty for five
+// minutes go with a scan of the received stores, the outbound ones stay.
+TEST_F(QueueViewerTest, OutboundMmsAndReceivedSmsListOpenAndDeleteTheirFiles) {
   Put(stores_.mmsQueue + "route\\M1.MMS", "binary", 5);
   Put(stores_.mmsQueue + "route\\M1.INI",
       "[Recipients]\r\nRecip1=+111/TYPE=PLMN\r\nx=+222/type=vasp:zedsmslite\r\n"
@@ -220,13 +225,18 @@ TEST_F(QueueViewerTest, OutboundMmsAndReceivedSmsOpenAndDeleteTheirFiles) {
   std::string text(600, 'a');
   text[498] = 'Y';
   Put(stores_.smsIn + "A.SMS", "[SMS]\r\nSender=1\r\nData=" + text + "\r\n", 30);
-  Put(stores_.smsIn + "B.SMS", "[SMS]\r\nSender=2\r\n", 10);
-  Put(stores_.smsIn + "C.IN", "[SMS]\r\nSender=3\r\n", 20);
+  Put(stores_.smsIn + "B.SMS", "just some text\r\n", 10);
+  Put(stores_.smsIn + "route\\C.IN", "[SMS]\r\nSender=3\r\n", 20);
+  Put(stores_.smsIn + "D.REC", GarbageBytes(), 25);
+  Put(stores_.smsIn + "full\\x.TXT", "");
+  const std::string old = stores_.smsIn + "old", recent = stores_.smsIn + "recent", outbound = stores_.mmsQueue + "old";
+  for (const std::string* folder : {&old, &recent, &outbound}) CreateDirectoryPath(folder->c_str());
+  ASSERT_TRUE(SetFileTimes(old, MinutesAgo(6)) && SetFileTimes(recent, MinutesAgo(4)) &&
+              SetFileTimes(stores_.smsIn + "full", MinutesAgo(6)) && SetFileTimes(outbound, MinutesAgo(60)));
   for (int answer : {IDYES, IDNO, IDYES}) boxes_.Answer(answer);
   Walk("Outbound MMS Queue", [] { ShowOutboundMmsQueue(nullptr); }, IDC_SMSQ_LIST, [&](HWND dialog, HWND list) {
     EXPECT_EQ(Text(dialog, IDC_SMSQ_STATUS), "Outbound MMS Message Queue:  3 messages")
         << "a missing or held control file: counted, not listed";
-    EXPECT_EQ(CountOutboundMmsQueue(), 2u) << "the Status page counts messages whose control file exists";
     CloseHandle(service);
     EXPECT_EQ(ColumnTexts(list, 0), Texts{"M1.MMS"});
     EXPECT_EQ((Texts{CellText(list, 0, 1), CellText(list, 0, 2), CellText(list, 0, 3), CellText(list, 0, 4)}),
@@ -239,19 +249,29 @@ TEST_F(QueueViewerTest, OutboundMmsAndReceivedSmsOpenAndDeleteTheirFiles) {
   });
   EXPECT_FALSE(FileExists(stores_.mmsQueue + "route\\M1.MMS") || FileExists(stores_.mmsQueue + "route\\M1.INI"));
   Walk("Received SMS Messages", [] { ShowReceivedSms(nullptr); }, IDC_SMSQ_LIST, [&](HWND dialog, HWND list) {
-    EXPECT_EQ(ColumnTexts(list, 0), (Texts{"A.SMS", "C.IN", "B.SMS"}));
-    EXPECT_EQ(ColumnTexts(list, 4), (Texts{"Received", "Queued", "Received"}));
+    EXPECT_EQ(ColumnTexts(list, 0), (Texts{"A.SMS", "D.REC", "C.IN", "B.SMS"}));
+    EXPECT_EQ(ColumnTexts(list, 1), (Texts{"1", "", "3", ""}));
+    EXPECT_EQ(ColumnTexts(list, 4), (Texts{"Received", "Queued", "Queued", "Received"}));
     EXPECT_EQ(CellText(list, 0, 5), text.substr(0, 499)) << "a cell shows 499 characters";
     SendMessageA(dialog, WM_COMMAND, IDC_SMSQ_DELETE, 0);  // nothing selected: no question
     SelectItems(list, {0});
     SendMessageA(dialog, WM_COMMAND, IDC_SMSQ_DELETE, 0);
-    EXPECT_EQ(ListView_GetItemCount(list), 3) << "No keeps it";
+    EXPECT_EQ(ListView_GetItemCount(list), 4) << "No keeps it";
     PressKey(list, VK_DELETE);
-    EXPECT_TRUE(RowsBecome(list, 2));
+    EXPECT_TRUE(RowsBecome(list, 3));
+    for (int i = 0; i < 2600; ++i) {
+      Put(stores_.smsIn + "i" + std::to_string(i) + ".IN", "");
+      Put(stores_.smsIn + "s" + std::to_string(i) + ".SMS", "");
+    }
+    Refresh(dialog);
+    EXPECT_EQ(Text(dialog, IDC_SMSQ_STATUS), "Received SMS Messages:  5203 messages");
+    Texts kinds = ColumnTexts(list, 4);
+    EXPECT_EQ(kinds.size(), 5000u);
+    EXPECT_EQ(std::count(kinds.begin(), kinds.end(), "Received"), 2398);
   });
   EXPECT_EQ(BoxLines(boxes_.Boxes()), Texts(3, "question YesNo: Delete Message?"));
-  EXPECT_FALSE(FileExists(stores_.smsIn + "A.SMS"));
-  EXPECT_TRUE(FileExists(stores_.smsIn + "C.IN"));
+  EXPECT_FALSE(FileExists(stores_.smsIn + "A.SMS") || IsDirectory(old.c_str()));
+  EXPECT_TRUE(IsDirectory(recent.c_str()) && IsDirectory((stores_.smsIn + "full").c_str()) && IsDirectory(outbound.c_str()));
 }
 
 // A header goes with its content folder, but a nameless one (".HDR") takes
