@@ -274,53 +274,6 @@ TEST_F(QueueViewerTest, OutboundMmsAndReceivedSmsListOpenAndDeleteTheirFiles) {
   EXPECT_TRUE(IsDirectory(recent.c_str()) && IsDirectory((stores_.smsIn + "full").c_str()) && IsDirectory(outbound.c_str()));
 }
 
-// A header goes with its content folder, but a nameless one (".HDR") takes
-// no folder with it, and never the store; a held one keeps its folder.
-TEST_F(QueueViewerTest, ReceivedMmsDeletesHeadersWithTheirContentButNeverTheStore) {
-  Put(stores_.mmsIn + "route\\msg1.HDR", "From: +1\r\nSubject: Holiday\r\n");
-  Put(stores_.mmsIn + "route\\msg1\\inner\\part.txt", "txt");
-  Put(stores_.mmsIn + ".HDR", "From: nameless\r\n");
-  Put(stores_.mmsIn + "route\\.HDR", "From: nameless in route\r\n");
-  Put(stores_.mmsIn + "other.HDR", "From: +2\r\n");
-  Put(stores_.mmsIn + "other\\part.txt", "x");
-  Put(stores_.mmsIn + "route\\held.HDR", "From: +3\r\n");
-  Put(stores_.mmsIn + "route\\held\\part.txt", "x");
-  HANDLE service = INVALID_HANDLE_VALUE;
-  for (int i = 0; i < 3; ++i) boxes_.Answer(IDYES);
-  auto selectFrom = [](HWND list, const std::string& sender) {
-    Items rows;
-    for (int i = 0; i < ListView_GetItemCount(list); ++i)
-      if (CellText(list, i, 1).rfind(sender, 0) == 0) rows.push_back(i);
-    SelectItems(list, rows);
-  };
-  Walk("Received MMS Messages", [] { ShowReceivedMms(nullptr); }, IDC_SMSQ_LIST, [&](HWND dialog, HWND list) {
-    ASSERT_EQ(ListView_GetItemCount(list), 5);
-    selectFrom(list, "+1");
-    SetForegroundWindow(dialog);
-    SetFocus(list);
-    PressKey(list, VK_RETURN);
-    HWND details = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (details = FindOwnWindow("MMS Message Details")) != nullptr; }, 10000));
-    EXPECT_EQ(Text(details, IDC_MMSVIEW_HEADER), "From: +1\r\nSubject: Holiday\r\n");
-    EXPECT_EQ(GetWindow(details, GW_OWNER), dialog) << "owned by the viewer";
-    Cancel(details);
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(details); }, 10000));
-    service = HoldLikeAService(stores_.mmsIn + "route\\held.HDR");
-    const std::pair<const char*, int> deletes[] = {{"+1", 4}, {"nameless", 2}, {"+3", 1}};
-    for (const auto& row : deletes) {
-      selectFrom(list, row.first);
-      PressKey(list, VK_DELETE);
-      EXPECT_TRUE(RowsBecome(list, row.second)) << row.first;
-    }
-  });
-  EXPECT_EQ(BoxLines(boxes_.Boxes()), (Texts{"question YesNo: Delete Message?", "question YesNo: Delete 2 messages?",
-                                             "question YesNo: Delete Message?"}));
-  for (const char* gone : {"route\\msg1.HDR", "route\\msg1", ".HDR", "route\\.HDR"})
-    EXPECT_FALSE(FileExists(stores_.mmsIn + gone)) << gone;
-  EXPECT_TRUE(FileExists(stores_.mmsIn + "other\\part.txt") && FileExists(stores_.mmsIn + "route\\held\\part.txt"));
-  CloseHandle(service);
-}
-
 // A file type of the test's own, opened by Notepad: a Notepad window with the
 // object's name shows that the shell was asked to open the whole path.
 struct TestFileType {
@@ -335,63 +288,78 @@ struct TestFileType {
   }
 };
 
-// Content paths come from outside the machine: only the message's own files
-// open (text in Notepad, the rest through the shell), and never a program.
-TEST_F(QueueViewerTest, MmsDetailsListObjectsInHeaderOrderAndOpenOnlyTheMessagesOwn) {
+// The details of a received MMS list its objects in header order. Content
+// paths come from outside the machine: only the message's own files open
+// (text in Notepad, the rest through the shell), and never a program. A
+// header goes with its content folder, but a nameless one (".HDR") takes no
+// folder with it, and never the store; a held one keeps its folder.
+TEST_F(QueueViewerTest, ReceivedMmsDetailsOpenOnlyTheMessagesOwnAndDeletesNeverTakeTheStore) {
   TestFileType fileType;
-  const std::string header =
-      "From: +4471/TYPE=PLMN\r\n"
-      "X-ZedMMS-Content-Location: m1\\PRESENTATION;application/smil\r\n"
+  Put(stores_.mmsIn + "m1.HDR",
+      "From: +1/TYPE=PLMN\r\nX-ZedMMS-Content-Location: m1\\PRESENTATION;application/smil\r\n"
       "x-zedmms-content-location:   m1\\BODYTEXT;text/plain;charset=utf-8\r\n"
-      "X-ZedMMS-Content-Location: m1\\card.zedview;image/jpeg\r\n";
-  Put(stores_.mmsIn + "m1.HDR", header);
+      "X-ZedMMS-Content-Location: m1\\card.zedview;image/jpeg\r\n");
   Put(stores_.mmsIn + "m1\\PRESENTATION", "<smil></smil>");
   Put(stores_.mmsIn + "m1\\card.zedview", "jpeg");
+  Put(stores_.mmsIn + "m1\\inner\\part.txt", "txt");
   Put(stores_.mmsIn + "m2.HDR",
-      "X-ZedMMS-Content-Location: ..\\..\\outside.zedview;text/plain\r\n"
+      "From: +2\r\nX-ZedMMS-Content-Location: ..\\..\\outside.zedview;text/plain\r\n"
       "X-ZedMMS-Content-Location: m2\\run.exe.;application/octet-stream\r\n");
   Put(stores_.mmsIn + "..\\..\\outside.zedview", "x");
   Put(stores_.mmsIn + "m2\\run.exe", "MZ");
-  Put(stores_.mmsIn + "held.HDR", "X-ZedMMS-Content-Location: a.txt\r\n");
-  HANDLE service = HoldLikeAService(stores_.mmsIn + "held.HDR");
-  auto details = [&](const char* name, const std::function<void(HWND, HWND)>& steps) {
-    Walk("MMS Message Details", [&] { MmsDetailsDialog(nullptr, (stores_.mmsIn + name).c_str()); },
-         IDC_MMSVIEW_OBJECTS, steps);
+  Put(stores_.mmsIn + ".HDR", "From: nameless\r\n");
+  Put(stores_.mmsIn + "route\\.HDR", "From: nameless in route\r\n");
+  Put(stores_.mmsIn + "route\\held.HDR", "From: +3\r\n");
+  Put(stores_.mmsIn + "route\\held\\part.txt", "x");
+  HANDLE service = INVALID_HANDLE_VALUE;
+  for (int answer : {IDOK, IDOK, IDYES, IDYES, IDYES}) boxes_.Answer(answer);
+  auto selectFrom = [](HWND list, const std::string& sender) {
+    Items rows;
+    for (int i = 0; i < ListView_GetItemCount(list); ++i)
+      if (CellText(list, i, 1).rfind(sender, 0) == 0) rows.push_back(i);
+    SelectItems(list, rows);
   };
-  auto view = [](HWND dialog, HWND objects, int row) {
-    SendMessageA(objects, LB_SETCURSEL, row, 0);
-    SendMessageA(dialog, WM_COMMAND, IDC_MMSVIEW_VIEW, 0);
-  };
-  details("m1.HDR", [&](HWND dialog, HWND objects) {
-    EXPECT_EQ(Text(dialog, IDC_MMSVIEW_HEADER), header);
-    Texts items;
-    for (int i = 0; i < SendMessageA(objects, LB_GETCOUNT, 0, 0); ++i) {
-      char text[2048] = "";
-      SendMessageA(objects, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
-      items.push_back(text);
+  Walk("Received MMS Messages", [] { ShowReceivedMms(nullptr); }, IDC_SMSQ_LIST, [&](HWND dialog, HWND list) {
+    ASSERT_EQ(ListView_GetItemCount(list), 5);
+    // Opens the sender's details with the Enter key and views objects: the
+    // Notepad of the name opens, or none for an object refused with a box.
+    auto details = [&](const char* sender, const std::vector<std::pair<int, const char*>>& views) {
+      selectFrom(list, sender);
+      SetForegroundWindow(dialog);
+      SetFocus(list);
+      PressKey(list, VK_RETURN);
+      HWND details = nullptr;
+      ASSERT_TRUE(WaitUntil([&] { return (details = FindOwnWindow("MMS Message Details")) != nullptr; }, 10000));
+      EXPECT_EQ(GetWindow(details, GW_OWNER), dialog) << "owned by the viewer";
+      HWND objects = GetDlgItem(details, IDC_MMSVIEW_OBJECTS);
+      EXPECT_EQ(SendMessageA(objects, LB_GETCURSEL, 0, 0), 0);
+      EXPECT_EQ(Text(details, IDC_MMSVIEW_HEADER).rfind("From: " + std::string(sender), 0), 0u);
+      for (const auto& view : views) {
+        SendMessageA(objects, LB_SETCURSEL, view.first, 0);
+        SendMessageA(details, WM_COMMAND, IDC_MMSVIEW_VIEW, 0);
+        if (view.second) ExpectNotepad(view.second);
+      }
+      Cancel(details);
+      EXPECT_TRUE(WaitUntil([&] { return !IsWindow(details); }, 10000));
+    };
+    details("+1", {{0, "PRESENTATION"}, {2, "card"}});  // header order, although the list has the sorted style
+    details("+2", {{0, nullptr}, {1, nullptr}});
+    service = HoldLikeAService(stores_.mmsIn + "route\\held.HDR");
+    const std::pair<const char*, int> deletes[] = {{"+1", 4}, {"nameless", 2}, {"+3", 1}};
+    for (const auto& row : deletes) {
+      selectFrom(list, row.first);
+      PressKey(list, VK_DELETE);
+      EXPECT_TRUE(RowsBecome(list, row.second)) << row.first;
     }
-    EXPECT_EQ(items, (Texts{"PRESENTATION (application/smil)\tm1\\PRESENTATION", "BODYTEXT (text/plain)\tm1\\BODYTEXT",
-                            "card.zedview (image/jpeg)\tm1\\card.zedview"}))
-        << "header order, although the list has the sorted style";
-    EXPECT_EQ(SendMessageA(objects, LB_GETCURSEL, 0, 0), 0);
-    view(dialog, objects, 0);
-    ExpectNotepad("PRESENTATION");
-    view(dialog, objects, 2);
-    ExpectNotepad("card");
-  });
-  for (int i = 0; i < 2; ++i) boxes_.Answer(IDOK);
-  details("m2.HDR", [&](HWND dialog, HWND objects) {
-    for (int row = 0; row < 2; ++row) view(dialog, objects, row);
-  });
-  details("held.HDR", [&](HWND dialog, HWND objects) {
-    EXPECT_EQ(SendMessageA(objects, LB_GETCOUNT, 0, 0), 0);
-    view(dialog, objects, 0);
   });
   CloseHandle(service);
   EXPECT_EQ(WaitForNotepad("", 2000), nullptr) << "nothing else was opened";
   EXPECT_EQ(BoxLines(boxes_.Boxes()),
             (Texts{"error OK: This content object lies outside the message's folder and is not opened.",
-                   "error OK: This content object is a program or script and is not opened."}));
+                   "error OK: This content object is a program or script and is not opened.",
+                   "question YesNo: Delete Message?", "question YesNo: Delete 2 messages?", "question YesNo: Delete Message?"}));
+  for (const char* gone : {"m1.HDR", "m1", ".HDR", "route\\.HDR"}) EXPECT_FALSE(FileExists(stores_.mmsIn + gone)) << gone;
+  EXPECT_TRUE(FileExists(stores_.mmsIn + "m2\\run.exe") && FileExists(stores_.mmsIn + "route\\held\\part.txt"));
 }
 
 }  // namespace
