@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "common/text_util.h"
-#include "queues/compact_time.h"
 #include "queues/gsm7.h"
 #include "queues/hex_text.h"
 #include "queues/mms_header.h"
@@ -126,7 +125,7 @@ TEST(HexUcs2ToUtf8, UnitsToUtf8UntilAZeroUnitANonDigitOrTheEndCutAtWholeCharacte
 
 TEST(ParseSmsFile, EveryKeyOfBothSectionsInEitherOrder) {
   auto r = Parse(
-      "[ErrorDetail]\r\nRetryCount=3\r\nLastRetryTime=20120501093005\r\nFirstAttemptTime=20120430235959\r\n"
+      "[ErrorDetail]\r\nRetryCount=3\r\nLastRetryTime=20121399093005\r\nFirstAttemptTime=20120430235959\r\n"
       "LastErrorInfo=No answer from modem\r\n[SMS-IN]\nPhoneNumber=12345\nSender=+4711\nData=Hi\\r\\nthere\n"
       "udh=050003A70201\nSubmittedBy=web\nSubmitUser=admin\nServiceType=CMT\nBillingInfo=b1\nValidity=1d\n"
       "SMSCRoute=route\nSMPPOptions=opt\nRouteToLocalUser=bob\npid=3F\ndcs=F5\nbinary=Yes\n"
@@ -139,7 +138,7 @@ TEST(ParseSmsFile, EveryKeyOfBothSectionsInEitherOrder) {
       {r->receiptMessageId, "msg-1"}, {r->modemName, "Modem A"}, {r->lastErrorInfo, "No answer from modem"}};
   for (const auto& text : texts) EXPECT_STREQ(text.first, text.second);
   const int numbers[][2] = {{r->pid, 0x3F}, {r->dcs, 0xF5}, {r->binary, 1}, {r->retryCount, 3},
-                            {r->lastRetryTime.month, 5}, {r->lastRetryTime.second, 5}, {r->firstAttemptTime.day, 30},
+                            {r->lastRetryTime.month, 13}, {r->lastRetryTime.day, 99}, {r->lastRetryTime.second, 5}, {r->firstAttemptTime.day, 30},
                             {static_cast<int>(r->flags), kFlagReplyRequested | kFlagReceiptRequested | kFlagNonDelReceiptRequested}};
   for (const auto& number : numbers) EXPECT_EQ(number[0], number[1]);
   r = Parse("[errordetail]\nretrycount=  -2\nLastRetryTime=2012-05-01 09:30:05\nFirstAttemptTime=2012050109300");
@@ -149,49 +148,33 @@ TEST(ParseSmsFile, EveryKeyOfBothSectionsInEitherOrder) {
   EXPECT_EQ(Parse("[ErrorDetail]\nRetryCount=x\n")->retryCount, 0);
 }
 
-TEST(ParseSmsFile, WhichLinesCount) {
+TEST(ParseSmsFile, WhichLinesCountAndTheirValues) {
+  // Phone number, sender, dcs, pid, binary and flags (in hex), data.
+  auto fields = [](const std::string& file) {
+    auto r = Parse(file);
+    char numbers[64];
+    FormatText(numbers, sizeof numbers, "|%X|%X|%d|%X|", r->dcs, r->pid, r->binary, r->flags);
+    return std::string(r->phoneNumber) + "|" + r->sender + numbers + r->data;
+  };
   const char withNul[] = "[SMS]\nPhoneNumber=1\0Sender=2\n";  // a NUL ends a line
-  const struct {
-    std::string file;
-    const char* phone;
-    const char* sender;
-  } rows[] = {
-      {"[sms]\nphonenumber=555\n", "555", ""}, {"[SMS]\nPhoneNumber =555\n", "", ""},
-      {"[SMS]\nSender= +47=\t\n", "", " +47=\t"},  // not trimmed, split at the first =
-      {"[SMS]\nSender=first\nSender=second\n", "", "second"},
-      {"\r\n\r\n  \t[SMS]\r\n\r\n\t  PhoneNumber=1\r\n\x01\x02Sender=2\r\n", "1", "2"},
-      {"[SMS]\rPhoneNumber=1\rSender=2", "1", "2"}, {std::string(withNul, sizeof withNul - 1), "1", "2"},
-      {"[SMS-IN]\nPhoneNumber=1\n[SMS]\nPhoneNumber=2\nSender=x\n", "1", ""},  // the first section only
-      {"[Other]\nPhoneNumber=0\n[SMS]\nPhoneNumber=1\n[ErrorDetail]\nSender=x\n", "1", ""},
-      {"[SMSX]\nPhoneNumber=1\n", "", ""}, {"[SMS] trailing\nPhoneNumber=1\n", "1", ""}, {"[SMS", "", ""},
+  const std::pair<std::string, const char*> rows[] = {
+      {"[sms]\nphonenumber=555\n", "555||0|0|0|0|"}, {"[SMS]\nPhoneNumber =555\n", "||0|0|0|0|"},
+      {"[SMS]\nSender= +47=\t\n", "| +47=\t|0|0|0|0|"},  // not trimmed, split at the first =
+      {"[SMS]\nSender=first\nSender=second\n", "|second|0|0|0|0|"},
+      {"\r\n\r\n  \t[SMS]\r\n\r\n\t  PhoneNumber=1\r\n\x01\x02Sender=2\r\n", "1|2|0|0|0|0|"},
+      {"[SMS]\rPhoneNumber=1\rSender=2", "1|2|0|0|0|0|"}, {std::string(withNul, sizeof withNul - 1), "1|2|0|0|0|0|"},
+      {"[SMS-IN]\nPhoneNumber=1\n[SMS]\nPhoneNumber=2\nSender=x\n", "1||0|0|0|0|"},  // the first section only
+      {"[Other]\nPhoneNumber=0\n[SMS]\nPhoneNumber=1\n[ErrorDetail]\nSender=x\n", "1||0|0|0|0|"},
+      {"[SMSX]\nPhoneNumber=1\n", "||0|0|0|0|"}, {"[SMS] trailing\nPhoneNumber=1\n", "1||0|0|0|0|"},
+      {"[SMS", "||0|0|0|0|"}, {"[SMS]\ndcs=1FF\npid=zz\n", "||FF|0|0|0|"}, {"[SMS]\ndcs", "||0|0|0|0|"},
+      {"[SMS]\ndcs=" + std::string(100, '0') + "8\n", "||8|0|0|0|"},  // long values are read whole; a cut key is none
+      {"[SMS]\nbinary=true", "||0|0|1|0|"}, {"[SMS]\nbinary=TRUEX", "||0|0|0|0|"}, {"[SMS]\nbinary= yes", "||0|0|0|0|"},
+      {"[SMS]\nReceiptDelivered=yes\nReceiptIntransit=1\nReplyRequested=on\nReceiptRequested=0\n", "||0|0|0|1C|"},
+      {"[SMS]\nReceiptFailed=yes\nReceiptFailed=no\n", "||0|0|0|24|"},  // a false value leaves the bits
+      // Only backslash-r and backslash-n pairs are line breaks.
+      {"[SMS]\nData=a\\tb\\R\\N\\\\r", "||0|0|0|0|a\\tb\\R\\N\\\r"}, {"[SMS]\nData=end\\", "||0|0|0|0|end\\"},
   };
-  for (const auto& row : rows) {
-    auto r = Parse(row.file);
-    EXPECT_STREQ(r->phoneNumber, row.phone) << row.file;
-    EXPECT_STREQ(r->sender, row.sender) << row.file;
-  }
-  EXPECT_STREQ(Parse("[SMS]\nData=ab\\")->data, "ab\\");
-}
-
-TEST(ParseSmsFile, HexBooleanAndFlagValues) {
-  const struct {
-    std::string lines;  // after "[SMS]\n"
-    int dcs, pid, binary;
-    unsigned flags;
-  } rows[] = {
-      {"dcs=8\n", 8, 0, 0, 0}, {"dcs=1FF\n", 0xFF, 0, 0, 0}, {"pid=zz\n", 0, 0, 0, 0}, {"dcs", 0, 0, 0, 0},
-      {"dcs=" + std::string(100, '0') + "8\n", 8, 0, 0, 0},  // long values are read whole; a cut key is none
-      {"binary=true", 0, 0, 1, 0}, {"binary=TRUEX", 0, 0, 0, 0}, {"binary= yes", 0, 0, 0, 0},
-      {"ReceiptDelivered=yes\nReceiptIntransit=1\n", 0, 0, 0, 0x1C},
-      {"ReplyRequested=on\nReceiptRequested=0\n", 0, 0, 0, 0},
-      {"ReceiptFailed=yes\nReceiptFailed=no\n", 0, 0, 0, 0x24},  // a false value leaves the bits
-  };
-  for (const auto& row : rows) {
-    auto r = Parse("[SMS]\n" + row.lines);
-    EXPECT_EQ((std::vector<unsigned>{unsigned(r->dcs), unsigned(r->pid), unsigned(r->binary), r->flags}),
-              (std::vector<unsigned>{unsigned(row.dcs), unsigned(row.pid), unsigned(row.binary), row.flags}))
-        << row.lines;
-  }
+  for (const auto& row : rows) EXPECT_EQ(fields(row.first), row.second) << row.first;
 }
 
 TEST(ParseSmsFile, EmptyOrSectionlessFilesGiveAClearRecordValuesAreCutAndFilesAroundTheFixedBufferSize) {
@@ -229,7 +212,7 @@ TEST(ParseSmsFile, EmptyOrSectionlessFilesGiveAClearRecordValuesAreCutAndFilesAr
   EXPECT_STREQ(Parse(text)->phoneNumber, "5");
 }
 
-TEST(SmsText, SignedDecimalsCodingGroupsLineBreaksAndTheRowTime) {
+TEST(SmsText, SignedDecimalsAndCodingGroups) {
   const std::pair<const char*, int32_t> numbers[] = {{"  -7x", -7}, {"\t+3", 3}, {"", 0}, {"-", 0}, {"- 1", 0},
                                                      {"99999999999999999999", INT_MAX}, {"-2147483648", INT_MIN},
                                                      {"-99999999999", INT_MIN}, {nullptr, 0}};
@@ -244,24 +227,6 @@ TEST(SmsText, SignedDecimalsCodingGroupsLineBreaksAndTheRowTime) {
     EXPECT_EQ(IsGsm7Dcs(dcs) ? 'G' : IsUcs2Dcs(dcs) ? 'U' : '-', row.second) << std::hex << row.first;
     EXPECT_FALSE(IsGsm7Dcs(dcs) && IsUcs2Dcs(dcs));
   }
-  const char* const breaks[][2] = {{"line 1\\r\\nline 2", "line 1\r\nline 2"}, {"a\\tb\\R\\N", "a\\tb\\R\\N"},
-                                   {"\\\\r", "\\\r"},  // the first backslash stays, the second pairs with r
-                                   {"end\\", "end\\"}};
-  for (const auto& row : breaks) {
-    char buffer[64];
-    CopyText(buffer, sizeof buffer, row[0]);
-    EXPECT_EQ(UnescapeLineBreaks(buffer), strlen(row[1])) << row[0];
-    EXPECT_STREQ(buffer, row[1]);
-  }
-  // Fourteen digits without range tests; the fallbacks are read through the error detail rows.
-  DateTimeRecord t;
-  memset(&t, 0xFF, sizeof t);
-  ParseCompactTime("20121399093005 trailing", &t);
-  const DateTimeRecord parsed = {2012, 13, 0, 99, 9, 30, 5, 0};
-  EXPECT_EQ(memcmp(&t, &parsed, sizeof t), 0);
-  char text[kRowTimeChars];
-  EXPECT_EQ(FormatRowTime({2012, 5, 2, 1, 9, 3, 5, 0}, text, sizeof text), 19u);
-  EXPECT_STREQ(text, "2012-05-01 09:03:05");
 }
 
 TEST(DecodeSmsText, ChoosesTheDecoderByBinaryAndCodingSchemeAndCutsToTheRoom) {
