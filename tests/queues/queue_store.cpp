@@ -4,18 +4,17 @@
 #include "config/config_files.h"
 
 StoreDirectories CurrentStoreDirectories() {
-  char directory[MAX_PATH];
   StoreDirectories stores;
-  GetQueueDirectory(directory);
-  stores.smsQueue = directory;
-  GetVaspQueueDirectory(directory);
-  stores.mmsQueue = directory;
-  GetSmsInDirectory(directory);
-  stores.smsIn = directory;
-  GetMmsInDirectory(directory);
-  stores.mmsIn = directory;
-  for (const std::string* path : {&stores.smsQueue, &stores.mmsQueue, &stores.smsIn, &stores.mmsIn})
-    CreateDirectoryPath(path->c_str());
+  const std::pair<std::string*, void (*)(char*)> getters[] = {{&stores.smsQueue, [](char* d) { GetQueueDirectory(d); }},
+                                                              {&stores.mmsQueue, GetVaspQueueDirectory},
+                                                              {&stores.smsIn, GetSmsInDirectory},
+                                                              {&stores.mmsIn, GetMmsInDirectory}};
+  for (const auto& getter : getters) {
+    char directory[MAX_PATH];
+    getter.second(directory);
+    *getter.first = directory;
+    CreateDirectoryPath(directory);
+  }
   return stores;
 }
 
@@ -58,11 +57,6 @@ FILETIME MinutesAgo(int minutes) {
 
 HANDLE HoldLikeAService(const std::string& path) {
   return CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-}
-
-std::string GarbageBytes() {
-  static const char kBytes[] = "\x00\xFF\x1B[SMS]\x00PhoneNumber\r\n=\xFE" "Data=\x80";
-  return std::string(kBytes, sizeof kBytes - 1);
 }
 
 std::string RequestText(const std::string& phoneNumber, const std::string& extraLines) {

@@ -26,7 +26,5 @@ FILETIME MinutesAgo(int minutes);
 // Opens the file without sharing, as a gateway service holds a message it works on.
 HANDLE HoldLikeAService(const std::string& path);
 
-// Binary garbage with pieces of a request in it.
-std::string GarbageBytes();
 // "[SMS]" request text with the phone number and extra key lines.
 std::string RequestText(const std::string& phoneNumber, const std::string& extraLines = "");
