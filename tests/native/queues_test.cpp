@@ -358,7 +358,7 @@ TEST(FormatRecipientsText, UpToFiveValuesThenACountUntilTheListEnds) {
     std::string text;
     unsigned count;
   } rows[] = {
-      {std::string("a=1\0b=2/TYPE=PLMN\0c=3\0d=4\0e=5/type=vasp:ZEDSMSLITE\0", 49), "1, 2, 3, 4, 5", 5},
+      {std::string("a=1\0b=2/TYPE=PLMN\0c=3\0d=4\0e=5/type=vasp:ZEDSMSLITE\0", 51), "1, 2, 3, 4, 5", 5},
       {std::string("a=1\0b=2\0c=3\0d=4\0e=5\0f=6\0", 25), "6 recipients", 6},
       {std::string("k=v=w\0", 7), "v=w", 1},  // the value starts after the first =
       {std::string("a=1\0junk\0b=2\0", 14), "1", 1},  // an entry without = ends the list

@@ -269,38 +269,21 @@ TEST_F(QueueViewerTest, OutboundMmsAndReceivedSmsListOpenAndDeleteTheirFiles) {
   EXPECT_TRUE(IsDirectory(recent.c_str()) && IsDirectory((stores_.smsIn + "full").c_str()) && IsDirectory(outbound.c_str()));
 }
 
-// A file type of the test's own, opened by Notepad: a Notepad window with the
-// object's name shows that the shell was asked to open the whole path.
-struct TestFileType {
-  TestFileType() {
-    RegSetValueA(HKEY_LOCAL_MACHINE, "Software\\Classes\\.zedview", REG_SZ, "ZedView.Test", 0);
-    RegSetValueA(HKEY_LOCAL_MACHINE, "Software\\Classes\\ZedView.Test\\shell\\open\\command", REG_SZ,
-                 "notepad.exe \"%1\"", 0);
-  }
-  ~TestFileType() {
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\Classes\\ZedView.Test");
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\Classes\\.zedview");
-  }
-};
-
 // The details of a received MMS list its objects in header order. Content
 // paths come from outside the machine: only the message's own files open
-// (text in Notepad, the rest through the shell), and never a program. A
+// (text in Notepad), and never a program. A
 // header goes with its content folder, but a nameless one (".HDR") takes no
 // folder with it, and never the store; a held one keeps its folder.
 TEST_F(QueueViewerTest, ReceivedMmsDetailsOpenOnlyTheMessagesOwnAndDeletesNeverTakeTheStore) {
-  TestFileType fileType;
   Put(stores_.mmsIn + "m1.HDR",
       "From: +1/TYPE=PLMN\r\nX-ZedMMS-Content-Location: m1\\PRESENTATION;application/smil\r\n"
-      "x-zedmms-content-location:   m1\\BODYTEXT;text/plain;charset=utf-8\r\n"
-      "X-ZedMMS-Content-Location: m1\\card.zedview;image/jpeg\r\n");
+      "x-zedmms-content-location:   m1\\BODYTEXT;text/plain;charset=utf-8\r\n");
   Put(stores_.mmsIn + "m1\\PRESENTATION", "<smil></smil>");
-  Put(stores_.mmsIn + "m1\\card.zedview", "jpeg");
   Put(stores_.mmsIn + "m1\\inner\\part.txt", "txt");
   Put(stores_.mmsIn + "m2.HDR",
-      "From: +2\r\nX-ZedMMS-Content-Location: ..\\..\\outside.zedview;text/plain\r\n"
+      "From: +2\r\nX-ZedMMS-Content-Location: ..\\..\\outside.txt;text/plain\r\n"
       "X-ZedMMS-Content-Location: m2\\run.exe.;application/octet-stream\r\n");
-  Put(stores_.mmsIn + "..\\..\\outside.zedview", "x");
+  Put(stores_.mmsIn + "..\\..\\outside.txt", "x");
   Put(stores_.mmsIn + "m2\\run.exe", "MZ");
   Put(stores_.mmsIn + ".HDR", "From: nameless\r\n");
   Put(stores_.mmsIn + "route\\.HDR", "From: nameless in route\r\n");
@@ -337,7 +320,7 @@ TEST_F(QueueViewerTest, ReceivedMmsDetailsOpenOnlyTheMessagesOwnAndDeletesNeverT
       Cancel(details);
       EXPECT_TRUE(WaitUntil([&] { return !IsWindow(details); }, 10000));
     };
-    details("+1", {{0, "PRESENTATION"}, {2, "card"}});  // header order, although the list has the sorted style
+    details("+1", {{0, "PRESENTATION"}});  // header order, although the list has the sorted style
     details("+2", {{0, nullptr}, {1, nullptr}});
     service = HoldLikeAService(stores_.mmsIn + "route\\held.HDR");
     const std::pair<const char*, int> deletes[] = {{"+1", 4}, {"nameless", 2}, {"+3", 1}};
