@@ -270,10 +270,10 @@ TEST_F(QueueViewerTest, OutboundMmsAndReceivedSmsListOpenAndDeleteTheirFiles) {
 }
 
 // The details of a received MMS list its objects in header order. Content
-// paths come from outside the machine: only the message's own files open
-// (text in Notepad), and never a program. A
-// header goes with its content folder, but a nameless one (".HDR") takes no
-// folder with it, and never the store; a held one keeps its folder.
+// paths come from outside the machine: only the message's own files open,
+// never a program. A header goes with its content folder, but a nameless one
+// (".HDR") takes no folder with it, and never the store; a held one keeps its
+// folder.
 TEST_F(QueueViewerTest, ReceivedMmsDetailsOpenOnlyTheMessagesOwnAndDeletesNeverTakeTheStore) {
   Put(stores_.mmsIn + "m1.HDR",
       "From: +1/TYPE=PLMN\r\nX-ZedMMS-Content-Location: m1\\PRESENTATION;application/smil\r\n"
@@ -299,9 +299,9 @@ TEST_F(QueueViewerTest, ReceivedMmsDetailsOpenOnlyTheMessagesOwnAndDeletesNeverT
   };
   Walk(ShowReceivedMms, "Received MMS Messages", [&](HWND dialog, HWND list) {
     ASSERT_EQ(ListView_GetItemCount(list), 5);
-    // Opens the sender's details with the Enter key and views objects: the
-    // Notepad of the name opens, or none for an object refused with a box.
-    auto details = [&](const char* sender, const std::vector<std::pair<int, const char*>>& views) {
+    // Opens the sender's details with the Enter key and views the objects of
+    // these rows: the Notepad of the name opens, or none when a box refuses.
+    auto openDetails = [&](const char* sender, std::initializer_list<int> rows, const char* notepad) {
       selectFrom(list, sender);
       SetForegroundWindow(dialog);
       SetFocus(list);
@@ -312,16 +312,16 @@ TEST_F(QueueViewerTest, ReceivedMmsDetailsOpenOnlyTheMessagesOwnAndDeletesNeverT
       HWND objects = GetDlgItem(details, IDC_MMSVIEW_OBJECTS);
       EXPECT_EQ(SendMessageA(objects, LB_GETCURSEL, 0, 0), 0);
       EXPECT_EQ(Text(details, IDC_MMSVIEW_HEADER).rfind("From: " + std::string(sender), 0), 0u);
-      for (const auto& view : views) {
-        SendMessageA(objects, LB_SETCURSEL, view.first, 0);
+      for (int row : rows) {
+        SendMessageA(objects, LB_SETCURSEL, row, 0);
         SendMessageA(details, WM_COMMAND, IDC_MMSVIEW_VIEW, 0);
-        if (view.second) ExpectNotepad(view.second);
+        if (notepad) ExpectNotepad(notepad);
       }
       Cancel(details);
       EXPECT_TRUE(WaitUntil([&] { return !IsWindow(details); }, 10000));
     };
-    details("+1", {{0, "PRESENTATION"}});  // header order, although the list has the sorted style
-    details("+2", {{0, nullptr}, {1, nullptr}});
+    openDetails("+1", {0}, "PRESENTATION");  // header order, although the list has the sorted style
+    openDetails("+2", {0, 1}, nullptr);
     service = HoldLikeAService(stores_.mmsIn + "route\\held.HDR");
     const std::pair<const char*, int> deletes[] = {{"+1", 4}, {"nameless", 2}, {"+3", 1}};
     for (const auto& row : deletes) {
