@@ -51,11 +51,6 @@ Texts ColumnTexts(HWND list, int column, int count = -1) {
   for (int i = 0; i < (count < 0 ? ListView_GetItemCount(list) : count); ++i) texts.push_back(CellText(list, i, column));
   return texts;
 }
-Items SelectedItems(HWND list, UINT state = LVNI_SELECTED) {
-  Items items;
-  for (int i = -1; (i = ListView_GetNextItem(list, i, state)) >= 0;) items.push_back(i);
-  return items;
-}
 // Clears the selection and selects these items, the first one focused.
 void SelectItems(HWND list, const Items& items) {
   ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
@@ -147,13 +142,13 @@ TEST_F(QueueViewerTest, OutboundSmsSortsRefreshesDeletesAndOpens) {
     EXPECT_EQ(CellText(list, 4, 2), "777") << "a large file is read whole";
     SelectItems(list, {0});
     SendMessageA(list, WM_CHAR, 'r', 1);
-    EXPECT_EQ(SelectedItems(list), Items{0}) << "typing does not move the selection";
+    EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_SELECTED), 0) << "typing does not move the selection";
     HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
     RECT rect = {};
     SendMessageA(header, HDM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&rect));
     ClickAt(header, rect);
     EXPECT_EQ(ColumnTexts(list, 1), (Texts{"", "alice", "bob", "Carol", "zz"}));
-    EXPECT_EQ(SelectedItems(list), Items{2}) << "the selected message moves with its row";
+    EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_SELECTED), 2) << "the selected message moves with its row";
   });
   Walk(ShowOutboundSmsQueue, "Outbound SMS Queue", [&](HWND dialog, HWND list) {
     EXPECT_EQ(ColumnTexts(list, 1), (Texts{"bob", "alice", "Carol", "", "zz"})) << "opening shows time order";
@@ -164,7 +159,7 @@ TEST_F(QueueViewerTest, OutboundSmsSortsRefreshesDeletesAndOpens) {
     PutRequest("A0.REQ", "5", 0, "a0");  // both sort before it
     PutRequest("A1.REQ", "5", 0, "a1");
     Refresh(dialog);
-    EXPECT_EQ(SelectedItems(list, LVNI_FOCUSED | LVNI_SELECTED), Items{5});
+    EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_FOCUSED | LVNI_SELECTED), 5);
     EXPECT_EQ(CellText(list, 5, 0), "R1.REQ");
     SelectItems(list, {0, 2});
     DeleteFileA((stores_.smsQueue + "A0.REQ").c_str());
