@@ -80,22 +80,4 @@ TEST_F(ConfigFilesTest, QueueRouteFoldersAndStores) {
   EXPECT_EQ(Dir(GetSmsInDirectory) + "|" + Dir(GetVaspQueueDirectory), "D:\\in\\|D:\\vaspq\\");
 }
 
-// Empty text and switches off remove their key (never "No"), and text is
-// cut to the buffer. How numbers and switches are read from their text is a
-// rule of its own.
-TEST_F(ConfigFilesTest, ValueConventionsOnDisk) {
-  const char* ini = g_configFiles.smsIni;
-  WriteIniTextOrRemove(ini, "SMSGW", "LogDirectory", "C:\\logs");
-  WriteIniYesOrRemove(ini, "SMSGW", "Debug", true);
-  WriteIniNumber(ini, "SMSGW", "WebPort", 8800);
-  EXPECT_EQ(ReadFileText(ini), "[SMSGW]\r\nLogDirectory=C:\\logs\r\nDebug=Yes\r\nWebPort=8800\r\n");
-  WriteIniTextOrRemove(ini, "SMSGW", "LogDirectory", "");
-  WriteIniYesOrRemove(ini, "SMSGW", "Debug", false);
-  WriteIniYesNo(ini, "SMSGW", "ReceiveSMS", false);
-  EXPECT_EQ(ReadFileText(ini), "[SMSGW]\r\nWebPort=8800\r\nReceiveSMS=No\r\n");
-  char cut[3];
-  EXPECT_EQ(ReadIniText(ini, "SMSGW", "WebPort", "", cut, sizeof cut), 2u);
-  EXPECT_STREQ(cut, "88");
-}
-
 }  // namespace
