@@ -18,13 +18,6 @@ const char kElevationQuestion[] =
     "If you continue, Windows will ask you to confirm that you will allow this application to assume "
     "administrator rights to perform this task.\r\n\r\nDo you wish to continue?";
 
-std::string ShortProgramPath(const char* name) {
-  char shortPath[MAX_PATH];
-  std::string longPath = ProgramFolder() + name;
-  DWORD n = GetShortPathNameA(longPath.c_str(), shortPath, sizeof shortPath);
-  return n > 0 && n < sizeof shortPath ? shortPath : longPath;
-}
-
 // Records the switch of each elevated re-launch instead of starting anything.
 std::string g_elevatedSwitches;
 HANDLE RecordElevation(const char* parameters) {
@@ -59,7 +52,9 @@ TEST_F(ServiceControlTest, InstallStopStartRestartAndRemoveReachEvenABusyService
   InstallRunning();
   ServiceConfig sms;
   ASSERT_TRUE(QueryServiceConfigDirectly("ZedSMS", &sms));
-  EXPECT_EQ(sms.displayName + "|" + sms.binaryPath, "Zed SMS Gateway Lite Edition|" + ShortProgramPath("SMSGWSVC.EXE"));
+  char path[MAX_PATH + 2];
+  ServiceBinaryPath("SMSGWSVC.EXE", path);
+  EXPECT_EQ(sms.displayName + "|" + sms.binaryPath, "Zed SMS Gateway Lite Edition|" + std::string(path));
   EXPECT_EQ(sms.startType, static_cast<DWORD>(SERVICE_AUTO_START)) << "the old one reconfigured";
   EXPECT_TRUE(InstallServices(true)) << "a second install of running services";
   ASSERT_TRUE(OpenSmsStatusBlock(&block));
@@ -82,12 +77,11 @@ TEST_F(ServiceControlTest, InstallStopStartRestartAndRemoveReachEvenABusyService
   EXPECT_FALSE(IsSmsServiceInstalled() || IsMmsServiceInstalled()) << "the MMS service was still starting";
   EXPECT_EQ(LastStop("ZedMMSC"), "StopControl");
   // Without the SMS service there is nothing to remove, whatever else is there.
-  ASSERT_TRUE(CreateServiceDirectly("ZedMMSC", "Zed MMS Gateway Lite Edition", ShortProgramPath("MMSCSVC.EXE")));
+  ASSERT_TRUE(CreateServiceDirectly("ZedMMSC", "Zed MMS Gateway Lite Edition", "C:\\mmscsvc.exe"));
   EXPECT_TRUE(RemoveServices(true));
   EXPECT_TRUE(IsMmsServiceInstalled());
   EXPECT_TRUE(boxes_.Boxes().empty());
   // A file without a short name keeps its long path, quoted for its space.
-  char path[MAX_PATH + 2];
   ServiceBinaryPath("NO SUCH SERVICE.EXE", path);
   EXPECT_EQ(std::string(path), "\"" + ProgramFolder() + "NO SUCH SERVICE.EXE\"");
 }
