@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr int kPageCount = 7;
 constexpr char kProgId[] = "ZedSmsTestPdf";
 
 void SetClassesValue(const char* key, const std::string& value) {
@@ -47,7 +46,7 @@ TEST(HelpDocumentTest, HelpOnEveryPageOpensTheDocument) {
   boxes.Answer(IDNO);  // Closing offers to activate the services.
   std::string expected;
   WindowDriver driver(kProductCaption, [&](HWND sheet) {
-    for (int page = 0; page < kPageCount; ++page) {
+    for (int page = 0; page < 7; ++page) {  // the seven pages of the sheet
       SendMessageA(sheet, PSM_SETCURSEL, page, 0);
       SendMessageA(sheet, WM_COMMAND, IDHELP, 0);
       expected += opened;

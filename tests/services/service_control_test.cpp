@@ -134,15 +134,11 @@ TEST_F(ServiceControlTest, WithoutRightsEachOperationReportsOrOffersElevation) {
   }
   EXPECT_TRUE(IsSmsServiceRunning() && IsMmsServiceRunning()) << "nothing was done";
 
-  // Systems without elevation never offer it; the oldest are refused outright.
+  // Systems without elevation never offer it.
   Rights().isVistaOrLater = [] { return false; };
   boxes_.Answer(IDOK);
   InstallServices(true);
-  Rights().isNtFamily = [] { return false; };
-  boxes_.Answer(IDOK);
-  InstallServices(true);
-  expected.insert(expected.end(), {kInstallRights, "plain OK: This product requires Windows 2000, XP, 2003, Vista or NT.\r\n"
-                                                   "(Windows 95, 98 and ME are not supported.)"});
+  expected.push_back(kInstallRights);
   EXPECT_EQ(BoxLines(boxes_.Boxes()), expected);
   EXPECT_EQ(g_elevatedSwitches, switches);
 }
