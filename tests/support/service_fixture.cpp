@@ -36,23 +36,16 @@ bool CreateServiceDirectly(const char* name, const char* displayName, const std:
 
 bool QueryServiceConfigDirectly(const char* name, ServiceConfig* config) {
   SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, GENERIC_READ);
-  if (!manager) return false;
-  SC_HANDLE service = OpenServiceA(manager, name, SERVICE_QUERY_CONFIG);
-  bool ok = false;
-  if (service) {
-    alignas(QUERY_SERVICE_CONFIGA) char buffer[8192];
-    auto* qsc = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer);
-    DWORD needed = 0;
-    if (QueryServiceConfigA(service, qsc, sizeof buffer, &needed)) {
-      config->binaryPath = qsc->lpBinaryPathName ? qsc->lpBinaryPathName : "";
-      config->displayName = qsc->lpDisplayName ? qsc->lpDisplayName : "";
-      config->startType = qsc->dwStartType;
-      config->errorControl = qsc->dwErrorControl;
-      ok = true;
-    }
-    CloseServiceHandle(service);
-  }
-  CloseServiceHandle(manager);
+  SC_HANDLE service = manager ? OpenServiceA(manager, name, SERVICE_QUERY_CONFIG) : nullptr;
+  alignas(QUERY_SERVICE_CONFIGA) char buffer[8192];
+  auto* qsc = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer);
+  DWORD needed = 0;
+  bool ok = service && QueryServiceConfigA(service, qsc, sizeof buffer, &needed);
+  if (ok)
+    *config = {qsc->lpBinaryPathName ? qsc->lpBinaryPathName : "", qsc->lpDisplayName ? qsc->lpDisplayName : "",
+               qsc->dwStartType};
+  if (service) CloseServiceHandle(service);
+  if (manager) CloseServiceHandle(manager);
   return ok;
 }
 

@@ -17,7 +17,7 @@ void RemoveServiceDirectly(const char* name);
 bool CreateServiceDirectly(const char* name, const char* displayName, const std::string& binaryPath);
 struct ServiceConfig {
   std::string binaryPath, displayName;
-  DWORD startType = 0, errorControl = 0;
+  DWORD startType = 0;
 };
 bool QueryServiceConfigDirectly(const char* name, ServiceConfig* config);
 

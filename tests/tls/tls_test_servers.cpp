@@ -9,16 +9,6 @@
 #include "support/test_env.h"
 #include "support/window_driver.h"
 
-namespace {
-
-// The number after marker in text, 0 when absent.
-unsigned long NumberAfter(const std::string& text, const std::string& marker) {
-  size_t at = text.find(marker);
-  return at == std::string::npos ? 0 : strtoul(text.c_str() + at + marker.size(), nullptr, 10);
-}
-
-}  // namespace
-
 // Under /tmp, which Wine shows as drive Z:.
 ScratchFolder::ScratchFolder() {
   static LONG counter = 0;
@@ -76,8 +66,11 @@ OpenSslServer::OpenSslServer(const std::string& cert, const std::string& key, co
                "mkfifo input; (exec 3<>input; exec timeout 60 openssl s_server -accept 127.0.0.1:0 -naccept 1 -cert '" +
                    cert + "' -key '" + key + "' " + options + " <&3 >server.log 2>&1) & echo $! > pid",
                5000);
-  auto listening = [this] { return (port_ = static_cast<unsigned short>(NumberAfter(Output(), "ACCEPT 127.0.0.1:"))) != 0; };
-  if (!WaitUntil(listening, 15000)) ADD_FAILURE() << "openssl s_server did not start:\n" << Output();
+  const std::string marker = "ACCEPT 127.0.0.1:";
+  if (WaitForOutput(marker, 15000))
+    port_ = static_cast<unsigned short>(atoi(Output().c_str() + Output().find(marker) + marker.size()));
+  else
+    ADD_FAILURE() << "openssl s_server did not start:\n" << Output();
 }
 
 // The pipe goes too: Windows file functions cannot remove it.
