@@ -78,10 +78,6 @@ int RunProgram(const std::string& executable, const std::string& arguments, DWOR
   return static_cast<int>(exitCode);
 }
 
-int RunConsoleProcess(const std::string& arguments, DWORD timeoutMs) {
-  return RunProgram(ProgramFolder() + "SMSGWCFG.EXE", arguments, timeoutMs);
-}
-
 std::string ReadIni(const std::string& file, const char* section, const char* key, const char* fallback) {
   char value[4096];
   GetPrivateProfileStringA(section, key, fallback, value, sizeof value, file.c_str());

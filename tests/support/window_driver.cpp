@@ -8,11 +8,6 @@
 namespace {
 constexpr DWORD kAppearTimeoutMs = 30000;
 constexpr DWORD kCloseTimeoutMs = 20000;
-
-struct Search {
-  const std::string* caption;
-  HWND found;
-};
 }  // namespace
 
 std::string InternalText(HWND window) {
@@ -24,20 +19,14 @@ std::string InternalText(HWND window) {
   return text;
 }
 
-static BOOL CALLBACK MatchOwnWindow(HWND window, LPARAM context) {
-  auto* search = reinterpret_cast<Search*>(context);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  if (owner != GetCurrentProcessId() || !IsWindowVisible(window)) return TRUE;
-  if (*search->caption != InternalText(window)) return TRUE;
-  search->found = window;
-  return FALSE;
-}
-
 HWND FindOwnWindow(const std::string& caption) {
-  Search search = {&caption, nullptr};
-  EnumWindows(MatchOwnWindow, reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  for (HWND window = FindWindowExA(nullptr, nullptr, nullptr, nullptr); window;
+       window = FindWindowExA(nullptr, window, nullptr, nullptr)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == GetCurrentProcessId() && IsWindowVisible(window) && InternalText(window) == caption) return window;
+  }
+  return nullptr;
 }
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
