@@ -5,11 +5,6 @@
 
 #include "config/config_files.h"
 
-namespace {
-constexpr DWORD kAppearTimeoutMs = 30000;
-constexpr DWORD kCloseTimeoutMs = 20000;
-}  // namespace
-
 std::string InternalText(HWND window) {
   wchar_t wide[1024];
   int n = InternalGetWindowText(window, wide, sizeof wide / sizeof wide[0]);
@@ -51,14 +46,14 @@ WindowDriver::~WindowDriver() {
 DWORD WINAPI WindowDriver::Run(void* param) {
   auto* self = static_cast<WindowDriver*>(param);
   HWND window = nullptr;
-  if (!WaitUntil([&] { return (window = FindOwnWindow(self->caption_)) != nullptr; }, kAppearTimeoutMs)) {
+  if (!WaitUntil([&] { return (window = FindOwnWindow(self->caption_)) != nullptr; }, 30000)) {
     ADD_FAILURE() << "window \"" << self->caption_ << "\" never appeared";
     return 0;
   }
   self->appeared_ = true;
   self->action_(window);
   // Never leave the test thread stuck in a modal loop.
-  if (!WaitUntil([&] { return !IsWindow(window); }, kCloseTimeoutMs)) {
+  if (!WaitUntil([&] { return !IsWindow(window); }, 20000)) {
     ADD_FAILURE() << "window \"" << self->caption_ << "\" was left open";
     PostMessageA(window, WM_CLOSE, 0, 0);
   }
