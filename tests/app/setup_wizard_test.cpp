@@ -18,7 +18,7 @@ namespace {
 
 using Texts = std::vector<std::string>;
 // The wizard's own buttons.
-constexpr int kBack = 0x3023, kNext = 0x3024, kFinish = 0x3025;
+constexpr int kNext = 0x3024, kFinish = 0x3025;
 
 HWND CurrentPage(HWND sheet) { return PropSheet_GetCurrentPageHwnd(sheet); }
 
@@ -26,20 +26,13 @@ bool OnPage(HWND sheet, int index) {
   return WaitUntil([&] { return PropSheet_HwndToIndex(sheet, CurrentPage(sheet)) == index; }, 30000);
 }
 
-// The wizard buttons shown, a disabled one in brackets: "Back [Next]". The
-// sheet sets them through a posted message, so they are awaited.
-std::string Offered(HWND sheet) {
-  std::string offered;
-  for (auto [id, name] : {std::pair{kBack, "Back"}, {kNext, "Next"}, {kFinish, "Finish"}}) {
-    HWND button = GetDlgItem(sheet, id);
-    if (!IsWindowVisible(button)) continue;
-    if (!offered.empty()) offered += ' ';
-    offered += IsWindowEnabled(button) ? std::string(name) : std::string("[") + name + "]";
-  }
-  return offered;
-}
-bool Offers(HWND sheet, const std::string& buttons) {
-  return WaitUntil([&] { return Offered(sheet) == buttons; }, 5000);
+// Whether Next and Finish are offered, each shown and enabled. The sheet sets
+// them through a posted message, so they are awaited.
+bool Offers(HWND sheet, bool next, bool finish) {
+  auto offered = [sheet](int id) {
+    return IsWindowVisible(GetDlgItem(sheet, id)) && IsWindowEnabled(GetDlgItem(sheet, id));
+  };
+  return WaitUntil([&] { return offered(kNext) == next && offered(kFinish) == finish; }, 5000);
 }
 
 void Press(HWND sheet, int button) { PostMessageA(sheet, PSM_PRESSBUTTON, button, 0); }
@@ -92,11 +85,11 @@ TEST_F(SetupWizardTest, AFirstRunWalksTheWizardToTheMainSheetWithTheServicesActi
     ASSERT_TRUE(OnPage(sheet, 3)) << "Configuration Complete";
     EXPECT_TRUE(IsSmsServiceRunning() && IsMmsServiceRunning()) << "installed and started on leaving Server Settings";
     HWND complete = CurrentPage(sheet);
-    EXPECT_TRUE(Offers(sheet, "Back [Next]")) << "nothing chosen";
+    EXPECT_TRUE(Offers(sheet, false, false)) << "nothing chosen";
     Click(complete, IDC_WIZCOMPLETE_NO);
-    EXPECT_TRUE(Offers(sheet, "Back Finish"));
+    EXPECT_TRUE(Offers(sheet, false, true));
     Click(complete, IDC_WIZCOMPLETE_YES);
-    EXPECT_TRUE(Offers(sheet, "Back Next"));
+    EXPECT_TRUE(Offers(sheet, true, false));
     Press(sheet, PSBTN_NEXT);
 
     ASSERT_TRUE(OnPage(sheet, 4)) << "Send Test Message";
@@ -105,7 +98,7 @@ TEST_F(SetupWizardTest, AFirstRunWalksTheWizardToTheMainSheetWithTheServicesActi
     ASSERT_TRUE(WaitUntil([&] { return Enabled(test, IDC_TESTMSG_SEND_SMS); }, 5000));
     Click(test, IDC_TESTMSG_SEND_SMS);
     EXPECT_TRUE(WaitUntil([&] { return Text(test, IDC_TESTMSG_SMS_STATUS) == "Status:  OK -- Message Sent"; }, 15000));
-    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(GetDlgItem(sheet, kFinish)) != FALSE; }, 5000));
+    ASSERT_TRUE(Offers(sheet, false, true));
     Press(sheet, PSBTN_FINISH);
 
     HWND main = nullptr;

@@ -25,7 +25,8 @@ TEST(ParseCommandLine, SwitchesInAnyCaseWithSlashOrDashAnywhereInTheLine) {
       {"/install", A::InstallService}, {"x/removeall", A::RemoveService}, {"/RESTARTSERVICE", A::RestartService},
       // Of several actions one wins, whatever their order in the line.
       {"-STARTSERVICE -STOPSERVICE", A::StopService}, {"-REMOVESERVICE -INSTALLSERVICE", A::InstallService},
-      {"-MODEMTEST -DELETEDATADIR", A::DeleteDataDirectory}, {"-q -INSTALLSERVICE -WIZARD", A::InstallService, true, true},
+      {"-MODEMTEST -DELETEDATADIR", A::DeleteDataDirectory},
+      {"-q -INSTALLSERVICE -WIZARD", A::InstallService, true, true},
   };
   for (const auto& row : rows) {
     CommandLineSwitches parsed = ParseCommandLine(row.line);
