@@ -41,15 +41,6 @@ void ClickWhenEnabled(HWND page, int id) {
   Click(page, id);
 }
 
-// Open elsewhere without delete sharing, as a service holds a request it works on.
-bool Held(const std::string& path) {
-  HANDLE file = CreateFileA(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_SHARING_VIOLATION;
-  CloseHandle(file);
-  return false;
-}
-
 std::string TestName(DWORD id) {
   char name[16];
   wsprintfA(name, "TEST%04X", static_cast<unsigned>(id & 0xFFFF));
@@ -133,7 +124,14 @@ TEST_F(TestMessagePageTest, FollowsEachKindOfTestThroughEveryOutcome) {
       ClickWhenEnabled(page, kind.send);
       std::string name = TestName(sheet_.testMessages.*kind.id);
       std::string queued = (kind.send == IDC_TESTMSG_SEND_SMS ? smsQueue_ : mmsQueue_) + name + kind.extension;
-      EXPECT_TRUE(WaitUntil([&] { return Held(queued); }, 5000));
+      // Opened without delete sharing, as a service holds a request it works on.
+      EXPECT_TRUE(WaitUntil([&] {
+        HANDLE file = CreateFileA(queued.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_SHARING_VIOLATION;
+        CloseHandle(file);
+        return false;
+      }, 5000));
       Tick(page);
       EXPECT_EQ(Text(page, kind.status), "Status:  Waiting");
       EXPECT_TRUE(Visible(page, IDC_TESTMSG_CANCEL));
