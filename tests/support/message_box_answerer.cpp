@@ -10,21 +10,15 @@ namespace {
 thread_local MessageBoxAnswerer* t_threadAnswerer = nullptr;
 constexpr int kMessageBoxTextId = 0xFFFF;
 
-UINT IconOf(HWND box) {
+// The icon a box shows, as the MB_ICON flag that asked for it.
+UINT IconOf(HWND icon) {
   static const std::pair<LPCSTR, UINT> kIcons[] = {
       {IDI_HAND, MB_ICONERROR}, {IDI_QUESTION, MB_ICONQUESTION},
       {IDI_EXCLAMATION, MB_ICONWARNING}, {IDI_ASTERISK, MB_ICONINFORMATION}};
-  for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    char className[32];
-    GetClassNameA(child, className, sizeof className);
-    if (lstrcmpiA(className, "Static") != 0) continue;
-    if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) continue;
-    HICON shown = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
-    for (const auto& known : kIcons)
-      if (shown && shown == LoadIconA(nullptr, known.first)) return known.second;
-    return shown ? kIconUnknown : 0;
-  }
-  return 0;
+  HICON shown = reinterpret_cast<HICON>(SendMessageA(icon, STM_GETICON, 0, 0));
+  for (const auto& known : kIcons)
+    if (shown && shown == LoadIconA(nullptr, known.first)) return known.second;
+  return shown ? kIconUnknown : 0;
 }
 
 std::string WindowText(HWND window) {
@@ -37,18 +31,16 @@ std::string WindowText(HWND window) {
 bool ReadMessageBox(HWND window, MessageBoxRecord* record) {
   char className[32];
   GetClassNameA(window, className, sizeof className);
-  if (lstrcmpA(className, "#32770") != 0) return false;
   HWND text = GetDlgItem(window, kMessageBoxTextId);
-  if (!text) return false;
+  if (lstrcmpA(className, "#32770") != 0 || !text) return false;
   record->caption = WindowText(window);
   record->text = WindowText(text);
-  record->icon = IconOf(window);
-  record->buttons.clear();
   for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
     GetClassNameA(child, className, sizeof className);
+    LONG style = GetWindowLongA(child, GWL_STYLE);
     // The box itself is not shown yet when activated: read the style bit.
-    if (lstrcmpiA(className, "Button") == 0 && (GetWindowLongA(child, GWL_STYLE) & WS_VISIBLE))
-      record->buttons.push_back(GetDlgCtrlID(child));
+    if (lstrcmpiA(className, "Button") == 0 && (style & WS_VISIBLE)) record->buttons.push_back(GetDlgCtrlID(child));
+    if (lstrcmpiA(className, "Static") == 0 && (style & SS_TYPEMASK) == SS_ICON) record->icon = IconOf(child);
   }
   std::sort(record->buttons.begin(), record->buttons.end());
   return true;
@@ -94,9 +86,7 @@ size_t MessageBoxAnswerer::Pending() {
   return script_.size();
 }
 
-void MessageBoxAnswerer::ExpectAllAnswered() {
-  EXPECT_EQ(Pending(), 0u) << "scripted message boxes never appeared";
-}
+void MessageBoxAnswerer::ExpectAllAnswered() { EXPECT_EQ(Pending(), 0u) << "scripted message boxes never appeared"; }
 
 void MessageBoxAnswerer::Handle(HWND box) {
   MessageBoxRecord record;
@@ -144,17 +134,14 @@ LRESULT CALLBACK MessageBoxAnswerer::CbtProc(int code, WPARAM wParam, LPARAM lPa
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-static BOOL CALLBACK AnswerOtherProcessWindow(HWND window, LPARAM context) {
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  if (owner != GetCurrentProcessId() && IsWindowVisible(window))
-    reinterpret_cast<MessageBoxAnswerer*>(context)->Handle(window);
-  return TRUE;
-}
-
 DWORD WINAPI MessageBoxAnswerer::WatchProc(void* param) {
   auto* self = static_cast<MessageBoxAnswerer*>(param);
   while (WaitForSingleObject(self->stopWatching_, 20) == WAIT_TIMEOUT)
-    EnumWindows(AnswerOtherProcessWindow, reinterpret_cast<LPARAM>(self));
+    for (HWND window = FindWindowExA(nullptr, nullptr, nullptr, nullptr); window;
+         window = FindWindowExA(nullptr, window, nullptr, nullptr)) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(window, &owner);
+      if (owner != GetCurrentProcessId() && IsWindowVisible(window)) self->Handle(window);
+    }
   return 0;
 }

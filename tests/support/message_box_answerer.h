@@ -62,12 +62,11 @@ class MessageBoxAnswerer {
 inline std::vector<std::string> BoxLines(const std::vector<MessageBoxRecord>& boxes) {
   std::vector<std::string> lines;
   for (const MessageBoxRecord& box : boxes) {
-    std::string line = box.icon == MB_ICONERROR          ? "error"
-                       : box.icon == MB_ICONQUESTION    ? "question"
-                       : box.icon == MB_ICONWARNING     ? "warning"
-                       : box.icon == MB_ICONINFORMATION ? "info"
-                       : box.icon == 0                  ? "plain"
-                                                        : "?";
+    const std::pair<UINT, const char*> icons[] = {{MB_ICONERROR, "error"}, {MB_ICONQUESTION, "question"},
+        {MB_ICONWARNING, "warning"}, {MB_ICONINFORMATION, "info"}, {0, "plain"}};
+    std::string line = "?";
+    for (const auto& icon : icons)
+      if (box.icon == icon.first) line = icon.second;
     line += ' ';
     const std::pair<int, const char*> names[] = {{IDOK, "OK"}, {IDYES, "Yes"}, {IDNO, "No"}, {IDRETRY, "Retry"}, {IDCANCEL, "Cancel"}};
     for (const auto& name : names)

@@ -3,22 +3,18 @@
 // to RECORDARGS.LOG next to itself, so a test can see what was opened.
 #include <windows.h>
 
+#include <cstdio>
 #include <cstring>
 
 int main() {
   char path[MAX_PATH];
   DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH - 16) return 1;
   char* slash = strrchr(path, '\\');
-  if (!slash) return 1;
-  strcpy(slash + 1, "RECORDARGS.LOG");
-  HANDLE log = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (log == INVALID_HANDLE_VALUE) return 1;
-  const char* line = GetCommandLineA();
-  DWORD written = 0;
-  WriteFile(log, line, static_cast<DWORD>(strlen(line)), &written, nullptr);
-  WriteFile(log, "\r\n", 2, &written, nullptr);
-  CloseHandle(log);
-  return 0;
+  if (length == 0 || length >= MAX_PATH - 16 || !slash) return 1;
+  memcpy(slash + 1, "RECORDARGS.LOG", sizeof "RECORDARGS.LOG");
+  // The C library opens files shared, so a test can read while this appends.
+  FILE* log = fopen(path, "ab");
+  if (!log) return 1;
+  fprintf(log, "%s\r\n", GetCommandLineA());
+  return fclose(log);
 }

@@ -7,20 +7,16 @@
 namespace {
 const char kRegistryKey[] = "SOFTWARE\\ZedSMS Lite";
 
-void SetRegistryValue(const char* name, const std::string& value) {
+// Sets the value, or deletes it when there is none.
+void SetRegistryValue(const char* name, const std::string* value) {
   HKEY key;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kRegistryKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                            &key, nullptr),
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kRegistryKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
             ERROR_SUCCESS);
-  RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                 static_cast<DWORD>(value.size() + 1));
-  RegCloseKey(key);
-}
-
-void DeleteRegistryValue(const char* name) {
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRegistryKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
-  RegDeleteValueA(key, name);
+  if (value)
+    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value->c_str()),
+                   static_cast<DWORD>(value->size() + 1));
+  else
+    RegDeleteValueA(key, name);
   RegCloseKey(key);
 }
 }  // namespace
@@ -35,18 +31,18 @@ TempDataDirectory::TempDataDirectory(const char* tag) {
   path_ = path;
   DeleteDirectoryTree(path_.c_str());
   CreateDirectoryPath(path_.c_str());
-  SetRegistryValue("ProgramDataDirectory", path_);
-  SetRegistryValue("PrivateDataDirectory", path_);
+  SetRegistryValue("ProgramDataDirectory", &path_);
+  SetRegistryValue("PrivateDataDirectory", &path_);
 }
 
 TempDataDirectory::~TempDataDirectory() {
-  DeleteRegistryValue("ProgramDataDirectory");
-  DeleteRegistryValue("PrivateDataDirectory");
+  SetRegistryValue("ProgramDataDirectory", nullptr);
+  SetRegistryValue("PrivateDataDirectory", nullptr);
   DeleteDirectoryTree(path_.c_str());
 }
 
 void TempDataDirectory::SetPrivateDirectory(const std::string& path) {
-  SetRegistryValue("PrivateDataDirectory", path);
+  SetRegistryValue("PrivateDataDirectory", &path);
 }
 
 std::string ProgramFolder() {
@@ -76,10 +72,6 @@ int RunProgram(const std::string& executable, const std::string& arguments, DWOR
   }
   CloseHandle(process.hProcess);
   return static_cast<int>(exitCode);
-}
-
-int RunConsoleProcess(const std::string& arguments, DWORD timeoutMs) {
-  return RunProgram(ProgramFolder() + "SMSGWCFG.EXE", arguments, timeoutMs);
 }
 
 std::string ReadIni(const std::string& file, const char* section, const char* key, const char* fallback) {

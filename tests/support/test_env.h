@@ -32,8 +32,6 @@ std::string ProgramFolder();
 // -1000 when it had to be killed after the time limit. A MessageBoxAnswerer
 // for other processes answers the child's message boxes.
 int RunProgram(const std::string& executable, const std::string& arguments, DWORD timeoutMs);
-// The console of the program folder.
-int RunConsoleProcess(const std::string& arguments, DWORD timeoutMs = 60000);
 
 std::string ReadIni(const std::string& file, const char* section, const char* key,
                     const char* fallback = "");

@@ -5,16 +5,6 @@
 
 #include "config/config_files.h"
 
-namespace {
-constexpr DWORD kAppearTimeoutMs = 30000;
-constexpr DWORD kCloseTimeoutMs = 20000;
-
-struct Search {
-  const std::string* caption;
-  HWND found;
-};
-}  // namespace
-
 std::string InternalText(HWND window) {
   wchar_t wide[1024];
   int n = InternalGetWindowText(window, wide, sizeof wide / sizeof wide[0]);
@@ -24,20 +14,14 @@ std::string InternalText(HWND window) {
   return text;
 }
 
-static BOOL CALLBACK MatchOwnWindow(HWND window, LPARAM context) {
-  auto* search = reinterpret_cast<Search*>(context);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  if (owner != GetCurrentProcessId() || !IsWindowVisible(window)) return TRUE;
-  if (*search->caption != InternalText(window)) return TRUE;
-  search->found = window;
-  return FALSE;
-}
-
 HWND FindOwnWindow(const std::string& caption) {
-  Search search = {&caption, nullptr};
-  EnumWindows(MatchOwnWindow, reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  for (HWND window = FindWindowExA(nullptr, nullptr, nullptr, nullptr); window;
+       window = FindWindowExA(nullptr, window, nullptr, nullptr)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == GetCurrentProcessId() && IsWindowVisible(window) && InternalText(window) == caption) return window;
+  }
+  return nullptr;
 }
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
@@ -62,14 +46,14 @@ WindowDriver::~WindowDriver() {
 DWORD WINAPI WindowDriver::Run(void* param) {
   auto* self = static_cast<WindowDriver*>(param);
   HWND window = nullptr;
-  if (!WaitUntil([&] { return (window = FindOwnWindow(self->caption_)) != nullptr; }, kAppearTimeoutMs)) {
+  if (!WaitUntil([&] { return (window = FindOwnWindow(self->caption_)) != nullptr; }, 30000)) {
     ADD_FAILURE() << "window \"" << self->caption_ << "\" never appeared";
     return 0;
   }
   self->appeared_ = true;
   self->action_(window);
   // Never leave the test thread stuck in a modal loop.
-  if (!WaitUntil([&] { return !IsWindow(window); }, kCloseTimeoutMs)) {
+  if (!WaitUntil([&] { return !IsWindow(window); }, 20000)) {
     ADD_FAILURE() << "window \"" << self->caption_ << "\" was left open";
     PostMessageA(window, WM_CLOSE, 0, 0);
   }
