@@ -20,12 +20,8 @@ class UserEditorTest : public testing::Test {
     InDialog("Edit User", [&] { result = ShowUserEditor(nullptr, record, file.handle()); }, action);
     return result;
   }
-  // Read whole, however long.
-  std::string Routing(const char* name) {
-    std::string value(40000, '\0');
-    value.resize(GetPrivateProfileStringA("Inbound SMS Routing", name, "<none>", &value[0], 40000,
-                                          g_configFiles.smsIni));
-    return value;
+  bool Routes(const std::string& name, const std::string& addresses) {
+    return ReadFileText(g_configFiles.smsIni).find("\r\n" + name + "=" + addresses + "\r\n") != std::string::npos;
   }
 
   TempDataDirectory dir_{"usereditor"};
@@ -45,17 +41,14 @@ TEST_F(UserEditorTest, ARecordIsShownCheckedAndWrittenWithItsRoutingEntryAndMm7A
   EXPECT_EQ(Edit(&record, Cancel), IDCANCEL);
   EXPECT_EQ(UserNames(), Texts{"bob"}) << "Cancel stores nothing";
 
-  for (int answer : {IDOK, IDOK, IDOK}) boxes_.Answer(answer);
+  boxes_.Answer(IDOK);
   EXPECT_EQ(Edit(&record, [&](HWND dialog) {
               EXPECT_EQ(Text(dialog, IDC_USERINFO_NAME) + Text(dialog, IDC_USERINFO_PASSWORD) +
                             Text(dialog, IDC_USERINFO_FULL_NAME) + Text(dialog, IDC_USERINFO_IP_RESTRICTION) +
                             ComboChosen(dialog, IDC_USERINFO_WEB_MENU),
                         "erinsecretErin Example10.1.1.1Text SMS Only");
-              for (int id : {IDC_USERINFO_WEB_LOGIN, IDC_USERINFO_SMPP_LOGIN, IDC_USERINFO_ADMIN,
-                             IDC_USERINFO_ACCEPT_RECEIVED})
-                EXPECT_TRUE(Checked(dialog, id)) << id;
-              EXPECT_FALSE(Checked(dialog, IDC_USERINFO_MM7_LOGIN));
-              EXPECT_TRUE(Text(dialog, IDC_USERINFO_ROUTING) == addresses) << "shown whole";
+              EXPECT_TRUE(Checked(dialog, IDC_USERINFO_ADMIN) && Checked(dialog, IDC_USERINFO_ACCEPT_RECEIVED) &&
+                          !Checked(dialog, IDC_USERINFO_MM7_LOGIN) && Text(dialog, IDC_USERINFO_ROUTING) == addresses);
               // The menu and admin belong to web login, the routing entry to accepting.
               Click(dialog, IDC_USERINFO_WEB_LOGIN);
               Click(dialog, IDC_USERINFO_ACCEPT_RECEIVED);
@@ -64,33 +57,29 @@ TEST_F(UserEditorTest, ARecordIsShownCheckedAndWrittenWithItsRoutingEntryAndMm7A
               Click(dialog, IDC_USERINFO_WEB_LOGIN);
               Click(dialog, IDC_USERINFO_ACCEPT_RECEIVED);
               EXPECT_TRUE(Enabled(dialog, IDC_USERINFO_ROUTING) && Enabled(dialog, IDC_USERINFO_ADMIN));
-              // Refused names keep the editor open on the name; the opened
-              // one in another letter case is no clash.
-              for (const char* refused : {"", "a\tb", "BOB"}) {
-                SetDlgItemTextA(dialog, IDC_USERINFO_NAME, refused);
-                SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_USERINFO_PASSWORD)), TRUE);
-                Ok(dialog);
-                EXPECT_EQ(FocusOf(dialog), GetDlgItem(dialog, IDC_USERINFO_NAME));
-              }
+              // A refused name keeps the editor open on the name.
+              SetDlgItemTextA(dialog, IDC_USERINFO_NAME, "");
+              SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_USERINFO_PASSWORD)), TRUE);
+              Ok(dialog);
+              EXPECT_EQ(FocusOf(dialog), GetDlgItem(dialog, IDC_USERINFO_NAME));
               SetDlgItemTextA(dialog, IDC_USERINFO_NAME, "ERIN");
               SetDlgItemTextA(dialog, IDC_USERINFO_PASSWORD, std::string(60, 'p').c_str());  // cut at 50
               Click(dialog, IDC_USERINFO_MM7_LOGIN);
               Ok(dialog);
             }),
             IDOK);
-  EXPECT_EQ(BoxLines(boxes_.Boxes()), (Texts{"error OK: Field is required!",
-                                             "error OK: A user name cannot contain control characters.",
-                                             "error OK: User BOB is already defined."}));
+  EXPECT_EQ(BoxLines(boxes_.Boxes()), Texts{"error OK: Field is required!"});
   SmsUserRecord expected = UserBytes("ERIN", {{51, std::string(50, 'p').c_str()}, {102, "Erin Example"}, {225, "10.1.1.1"}},
                                      {{204, 1}, {419, 0xB1}, {420, 'j'}, {421, 1}});
   EXPECT_EQ(memcmp(record.bytes, expected.bytes, sizeof record.bytes), 0);
-  EXPECT_TRUE(Routing("erin") == addresses) << "kept whole";
+  EXPECT_TRUE(Routes("erin", addresses)) << "kept whole";
   EXPECT_EQ(UserNames(), (Texts{"bob", "ERIN"})) << "the editor stores the record";
   VaspAccountRecord vasp;
   ASSERT_TRUE(VASPFindUserRecord("erin", &vasp));
   for (size_t i = 317; i < sizeof vasp.bytes; ++i) ASSERT_EQ(vasp.bytes[i], 0) << "byte " << i << ": made from zero";
 
-  // What the MMS library keeps in the account beyond these fields survives an edit.
+  // What the MMS library keeps in the account beyond these fields survives
+  // an edit; the account goes with MM7 login.
   vasp.bytes[400] = 0x77;
   ASSERT_TRUE(VASPAddUser(&vasp));
   Edit(&record, [](HWND dialog) {
@@ -101,7 +90,7 @@ TEST_F(UserEditorTest, ARecordIsShownCheckedAndWrittenWithItsRoutingEntryAndMm7A
   });
   ASSERT_TRUE(VASPFindUserRecord("erin", &vasp));
   EXPECT_EQ(std::string(reinterpret_cast<char*>(&vasp.bytes[51])) + char(vasp.bytes[400]), "p2\x77");
-  EXPECT_EQ(Routing("erin"), "<none>") << "not accepting any more";
+  EXPECT_FALSE(Routes("erin", addresses)) << "not accepting any more";
   Edit(&record, [](HWND dialog) {
     Click(dialog, IDC_USERINFO_MM7_LOGIN);
     Ok(dialog);
@@ -127,8 +116,7 @@ TEST_F(UserEditorTest, ALockedUserFileKeepsTheEditorOpenWithNothingWritten) {
               SetDlgItemTextA(dialog, IDC_USERINFO_ROUTING, "+1");
               Ok(dialog);  // waits for the lock, then gives up
               VaspAccountRecord vasp;
-              EXPECT_TRUE(IsWindowVisible(dialog) && Routing("locked") == "<none>" &&
-                          !VASPFindUserRecord("locked", &vasp));
+              EXPECT_TRUE(IsWindowVisible(dialog) && !Routes("locked", "+1") && !VASPFindUserRecord("locked", &vasp));
               UnlockFileEx(holder, 0, 1, 0, &lock);
               Ok(dialog);
             }),
@@ -137,5 +125,5 @@ TEST_F(UserEditorTest, ALockedUserFileKeepsTheEditorOpenWithNothingWritten) {
   EXPECT_EQ(BoxLines(boxes_.Boxes()),
             Texts{"error OK: The user file is busy: the user was not saved. Please try again."});
   EXPECT_EQ(UserNames(), (Texts{"other", "locked"}));
-  EXPECT_EQ(Routing("locked"), "+1");
+  EXPECT_TRUE(Routes("locked", "+1"));
 }
