@@ -74,13 +74,6 @@ class TwoWayPageTest : public testing::Test {
   }
   std::string Command(unsigned n) { return Sms(("ReceiveSMSCommand" + std::to_string(n)).c_str()); }
   void SetCommand(unsigned n, const std::string& entry) { SetSms("ReceiveSMSCommand" + std::to_string(n), entry); }
-  // A folder holding php-cgi.exe.
-  std::string MakePhpFolder(const char* name) {
-    std::string folder = dir_.Path() + name;
-    CreateDirectoryPath(folder.c_str());
-    WriteFileText(folder + "\\php-cgi.exe", "MZ");
-    return folder;
-  }
 
   TempDataDirectory dir_{"twoway"};
   MessageBoxAnswerer boxes_;
@@ -90,7 +83,7 @@ class TwoWayPageTest : public testing::Test {
 
 }  // namespace
 
-TEST_F(TwoWayPageTest, CommandsRoutingAndCharsetAreEditedCheckedWhenLeavingAndApplied) {
+TEST_F(TwoWayPageTest, CommandsRoutingPhpAndCharsetAreEditedCheckedWhenLeavingAndApplied) {
   AddUser("carol", true);
   AddUser("alice", true);
   AddUser("bob", false);
@@ -98,10 +91,12 @@ TEST_F(TwoWayPageTest, CommandsRoutingAndCharsetAreEditedCheckedWhenLeavingAndAp
   SetCommand(2, "STOP\thttp://stop/@@SMS@@\tNo");
   SetCommand(3, "M\thttp://m/@@SMS@@\tNo");
   SetSms("ReceiveSMSCharset", "UTF-8");
-  const std::string folder = dir_.Path();
+  SetSms("PHPEnable", "Yes");
+  const std::string folder = dir_.Path(), scripts = folder + "www\\scripts";
+  SetSms("PHPDir", scripts);
   CreateDirectoryPath((folder + "Program.Files").c_str());
   WriteFileText(folder + "responder.exe", "MZ");
-  for (int answer : {IDOK, IDNO, IDYES, IDOK, IDOK}) boxes_.Answer(answer);
+  for (int answer : {IDOK, IDOK, IDNO, IDYES, IDOK, IDOK}) boxes_.Answer(answer);
   RunOnPage([&](HWND sheet, HWND page) {
     // Every kind of edit must tell the sheet, or closing would drop it unasked.
     auto Edit = [this](const std::function<void()>& edit) {
@@ -118,6 +113,24 @@ TEST_F(TwoWayPageTest, CommandsRoutingAndCharsetAreEditedCheckedWhenLeavingAndAp
       InDialog(opened.second, [&] { Press(page, opened.first); }, Cancel);
     Click(page, IDC_RECV_PROCESS_SMS);
     EXPECT_TRUE(sheet_.configDirty && Enabled(sheet, kApplyButton) && Enabled(page, IDC_RECV_COMMAND_TABLE));
+
+    // PHP stored on without the program: loaded off without a word, and
+    // refused until the program is found far along a long PATH, with a PHPRC
+    // too long for its buffer; then the scripts folder is shown and made.
+    EXPECT_TRUE(!Checked(page, IDC_RECV_PHP_ENABLE) && boxes_.Boxes().empty());
+    Click(page, IDC_RECV_PHP_ENABLE);
+    EXPECT_FALSE(Checked(page, IDC_RECV_PHP_ENABLE) || Enabled(page, IDC_RECV_PHP_ALLOW_REMOTE) ||
+                 IsDirectory(scripts.c_str()));
+    std::string path;
+    for (int i = 0; i < 150; ++i) path += "C:\\no\\such\\folder" + std::to_string(i) + ";";
+    CreateDirectoryPath((folder + "php").c_str());
+    WriteFileText(folder + "php\\php-cgi.exe", "MZ");
+    SetEnvironmentVariableA("PATH", (path + "  " + folder + "php").c_str());
+    SetEnvironmentVariableA("PHPRC", std::string(3000, 'x').c_str());
+    Click(page, IDC_RECV_PHP_ENABLE);
+    EXPECT_EQ(Text(page, IDC_RECV_PHP_ADDRESS), "http://localhost/php resolves to " + scripts + "\\");
+    EXPECT_TRUE(IsDirectory(scripts.c_str()) && Enabled(page, IDC_RECV_PHP_ALLOW_REMOTE));
+    Edit([&] { Click(page, IDC_RECV_PHP_ALLOW_REMOTE); });
 
     // The editor looks for the program on disk: a folder is none, .EXE is
     // added. An empty prefix is a star, selected in its sorted place.
@@ -160,7 +173,9 @@ TEST_F(TwoWayPageTest, CommandsRoutingAndCharsetAreEditedCheckedWhenLeavingAndAp
     Close(sheet, IDOK);
   });
   EXPECT_EQ(BoxLines(boxes_.Boxes()),
-            (Texts{"error OK: Cannot locate program file:  " + folder +
+            (Texts{"error OK: PHP support not available, unable to locate php-cgi.exe via PHPRC or PATH "
+                   "environemental variable",
+                   "error OK: Cannot locate program file:  " + folder +
                        "Program.Files\r\n\r\nPlease specify an http://url, or a valid executable file name.",
                    "question YesNo: Replace existing defintion for command prefix 'help'?",
                    "question YesNo: Replace existing defintion for command prefix 'HELP'?",
@@ -170,13 +185,14 @@ TEST_F(TwoWayPageTest, CommandsRoutingAndCharsetAreEditedCheckedWhenLeavingAndAp
   EXPECT_EQ(ReadFileText(g_configFiles.smsIni),
             "[SMSGW]\r\nReceiveSMSCommand1=*\t" + folder + "responder @@SMS@@\tNo\r\n"
             "ReceiveSMSCommand2=HELP\thttp://zed/@@SMS@@\tNo\r\nReceiveSMSCommand3=HELP2\thttp://new/@@SMS@@\tNo\r\n"
-            "ReceiveSMS=Yes\r\nReceiveMMS=Yes\r\nPHPEnable=No\r\nPHPAllowRemote=No\r\n"
+            "PHPEnable=Yes\r\nPHPDir=" + scripts + "\r\nReceiveSMS=Yes\r\nReceiveMMS=Yes\r\nPHPAllowRemote=Yes\r\n"
             "[Modem - Acme \\x5BUSB\\x5D]\r\nRouteLocal=alice\r\nMMSRouting=zedsmslitemm7\r\n");
 
   // Without a modem its keys are neither read nor written.
   sheet_.currentModemName[0] = '\0';
   RunOnPage([](HWND sheet, HWND page) {
     EXPECT_FALSE(Checked(page, IDC_RECV_ROUTE_LOCAL) || Checked(page, IDC_RECV_MMS_ROUTE_MM7));
+    EXPECT_TRUE(Checked(page, IDC_RECV_PHP_ENABLE)) << "loaded on with the program found";
     Click(page, IDC_RECV_PROCESS_SMS);
     Close(sheet, IDOK);
   });
@@ -196,43 +212,4 @@ TEST_F(TwoWayPageTest, TheTableReadsGapsUpTo201CutsLongEntriesAndLeavesNoStaleEn
   for (unsigned n = 1; n <= 6; ++n) EXPECT_EQ(Command(n), listed[n - 1]) << "gaps up to 201 are passed over";
   EXPECT_EQ(Command(7) + Command(200) + Command(202), "<none><none><none>") << "202 was listed: removed too";
   EXPECT_EQ(Command(250), "Z\tz.exe\tNo") << "past a gap: never seen, never touched";
-}
-
-TEST_F(TwoWayPageTest, PhpProcessingFollowsTheProgramOnPhprcOrPath) {
-  // Stored on without the program: loaded off without a word, then refused
-  // until PHPRC names its folder; then the scripts folder is shown and made.
-  SetSms("PHPEnable", "Yes");
-  SetSms("PHPAllowRemote", "Yes");
-  boxes_.Answer(IDOK);
-  RunOnPage([this](HWND sheet, HWND page) {
-    EXPECT_TRUE(!Checked(page, IDC_RECV_PHP_ENABLE) && Checked(page, IDC_RECV_PHP_ALLOW_REMOTE) &&
-                boxes_.Boxes().empty());
-    Click(page, IDC_RECV_PHP_ENABLE);
-    EXPECT_FALSE(Checked(page, IDC_RECV_PHP_ENABLE) || Enabled(page, IDC_RECV_PHP_ALLOW_REMOTE) ||
-                 FileExists(dir_.Path() + "PHP"));
-    SetEnvironmentVariableA("PHPRC", (MakePhpFolder("php-rc") + "\\").c_str());
-    Click(page, IDC_RECV_PHP_ENABLE);
-    EXPECT_EQ(Text(page, IDC_RECV_PHP_ADDRESS), "http://localhost/php resolves to " + dir_.Path() + "PHP\\");
-    EXPECT_TRUE(IsDirectory((dir_.Path() + "PHP").c_str()) && Enabled(page, IDC_RECV_PHP_ALLOW_REMOTE));
-    Click(page, IDC_RECV_PHP_ALLOW_REMOTE);
-    Close(sheet, IDOK);
-  });
-  EXPECT_EQ(BoxLines(boxes_.Boxes()),
-            Texts{"error OK: PHP support not available, unable to locate php-cgi.exe via PHPRC or PATH "
-                  "environemental variable"});
-  EXPECT_EQ(Sms("PHPEnable") + Sms("PHPAllowRemote"), "YesNo");
-
-  // Found far along a long PATH, with a PHPRC too long for its buffer; the
-  // folder comes from PHPDir with a backslash added.
-  std::string path;
-  for (int i = 0; i < 150; ++i) path += "C:\\no\\such\\folder" + std::to_string(i) + ";";
-  SetEnvironmentVariableA("PATH", (path + "  " + MakePhpFolder("php-on-path")).c_str());
-  SetEnvironmentVariableA("PHPRC", std::string(3000, 'x').c_str());
-  std::string scripts = dir_.Path() + "www\\scripts";
-  SetSms("PHPDir", scripts);
-  RunOnPage([&](HWND sheet, HWND page) {
-    EXPECT_TRUE(Checked(page, IDC_RECV_PHP_ENABLE) && IsDirectory(scripts.c_str()));
-    EXPECT_EQ(Text(page, IDC_RECV_PHP_ADDRESS), "http://localhost/php resolves to " + scripts + "\\");
-    Close(sheet, IDCANCEL);
-  });
 }
