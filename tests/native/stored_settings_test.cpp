@@ -64,7 +64,8 @@ TEST(Mm7ServerAddress, SchemeHostAndPortAndTheNumberSuffixAfterAHash) {
 TEST(Mm7Settings, SchemaVersionAndVariationReadAndStored) {
   const std::string prefix = "http://www.3gpp.org/ftp/Specs/archive/23_series/23.140/schema/";
   const std::pair<std::string, const char*> stored[] = {
-      {"", "REL-5-MM7-1-2"}, {"HTTP://WWW.3GPP.ORG/ftp/Specs/archive/23_series/23.140/schema/REL-5-MM7-1-0", "REL-5-MM7-1-0"},
+      {"", "REL-5-MM7-1-2"},
+      {"HTTP://WWW.3GPP.ORG/ftp/Specs/archive/23_series/23.140/schema/REL-5-MM7-1-0", "REL-5-MM7-1-0"},
       {prefix + "REL-7-MM7-1-0", nullptr}, {"REL-5-MM7-1-2", nullptr}};
   for (const auto& row : stored) {
     const char* name = Mm7SchemaName(row.first.c_str());

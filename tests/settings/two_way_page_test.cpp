@@ -1,17 +1,25 @@
 // The 2-Way tab walked through: routing switches and the checks made when
 // leaving, the local-user list, the command table with its editor, PHP
-// processing, and what Apply stores.
-#include "settings/two_way_page.h"
+// processing, and what Apply stores; and the "Configure MM7 Receiver" dialog
+// it opens, with its connection test against servers on loopback (plain,
+// TLS, closed) and what it saves after a passed test, and only then.
+#include "settings/loopback_servers.h"
 
 #include <prsht.h>
+
+#include <thread>
 
 #include "accounts/account_files.h"
 #include "common/file_util.h"
 #include "common/text_util.h"
 #include "config/config_files.h"
+#include "config/link_libraries.h"
 #include "resources/page_ids.h"
 #include "resources/two_way_ids.h"
+#include "settings/mm7_dialog.h"
 #include "settings/settings_dialogs.h"
+#include "settings/two_way_page.h"
+#include "tls/tls_test_servers.h"
 
 namespace {
 
@@ -48,6 +56,10 @@ bool Leave(HWND sheet) {
   return true;
 }
 
+std::string Address(unsigned short port, const char* scheme = "http", const char* host = "127.0.0.1") {
+  return std::string(scheme) + "://" + host + ":" + std::to_string(port) + "/vasp/mm7";
+}
+
 class TwoWayPageTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -74,6 +86,21 @@ class TwoWayPageTest : public testing::Test {
   }
   std::string Command(unsigned n) { return Sms(("ReceiveSMSCommand" + std::to_string(n)).c_str()); }
   void SetCommand(unsigned n, const std::string& entry) { SetSms("ReceiveSMSCommand" + std::to_string(n), entry); }
+
+  std::string File() { return dir_.Path() + "VASPOUT\\zedsmslitemm7\\VASP.INI"; }
+  // Opens the dialog, makes the edits, sets the server and presses OK: true when the dialog closed.
+  bool Save(const std::string& server, const std::function<void(HWND)>& edits) {
+    INT_PTR result = 0;
+    InDialog("Configure MM7 Receiver", [&] { result = ShowMm7Dialog(nullptr); }, [&](HWND dialog) {
+      edits(dialog);
+      SetDlgItemTextA(dialog, IDC_MM7_SERVER, server.c_str());
+      Ok(dialog);
+      if (!IsWindowVisible(dialog)) return;
+      EXPECT_EQ(FocusOf(dialog), GetDlgItem(dialog, IDC_MM7_SERVER)) << "refused: open on the server field";
+      Cancel(dialog);
+    });
+    return result == IDOK;
+  }
 
   TempDataDirectory dir_{"twoway"};
   MessageBoxAnswerer boxes_;
@@ -105,7 +132,7 @@ TEST_F(TwoWayPageTest, CommandsRoutingPhpAndCharsetAreEditedCheckedWhenLeavingAn
       EXPECT_TRUE(sheet_.configDirty);
     };
     EXPECT_EQ(ComboTexts(page, IDC_RECV_LOCAL_USER), (Texts{"", "alice", "carol"})) << "SMPP users, sorted";
-    EXPECT_EQ(ComboChosen(page, IDC_RECV_CHARSET), "utf-8") << "matched without regard to case";
+    EXPECT_EQ(Text(page, IDC_RECV_CHARSET), "utf-8") << "matched without regard to case";
     EXPECT_FALSE(sheet_.configDirty || Enabled(sheet, kApplyButton) || Enabled(page, IDC_RECV_COMMAND_TABLE));
     for (auto opened : {std::make_pair(IDC_RECV_VIEW_SMS, "Received SMS Messages"),
                         std::make_pair(IDC_RECV_VIEW_MMS, "Received MMS Messages"),
@@ -169,7 +196,7 @@ TEST_F(TwoWayPageTest, CommandsRoutingPhpAndCharsetAreEditedCheckedWhenLeavingAn
     EXPECT_FALSE(Leave(sheet));
     EXPECT_EQ(FocusOf(page), GetDlgItem(page, IDC_RECV_CONFIGURE_MM7));
     CreateDirectoryPath((dir_.Path() + "VASPOUT\\zedsmslitemm7").c_str());
-    WriteFileText(dir_.Path() + "VASPOUT\\zedsmslitemm7\\VASP.INI", "[VASP]\r\nServer=http://mm7/\r\n");
+    WriteFileText(File(), "[VASP]\r\nServer=http://mm7/\r\n");
     Close(sheet, IDOK);
   });
   EXPECT_EQ(BoxLines(boxes_.Boxes()),
@@ -212,4 +239,63 @@ TEST_F(TwoWayPageTest, TheTableReadsGapsUpTo201CutsLongEntriesAndLeavesNoStaleEn
   for (unsigned n = 1; n <= 6; ++n) EXPECT_EQ(Command(n), listed[n - 1]) << "gaps up to 201 are passed over";
   EXPECT_EQ(Command(7) + Command(200) + Command(202), "<none><none><none>") << "202 was listed: removed too";
   EXPECT_EQ(Command(250), "Z\tz.exe\tNo") << "past a gap: never seen, never touched";
+}
+
+TEST_F(TwoWayPageTest, Mm7SettingsAreShownAndSavedAfterAPassedTestOnlyOverTlsForHttps) {
+  SocketsStarted sockets;
+  ASSERT_TRUE(LoadTlsLibrary()) << "GWTLS.DLL beside the tests";
+  Listener server;
+  unsigned short closed = ClosedPort();
+  boxes_.Answer(IDOK);
+  boxes_.Answer(IDOK);
+  EXPECT_FALSE(Save("", [](HWND) {}));
+  EXPECT_FALSE(Save(Address(closed, "https"), [](HWND) {}));  // no TLS is tried
+  EXPECT_EQ(BoxLines(boxes_.Boxes()), (Texts{"error OK: Please define a URL for connecting to the server",
+                                             "error OK: Unable to connect to server 127.0.0.1:" + std::to_string(closed)}));
+  EXPECT_FALSE(FileExists(dir_.Path() + "VASPOUT"));
+
+  // Values outside the lists are offered and kept; emptied fields, Domain
+  // and the switches of other variations go.
+  CreateDirectoryPath((dir_.Path() + "VASPOUT\\zedsmslitemm7").c_str());
+  WriteFileText(File(), "[VASP]\r\nProtocol=MM7\r\nVASPID=vasp-1\r\nPassword=se cret\r\nMM7Version=7.0.0\r\n"
+                        "MM7Schema=urn:example:custom-mm7\r\nStripWhiteSpace=Yes\r\nLogicaCMG=Yes\r\n"
+                        "Domain=example.com\r\n");
+  EXPECT_TRUE(Save(Address(server.Port(), "http", "localhost#2"), [](HWND dialog) {
+    EXPECT_TRUE(Text(dialog, IDC_MM7_PASSWORD) == "se cret" && Checked(dialog, IDC_MM7_STRIP_WHITE_SPACE));
+    EXPECT_EQ(Text(dialog, IDC_MM7_VERSION) + " " + Text(dialog, IDC_MM7_SCHEMA) + " " + Text(dialog, IDC_MM7_VARIATION),
+              "7.0.0 (Custom) LogicaCMG - PAP");
+    for (const auto& field : {std::make_pair(IDC_MM7_VASP_ID, ""), std::make_pair(IDC_MM7_VAS_ID, "vas-2"),
+                              std::make_pair(IDC_MM7_SERVICE_CODE, "svc"), std::make_pair(IDC_MM7_USER_NAME, "user")})
+      SetDlgItemTextA(dialog, field.first, field.second);
+    Click(dialog, IDC_MM7_STRIP_WHITE_SPACE);
+    ComboChoose(dialog, IDC_MM7_VARIATION, "Ericsson");
+  }));
+  EXPECT_EQ(server.Accepted(), 1);
+  const std::string saved = "[VASP]\r\nProtocol=EricssonMM7\r\nPassword=se cret\r\nMM7Version=7.0.0\r\n"
+                            "MM7Schema=urn:example:custom-mm7\r\nServer=" + Address(server.Port(), "http", "localhost#2") +
+                            "\r\nVASID=vas-2\r\nServiceCode=svc\r\nmm7DeliverReq=Yes\r\nUserName=user\r\n";
+  EXPECT_EQ(ReadFileText(File()), saved);
+
+  // https negotiates TLS; a server that answers the hello with no TLS at all
+  // is refused with the library's reason.
+  OpenSslServer tls(Certificates().selfSignedCert, Certificates().selfSignedKey, "");
+  ASSERT_NE(tls.Port(), 0);
+  EXPECT_TRUE(Save(Address(tls.Port(), "https"), [](HWND) {}));
+  EXPECT_TRUE(tls.WaitForOutput("CIPHER is", 10000)) << tls.Output();
+  WriteFileText(File(), saved);
+  std::thread peer([&] {
+    SOCKET client = server.Accept(10000);
+    char hello[4096];
+    recv(client, hello, sizeof hello, 0);
+    send(client, "HTTP/1.1 400 Bad Request\r\n\r\n", 28, 0);
+    closesocket(client);
+  });
+  boxes_.Answer(IDOK);
+  EXPECT_FALSE(Save(Address(server.Port(), "https"), [](HWND) {}));
+  peer.join();
+  std::string shown = BoxLines(boxes_.Boxes()).back();
+  EXPECT_EQ(shown.substr(0, shown.find("\r\n\r\n")),
+            "error OK: Unable to negotiate SSL/TLS connection with server 127.0.0.1:" + std::to_string(server.Port()));
+  EXPECT_NE(shown.find("HTTP/1.1 400 Bad Request"), std::string::npos) << "the library's error text follows";
+  EXPECT_EQ(ReadFileText(File()), saved);
 }
