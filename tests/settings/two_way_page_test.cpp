@@ -182,7 +182,7 @@ TEST_F(TwoWayPageTest, CommandsRoutingPhpAndCharsetAreEditedCheckedWhenLeavingAn
     EXPECT_EQ(Selection(page), 2) << "the new last one";
     Edit([&] { ComboChoose(page, IDC_RECV_CHARSET, "(default)"); });
 
-    // Routing to a local user needs one chosen; the empty entry is none.
+    // Routing to a local user needs one chosen.
     Edit([&] { Click(page, IDC_RECV_ROUTE_LOCAL); });
     EXPECT_FALSE(Leave(sheet));
     EXPECT_EQ(FocusOf(page), GetDlgItem(page, IDC_RECV_LOCAL_USER));

@@ -207,8 +207,7 @@ TEST_F(UsersPageTest, TheEditorShowsChecksAndWritesARecordWithItsRoutingEntryAnd
               EXPECT_FALSE(Enabled(dialog, IDC_USERINFO_ADMIN) || Enabled(dialog, IDC_USERINFO_WEB_MENU) ||
                            Enabled(dialog, IDC_USERINFO_ROUTING));
               Click(dialog, IDC_USERINFO_WEB_LOGIN);
-              // A refused name keeps the editor open on the name; the opened
-              // one in another letter case is no clash.
+              // A refused name keeps the editor open on the name.
               SetDlgItemTextA(dialog, IDC_USERINFO_NAME, "");
               SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_USERINFO_PASSWORD)), TRUE);
               Ok(dialog);
