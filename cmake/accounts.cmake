@@ -30,5 +30,4 @@ wine_test(account_tests
 wine_test(users_tests
   SOURCES
     tests/settings/users_page_test.cpp
-    tests/settings/user_editor_test.cpp
     tests/accounts/account_files.cpp)

@@ -75,7 +75,6 @@ wine_test(console_tests SERIAL
     tests/services/service_control_test.cpp
     tests/app/console_test.cpp
     tests/app/setup_wizard_test.cpp
-    tests/settings/debug_log_page_test.cpp
     tests/settings/server_page_test.cpp
     tests/monitor/status_page_test.cpp
     tests/monitor/test_message_page_test.cpp

@@ -34,7 +34,7 @@ TEST(ModemEnabling, EachSwitchEnablesItsControlsAndReceivedMmsNeedsBoth) {
   }
 }
 
-TEST(TwoWayRules, StoredRoutingShowsAsChoices) {
+TEST(TwoWayRules, StoredRoutingShowsAsChoicesWhichDecideEnablingRefusalAndWrites) {
   // receiveSms receiveMms userListed mm7; the choices
   const char* const rows[][2] = {{"0100", "001000"},  // MMS only with SMS processing
                                  {"1100", "101010"},
@@ -45,16 +45,13 @@ TEST(TwoWayRules, StoredRoutingShowsAsChoices) {
     EXPECT_EQ(Bits({c.processSms, c.routeLocal, c.useCommands, c.userSelected, c.processMms, c.mmsRouteMm7}), row[1])
         << row[0];
   }
-}
-
-TEST(TwoWayRules, EnablingRefusalAndWritesFollowTheChoices) {
   const struct {
     const char* choices;
     bool mm7Configured;
     const char* enabling;
     const char* writes;
     TwoWayRefusal refusal;
-  } rows[] = {
+  } choiceRows[] = {
       // SMS processing off: nothing below it works, nothing refuses, no user kept.
       {"010111", false, "000000", "0001", TwoWayRefusal::kNone},
       {"110000", true, "110100", "1000", TwoWayRefusal::kNoLocalUser},
@@ -64,7 +61,7 @@ TEST(TwoWayRules, EnablingRefusalAndWritesFollowTheChoices) {
       {"101011", true, "101111", "1101", TwoWayRefusal::kNone},
       {"101010", false, "101110", "1100", TwoWayRefusal::kNone},
   };
-  for (const auto& row : rows) {
+  for (const auto& row : choiceRows) {
     SCOPED_TRACE(row.choices);
     TwoWayEnabling e = TwoWayEnablingOf(TwoWay(row.choices));
     EXPECT_EQ(Bits({e.routeChoice, e.localUser, e.commandTable, e.processMms, e.mmsRouteChoice, e.configureMm7}),

@@ -1,4 +1,5 @@
-// The Server tab on the main sheet, against the real service manager.
+// The Server tab on the main sheet, against the real service manager, and
+// the debug log switches on its last tab.
 #include "settings/settings_dialogs.h"
 
 #include <prsht.h>
@@ -10,11 +11,12 @@
 namespace {
 
 constexpr int kServerPage = 2;
+constexpr int kDebugPage = 6;
 
 class ServerPageTest : public ServiceTest {
  protected:
   std::string Sms(const char* key) { return Key(dir_.File("SMSGW.INI"), "SMSGW", key); }
-  std::string Mm7Port() { return Key(dir_.File("MMSC.INI"), "MMSC", "WebPort"); }
+  std::string Mmsc(const char* key) { return Key(dir_.File("MMSC.INI"), "MMSC", key); }
   // Waits for the once-a-second refresh to show the expected status.
   static bool ShowsStatus(HWND page, const char* status, const char* action) {
     return WaitUntil(
@@ -24,40 +26,61 @@ class ServerPageTest : public ServiceTest {
   SheetContext sheet_;
 };
 
-TEST_F(ServerPageTest, PortsAreLoadedAndAppliedAndTheActionFollowsTheServicesOfferingToSaveFirst) {
+TEST_F(ServerPageTest, PortsDebugSwitchesAndTheActionFollowingTheServicesOfferingToSaveFirst) {
   WritePrivateProfileStringA("SMSGW", "SMPPPort", "2775", dir_.File("SMSGW.INI").c_str());
   WritePrivateProfileStringA("MMSC", "WebPort", "0", dir_.File("MMSC.INI").c_str());
+  WritePrivateProfileStringA("SMSGW", "Debug", "1", dir_.File("SMSGW.INI").c_str());
+  WritePrivateProfileStringA("MMSC", "Debug", "TRUE", dir_.File("MMSC.INI").c_str());
+  WritePrivateProfileStringA("MMSWAP", "Debug", "No", dir_.File("MMSWAP.INI").c_str());
   ASSERT_TRUE(CreateServiceDirectly("ZedMMSC", "Zed MMS Gateway Lite Edition", "C:\\x.exe"));
   boxes_.Answer(IDCANCEL);
   boxes_.Answer(IDYES);
   WindowDriver driver(kProductCaption, [this](HWND sheet) {
     SendMessageA(sheet, PSM_SETCURSEL, kServerPage, 0);
     HWND page = PropSheet_GetCurrentPageHwnd(sheet);
-    EXPECT_EQ(Text(page, IDC_SERVER_WEB_PORT), "8800") << "no web port configured";
+    // No web port configured is the default; port 0 is no server.
+    EXPECT_EQ(Text(page, IDC_SERVER_WEB_PORT) + " " + Text(page, IDC_SERVER_SMPP_PORT) + " " +
+                  Text(page, IDC_SERVER_MM7_PORT), "8800 2775 ");
     EXPECT_TRUE(Checked(page, IDC_SERVER_SMPP_ENABLE) && Enabled(page, IDC_SERVER_SMPP_PORT));
-    EXPECT_EQ(Text(page, IDC_SERVER_SMPP_PORT), "2775");
-    EXPECT_FALSE(Checked(page, IDC_SERVER_MM7_ENABLE) || Enabled(page, IDC_SERVER_MM7_PORT)) << "port 0 is no server";
-    EXPECT_EQ(Text(page, IDC_SERVER_MM7_PORT), "");
-    EXPECT_FALSE(sheet_.configDirty || Enabled(sheet, kApplyButton)) << "loading is no edit";
+    EXPECT_FALSE(Checked(page, IDC_SERVER_MM7_ENABLE) || Enabled(page, IDC_SERVER_MM7_PORT) || sheet_.configDirty);
     EXPECT_TRUE(ShowsStatus(page, "Not Active", "Install Service")) << "only one service installed";
+
+    // Debug switches are read as true values; a log can be viewed once it is
+    // there, within the 5 s refresh, in Notepad, which shows its name.
+    SendMessageA(sheet, PSM_SETCURSEL, kDebugPage, 0);
+    HWND debug = PropSheet_GetCurrentPageHwnd(sheet);
+    EXPECT_TRUE(Checked(debug, IDC_DEBUGLOG_SMSGW) && Checked(debug, IDC_DEBUGLOG_MMSC));
+    EXPECT_FALSE(Checked(debug, IDC_DEBUGLOG_MMSWAP) || Enabled(sheet, kApplyButton) ||
+                 Enabled(debug, IDC_DEBUGLOG_VIEW_MMSC));
+    WriteFileText(dir_.File("MMSCDEBUG.LOG"), "started\r\n");
+    EXPECT_TRUE(WaitUntil([&] { return Enabled(debug, IDC_DEBUGLOG_VIEW_MMSC); }, 7000));
+    EXPECT_FALSE(Enabled(debug, IDC_DEBUGLOG_VIEW_SMSGW));
+    Click(debug, IDC_DEBUGLOG_VIEW_MMSC);
+    HWND notepad = nullptr;
+    EXPECT_TRUE(WaitUntil([&] {
+      notepad = FindWindowA("Notepad", nullptr);
+      return notepad && InternalText(notepad).find("MMSCDEBUG") != std::string::npos;
+    }, 15000));
+    if (notepad) PostMessageA(notepad, WM_CLOSE, 0, 0);
+    Click(debug, IDC_DEBUGLOG_MMSC);
+    Click(debug, IDC_DEBUGLOG_MMSWAP);
+    EXPECT_TRUE(sheet_.configDirty && Enabled(sheet, kApplyButton));
+    SendMessageA(sheet, PSM_SETCURSEL, kServerPage, 0);
+
     RemoveServiceDirectly("ZedMMSC");
     Click(page, IDC_SERVER_MM7_ENABLE);
-    EXPECT_TRUE(Enabled(page, IDC_SERVER_MM7_PORT) && sheet_.configDirty && Enabled(sheet, kApplyButton));
+    EXPECT_TRUE(Enabled(page, IDC_SERVER_MM7_PORT));
     SetDlgItemTextA(page, IDC_SERVER_WEB_PORT, "12abc");
     SetDlgItemTextA(page, IDC_SERVER_MM7_PORT, "-1");
     Click(page, IDC_SERVER_SMPP_ENABLE);
     Click(page, IDC_SERVER_ACTION);  // Cancel: installs all the same, without saving
-    EXPECT_TRUE(IsSmsServiceInstalled());
-    EXPECT_EQ(Sms("WebPort"), "<none>");
+    EXPECT_TRUE(IsSmsServiceInstalled() && Sms("WebPort") == "<none>");
     EXPECT_TRUE(ShowsStatus(page, "Active", "Stop Service"));
     Click(page, IDC_SERVER_ACTION);  // running: stops both, no question
-    EXPECT_FALSE(IsSmsServiceRunning());
     EXPECT_TRUE(ShowsStatus(page, "Not Active", "Start Service"));
     Click(page, IDC_SERVER_ACTION);  // Yes: saves, then starts
-    EXPECT_EQ(Sms("WebPort") + " " + Sms("SMPPPort") + " " + Mm7Port(), "12 <none> 4294967295");
-    EXPECT_FALSE(sheet_.configDirty);
-    EXPECT_TRUE(IsSmsServiceRunning());
-    EXPECT_TRUE(ShowsStatus(page, "Active", "Stop Service"));
+    EXPECT_EQ(Sms("WebPort") + " " + Sms("SMPPPort") + " " + Mmsc("WebPort"), "12 <none> 4294967295");
+    EXPECT_TRUE(!sheet_.configDirty && ShowsStatus(page, "Active", "Stop Service"));
     Click(page, IDC_SERVER_ACTION);
     EXPECT_TRUE(ShowsStatus(page, "Not Active", "Start Service"));
     Click(page, IDC_SERVER_ACTION);  // nothing unsaved: starts without asking
@@ -71,6 +94,9 @@ TEST_F(ServerPageTest, PortsAreLoadedAndAppliedAndTheActionFollowsTheServicesOff
   RunConsoleSheet(&sheet_);
   EXPECT_EQ(BoxLines(boxes_.Boxes()), Texts(2, "question YesNoCancel: Save configuration changes?"));
   EXPECT_EQ(Sms("WebPort") + " " + Sms("SMPPPort"), "8800 <none>");
+  EXPECT_EQ(Mmsc("Debug") + " " + ReadFileText(dir_.File("MMSWAP.INI")) + Sms("Debug"),
+            "<none> [MMSWAP]\r\nDebug=Yes\r\nYes")
+      << "an unchecked box removes the key, a checked one is Yes";
 }
 
 }  // namespace

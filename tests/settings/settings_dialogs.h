@@ -3,7 +3,6 @@
 #pragma once
 #include <windows.h>
 
-#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -30,18 +29,13 @@ inline Texts ComboTexts(HWND dialog, int id) {
   return items;
 }
 
-// The chosen entry's text, "<none>" when none is chosen.
-inline std::string ComboChosen(HWND dialog, int id) {
-  int index = static_cast<int>(SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0));
-  return index < 0 ? "<none>" : ComboTexts(dialog, id)[index];
-}
-
 // Chooses the entry with the text and tells the dialog, as a click does.
+// (A drop-down list's Text() is its chosen entry.)
 inline void ComboChoose(HWND dialog, int id, const char* text) {
-  Texts items = ComboTexts(dialog, id);
-  auto found = std::find(items.begin(), items.end(), text);
-  ASSERT_NE(found, items.end()) << text;
-  SendDlgItemMessageA(dialog, id, CB_SETCURSEL, static_cast<WPARAM>(found - items.begin()), 0);
+  LRESULT index =
+      SendDlgItemMessageA(dialog, id, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text));
+  ASSERT_NE(index, CB_ERR) << text;
+  SendDlgItemMessageA(dialog, id, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
   SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 

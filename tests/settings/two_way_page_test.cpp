@@ -1,37 +1,31 @@
 // The 2-Way tab walked through: routing switches and the checks made when
 // leaving, the local-user list, the command table with its editor, PHP
-// processing, and what Apply stores.
-#include "settings/two_way_page.h"
+// processing, and what Apply stores; and the "Configure MM7 Receiver" dialog
+// it opens, with its connection test against servers on loopback (plain,
+// TLS, closed) and what it saves after a passed test, and only then.
+#include "settings/loopback_servers.h"
 
 #include <prsht.h>
+
+#include <thread>
 
 #include "accounts/account_files.h"
 #include "common/file_util.h"
 #include "common/text_util.h"
 #include "config/config_files.h"
+#include "config/link_libraries.h"
 #include "resources/page_ids.h"
 #include "resources/two_way_ids.h"
+#include "settings/mm7_dialog.h"
 #include "settings/settings_dialogs.h"
+#include "settings/two_way_page.h"
+#include "tls/tls_test_servers.h"
 
 namespace {
 
 const char kModemSection[] = "Modem - Acme \\x5BUSB\\x5D";
 const char kEditorTitle[] = "2-Way SMS Command";
 
-// Read as wide text: the system's narrow copy of a list item goes through a
-// fixed 512-character buffer under Wine.
-Texts Commands(HWND page) {
-  Texts items;
-  int count = static_cast<int>(SendDlgItemMessageW(page, IDC_RECV_COMMAND_TABLE, LB_GETCOUNT, 0, 0));
-  for (int i = 0; i < count; ++i) {
-    std::wstring wide(SendDlgItemMessageW(page, IDC_RECV_COMMAND_TABLE, LB_GETTEXTLEN, i, 0) + 1, L'\0');
-    SendDlgItemMessageW(page, IDC_RECV_COMMAND_TABLE, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&wide[0]));
-    char item[4096] = "";
-    WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, item, sizeof item, nullptr, nullptr);
-    items.push_back(item);
-  }
-  return items;
-}
 int Selection(HWND page) {
   return static_cast<int>(SendDlgItemMessageA(page, IDC_RECV_COMMAND_TABLE, LB_GETCURSEL, 0, 0));
 }
@@ -62,6 +56,10 @@ bool Leave(HWND sheet) {
   return true;
 }
 
+std::string Address(unsigned short port, const char* scheme = "http", const char* host = "127.0.0.1") {
+  return std::string(scheme) + "://" + host + ":" + std::to_string(port) + "/vasp/mm7";
+}
+
 class TwoWayPageTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -88,12 +86,20 @@ class TwoWayPageTest : public testing::Test {
   }
   std::string Command(unsigned n) { return Sms(("ReceiveSMSCommand" + std::to_string(n)).c_str()); }
   void SetCommand(unsigned n, const std::string& entry) { SetSms("ReceiveSMSCommand" + std::to_string(n), entry); }
-  // A folder holding php-cgi.exe.
-  std::string MakePhpFolder(const char* name) {
-    std::string folder = dir_.Path() + name;
-    CreateDirectoryPath(folder.c_str());
-    WriteFileText(folder + "\\php-cgi.exe", "MZ");
-    return folder;
+
+  std::string File() { return dir_.Path() + "VASPOUT\\zedsmslitemm7\\VASP.INI"; }
+  // Opens the dialog, makes the edits, sets the server and presses OK: true when the dialog closed.
+  bool Save(const std::string& server, const std::function<void(HWND)>& edits) {
+    INT_PTR result = 0;
+    InDialog("Configure MM7 Receiver", [&] { result = ShowMm7Dialog(nullptr); }, [&](HWND dialog) {
+      edits(dialog);
+      SetDlgItemTextA(dialog, IDC_MM7_SERVER, server.c_str());
+      Ok(dialog);
+      if (!IsWindowVisible(dialog)) return;
+      EXPECT_EQ(FocusOf(dialog), GetDlgItem(dialog, IDC_MM7_SERVER)) << "refused: open on the server field";
+      Cancel(dialog);
+    });
+    return result == IDOK;
   }
 
   TempDataDirectory dir_{"twoway"};
@@ -104,7 +110,7 @@ class TwoWayPageTest : public testing::Test {
 
 }  // namespace
 
-TEST_F(TwoWayPageTest, CommandsRoutingAndCharsetAreEditedCheckedWhenLeavingAndApplied) {
+TEST_F(TwoWayPageTest, CommandsRoutingPhpAndCharsetAreEditedCheckedWhenLeavingAndApplied) {
   AddUser("carol", true);
   AddUser("alice", true);
   AddUser("bob", false);
@@ -112,8 +118,13 @@ TEST_F(TwoWayPageTest, CommandsRoutingAndCharsetAreEditedCheckedWhenLeavingAndAp
   SetCommand(2, "STOP\thttp://stop/@@SMS@@\tNo");
   SetCommand(3, "M\thttp://m/@@SMS@@\tNo");
   SetSms("ReceiveSMSCharset", "UTF-8");
-  for (int answer : {IDNO, IDYES, IDYES, IDOK, IDOK}) boxes_.Answer(answer);
-  RunOnPage([this](HWND sheet, HWND page) {
+  SetSms("PHPEnable", "Yes");
+  const std::string folder = dir_.Path(), scripts = folder + "www\\scripts";
+  SetSms("PHPDir", scripts);
+  CreateDirectoryPath((folder + "Program.Files").c_str());
+  WriteFileText(folder + "responder.exe", "MZ");
+  for (int answer : {IDOK, IDOK, IDNO, IDYES, IDOK, IDOK}) boxes_.Answer(answer);
+  RunOnPage([&](HWND sheet, HWND page) {
     // Every kind of edit must tell the sheet, or closing would drop it unasked.
     auto Edit = [this](const std::function<void()>& edit) {
       sheet_.configDirty = false;
@@ -121,7 +132,7 @@ TEST_F(TwoWayPageTest, CommandsRoutingAndCharsetAreEditedCheckedWhenLeavingAndAp
       EXPECT_TRUE(sheet_.configDirty);
     };
     EXPECT_EQ(ComboTexts(page, IDC_RECV_LOCAL_USER), (Texts{"", "alice", "carol"})) << "SMPP users, sorted";
-    EXPECT_EQ(ComboChosen(page, IDC_RECV_CHARSET), "utf-8") << "matched without regard to case";
+    EXPECT_EQ(Text(page, IDC_RECV_CHARSET), "utf-8") << "matched without regard to case";
     EXPECT_FALSE(sheet_.configDirty || Enabled(sheet, kApplyButton) || Enabled(page, IDC_RECV_COMMAND_TABLE));
     for (auto opened : {std::make_pair(IDC_RECV_VIEW_SMS, "Received SMS Messages"),
                         std::make_pair(IDC_RECV_VIEW_MMS, "Received MMS Messages"),
@@ -130,67 +141,85 @@ TEST_F(TwoWayPageTest, CommandsRoutingAndCharsetAreEditedCheckedWhenLeavingAndAp
     Click(page, IDC_RECV_PROCESS_SMS);
     EXPECT_TRUE(sheet_.configDirty && Enabled(sheet, kApplyButton) && Enabled(page, IDC_RECV_COMMAND_TABLE));
 
-    // An empty prefix is a star, selected in its sorted place. A prefix in
-    // use: No opens the editor again, Yes replaces the entry holding it.
-    Edit([&] { InEditor(page, IDC_RECV_ADD, "", "http://all/?t=@@FULLSMS@@"); });
+    // PHP stored on without the program: loaded off without a word, and
+    // refused until the program is found far along a long PATH, with a PHPRC
+    // too long for its buffer; then the scripts folder is shown and made.
+    EXPECT_TRUE(!Checked(page, IDC_RECV_PHP_ENABLE) && boxes_.Boxes().empty());
+    Click(page, IDC_RECV_PHP_ENABLE);
+    EXPECT_FALSE(Checked(page, IDC_RECV_PHP_ENABLE) || Enabled(page, IDC_RECV_PHP_ALLOW_REMOTE) ||
+                 IsDirectory(scripts.c_str()));
+    std::string path;
+    for (int i = 0; i < 150; ++i) path += "C:\\no\\such\\folder" + std::to_string(i) + ";";
+    CreateDirectoryPath((folder + "php").c_str());
+    WriteFileText(folder + "php\\php-cgi.exe", "MZ");
+    SetEnvironmentVariableA("PATH", (path + "  " + folder + "php").c_str());
+    SetEnvironmentVariableA("PHPRC", std::string(3000, 'x').c_str());
+    Click(page, IDC_RECV_PHP_ENABLE);
+    EXPECT_EQ(Text(page, IDC_RECV_PHP_ADDRESS), "http://localhost/php resolves to " + scripts + "\\");
+    EXPECT_TRUE(IsDirectory(scripts.c_str()) && Enabled(page, IDC_RECV_PHP_ALLOW_REMOTE));
+    Edit([&] { Click(page, IDC_RECV_PHP_ALLOW_REMOTE); });
+
+    // The editor looks for the program on disk: a folder is none, .EXE is
+    // added. An empty prefix is a star, selected in its sorted place.
+    InDialog(kEditorTitle, [&] { Press(page, IDC_RECV_ADD); }, [&](HWND editor) {
+      SetDlgItemTextA(editor, IDC_2WAY_COMMAND, (folder + "Program.Files @@SMS@@").c_str());
+      Ok(editor);
+      EXPECT_EQ(FocusOf(editor), GetDlgItem(editor, IDC_2WAY_COMMAND)) << "the editor stays open";
+      SetDlgItemTextA(editor, IDC_2WAY_COMMAND, (folder + "responder @@SMS@@").c_str());
+      Ok(editor);
+    });
     EXPECT_EQ(Selection(page), 0);
+    // A prefix in use: No opens the editor again, Yes replaces the entry
+    // holding it. Editing keeps its own prefix without asking.
     InEditor(page, IDC_RECV_ADD, "help", "http://new/@@SMS@@", "HELP2");
-    InEditor(page, IDC_RECV_ADD, "stop", "http://halt/@@SMS@@");
-    // Editing keeps its own prefix without asking, or takes another's and
-    // replaces both with the one entry.
     Select(page, 3);
     Edit([&] { InEditor(page, IDC_RECV_EDIT, "m", "http://em/@@SMS@@"); });
     Select(page, 4);
     InEditor(page, IDC_RECV_EDIT, "HELP", "http://zed/@@SMS@@");
-    EXPECT_EQ(Commands(page), (Texts{"*\thttp://all/?t=@@FULLSMS@@\tNo", "HELP\thttp://zed/@@SMS@@\tNo",
-                                     "HELP2\thttp://new/@@SMS@@\tNo", "m\thttp://em/@@SMS@@\tNo"}));
     EXPECT_EQ(Selection(page), 1);
-    // Remove selects the item that takes the place, or the new last one.
+    Select(page, 3);
     Edit([&] { Press(page, IDC_RECV_REMOVE); });
-    EXPECT_EQ(Selection(page), 1);
-    Select(page, 2);
-    Press(page, IDC_RECV_REMOVE);
-    EXPECT_EQ(Selection(page), 1);
+    EXPECT_EQ(Selection(page), 2) << "the new last one";
     Edit([&] { ComboChoose(page, IDC_RECV_CHARSET, "(default)"); });
 
-    // Routing to a local user needs one chosen; the empty entry is none.
+    // Routing to a local user needs one chosen.
     Edit([&] { Click(page, IDC_RECV_ROUTE_LOCAL); });
-    ComboChoose(page, IDC_RECV_LOCAL_USER, "");
     EXPECT_FALSE(Leave(sheet));
     EXPECT_EQ(FocusOf(page), GetDlgItem(page, IDC_RECV_LOCAL_USER));
     Edit([&] { ComboChoose(page, IDC_RECV_LOCAL_USER, "alice"); });
-    AddUser("dave", true);  // users are added while the page is away, none taken away
-    OpenUserFile file;
-    SmsUserRecord carol = UserBytes("carol");
-    SMSDeleteUser(file.handle(), &carol);
+    AddUser("dave", true);  // users added while the page is away are listed
     EXPECT_TRUE(Leave(sheet));
     EXPECT_EQ(ComboTexts(page, IDC_RECV_LOCAL_USER), (Texts{"", "alice", "carol", "dave"}));
     // Routing MMS over MM7 needs a server in its settings.
-    Edit([&] { Click(page, IDC_RECV_PROCESS_MMS); });
+    Click(page, IDC_RECV_PROCESS_MMS);
     Edit([&] { Click(page, IDC_RECV_MMS_ROUTE_MM7); });
     EXPECT_FALSE(Leave(sheet));
     EXPECT_EQ(FocusOf(page), GetDlgItem(page, IDC_RECV_CONFIGURE_MM7));
     CreateDirectoryPath((dir_.Path() + "VASPOUT\\zedsmslitemm7").c_str());
-    WriteFileText(dir_.Path() + "VASPOUT\\zedsmslitemm7\\VASP.INI", "[VASP]\r\nServer=http://mm7/\r\n");
+    WriteFileText(File(), "[VASP]\r\nServer=http://mm7/\r\n");
     Close(sheet, IDOK);
   });
   EXPECT_EQ(BoxLines(boxes_.Boxes()),
-            (Texts{"question YesNo: Replace existing defintion for command prefix 'help'?",
-                   "question YesNo: Replace existing defintion for command prefix 'stop'?",
+            (Texts{"error OK: PHP support not available, unable to locate php-cgi.exe via PHPRC or PATH "
+                   "environemental variable",
+                   "error OK: Cannot locate program file:  " + folder +
+                       "Program.Files\r\n\r\nPlease specify an http://url, or a valid executable file name.",
+                   "question YesNo: Replace existing defintion for command prefix 'help'?",
                    "question YesNo: Replace existing defintion for command prefix 'HELP'?",
                    "error OK: Please select a local user account to receive messages",
                    "error OK: MM7 Settings must be configured"}));
   EXPECT_FALSE(sheet_.configDirty) << "Apply clears the flag";
   EXPECT_EQ(ReadFileText(g_configFiles.smsIni),
-            "[SMSGW]\r\nReceiveSMSCommand1=*\thttp://all/?t=@@FULLSMS@@\tNo\r\n"
-            "ReceiveSMSCommand2=HELP2\thttp://new/@@SMS@@\tNo\r\nReceiveSMS=Yes\r\nReceiveMMS=Yes\r\n"
-            "PHPEnable=No\r\nPHPAllowRemote=No\r\n[Modem - Acme \\x5BUSB\\x5D]\r\nRouteLocal=alice\r\n"
-            "MMSRouting=zedsmslitemm7\r\n");
+            "[SMSGW]\r\nReceiveSMSCommand1=*\t" + folder + "responder @@SMS@@\tNo\r\n"
+            "ReceiveSMSCommand2=HELP\thttp://zed/@@SMS@@\tNo\r\nReceiveSMSCommand3=HELP2\thttp://new/@@SMS@@\tNo\r\n"
+            "PHPEnable=Yes\r\nPHPDir=" + scripts + "\r\nReceiveSMS=Yes\r\nReceiveMMS=Yes\r\nPHPAllowRemote=Yes\r\n"
+            "[Modem - Acme \\x5BUSB\\x5D]\r\nRouteLocal=alice\r\nMMSRouting=zedsmslitemm7\r\n");
 
   // Without a modem its keys are neither read nor written.
   sheet_.currentModemName[0] = '\0';
   RunOnPage([](HWND sheet, HWND page) {
     EXPECT_FALSE(Checked(page, IDC_RECV_ROUTE_LOCAL) || Checked(page, IDC_RECV_MMS_ROUTE_MM7));
+    EXPECT_TRUE(Checked(page, IDC_RECV_PHP_ENABLE)) << "loaded on with the program found";
     Click(page, IDC_RECV_PROCESS_SMS);
     Close(sheet, IDOK);
   });
@@ -198,70 +227,75 @@ TEST_F(TwoWayPageTest, CommandsRoutingAndCharsetAreEditedCheckedWhenLeavingAndAp
 }
 
 TEST_F(TwoWayPageTest, TheTableReadsGapsUpTo201CutsLongEntriesAndLeavesNoStaleEntry) {
-  std::string longCommand = "http://x/@@SMS@@" + std::string(3000, 'c');
+  const std::string longEntry = "LONG\thttp://x/@@SMS@@" + std::string(3000, 'c') + "\tYes";
   const std::pair<unsigned, std::string> stored[] = {
-      {1, "C\tc.exe @@SMS@@\tNo"}, {2, "A\ta.exe @@SMS@@\tNo"}, {3, "LONG\t" + longCommand + "\tYes"},
-      {4, ""},  // an empty value is no entry
-      {7, "G\tg.exe @@SMS@@\tNo"}, {200, "H\th.exe @@SMS@@\tNo"}, {202, "I\ti.exe @@SMS@@\tNo"},
-      {250, "Z\tz.exe @@SMS@@\tNo"}};
+      {1, "C\tc.exe\tNo"}, {2, "A\ta.exe\tNo"}, {3, longEntry}, {4, ""},  // an empty value is no entry
+      {7, "G\tg.exe\tNo"}, {200, "H\th.exe\tNo"}, {202, "I\ti.exe\tNo"}, {250, "Z\tz.exe\tNo"}};
   for (const auto& key : stored) SetCommand(key.first, key.second);
-  RunOnPage([&](HWND sheet, HWND page) {
-    EXPECT_EQ(Commands(page), (Texts{"A\ta.exe @@SMS@@\tNo", "C\tc.exe @@SMS@@\tNo", "G\tg.exe @@SMS@@\tNo",
-                                     "H\th.exe @@SMS@@\tNo", "I\ti.exe @@SMS@@\tNo",
-                                     ("LONG\t" + longCommand).substr(0, 1127)}))
-        << "gaps up to 201 are passed over, so 202 is read; 250 is past a gap; read into the entry's buffer";
-    Select(page, 5);
-    InDialog(kEditorTitle, [&] { Press(page, IDC_RECV_EDIT); }, [&](HWND editor) {
-      EXPECT_EQ(Text(editor, IDC_2WAY_COMMAND), longCommand.substr(0, 1023));
-      Ok(editor);
-    });
-    Close(sheet, IDOK);
-  });
-  for (unsigned n = 1; n <= 5; ++n) EXPECT_NE(Command(n), "<none>") << n;
-  EXPECT_EQ(Command(6), "LONG\t" + longCommand.substr(0, 1023) + "\tNo");
+  RunOnPage([](HWND sheet, HWND) { Close(sheet, IDOK); });
+  // Listed sorted, the long one read into the entry's buffer, and written back in that order.
+  const std::string listed[] = {"A\ta.exe\tNo", "C\tc.exe\tNo", "G\tg.exe\tNo", "H\th.exe\tNo", "I\ti.exe\tNo",
+                                longEntry.substr(0, 1127)};
+  for (unsigned n = 1; n <= 6; ++n) EXPECT_EQ(Command(n), listed[n - 1]) << "gaps up to 201 are passed over";
   EXPECT_EQ(Command(7) + Command(200) + Command(202), "<none><none><none>") << "202 was listed: removed too";
-  EXPECT_EQ(Command(250), "Z\tz.exe @@SMS@@\tNo") << "never seen, never touched";
+  EXPECT_EQ(Command(250), "Z\tz.exe\tNo") << "past a gap: never seen, never touched";
 }
 
-TEST_F(TwoWayPageTest, PhpProcessingFollowsTheProgramOnPhprcOrPath) {
-  // Stored on without the program: loaded off without a word, then refused
-  // until PHPRC names its folder; then the scripts folder is shown and made.
-  SetSms("PHPEnable", "Yes");
-  SetSms("PHPAllowRemote", "Yes");
-  MakePhpFolder("elsewhere");  // on neither PHPRC nor PATH
+TEST_F(TwoWayPageTest, Mm7SettingsAreShownAndSavedAfterAPassedTestOnlyOverTlsForHttps) {
+  SocketsStarted sockets;
+  ASSERT_TRUE(LoadTlsLibrary()) << "GWTLS.DLL beside the tests";
+  Listener server;
+  unsigned short closed = ClosedPort();
   boxes_.Answer(IDOK);
-  RunOnPage([this](HWND sheet, HWND page) {
-    EXPECT_TRUE(!Checked(page, IDC_RECV_PHP_ENABLE) && Checked(page, IDC_RECV_PHP_ALLOW_REMOTE));
-    EXPECT_TRUE(boxes_.Boxes().empty());
-    Click(page, IDC_RECV_PHP_ENABLE);
-    EXPECT_FALSE(Checked(page, IDC_RECV_PHP_ENABLE) || Enabled(page, IDC_RECV_PHP_ALLOW_REMOTE));
-    EXPECT_FALSE(FileExists(dir_.Path() + "PHP"));
-    SetEnvironmentVariableA("PHPRC", (MakePhpFolder("php-rc") + "\\").c_str());
-    Click(page, IDC_RECV_PHP_ENABLE);
-    EXPECT_EQ(Text(page, IDC_RECV_PHP_ADDRESS), "http://localhost/php resolves to " + dir_.Path() + "PHP\\");
-    EXPECT_TRUE(IsDirectory((dir_.Path() + "PHP").c_str()) && Enabled(page, IDC_RECV_PHP_ALLOW_REMOTE));
-    Click(page, IDC_RECV_PHP_ALLOW_REMOTE);
-    Click(page, IDC_RECV_PHP_ENABLE);
-    EXPECT_FALSE(Text(page, IDC_RECV_PHP_ADDRESS) != "" || Enabled(page, IDC_RECV_PHP_ALLOW_REMOTE));
-    Click(page, IDC_RECV_PHP_ENABLE);
-    Close(sheet, IDOK);
-  });
-  EXPECT_EQ(BoxLines(boxes_.Boxes()),
-            Texts{"error OK: PHP support not available, unable to locate php-cgi.exe via PHPRC or PATH "
-                  "environemental variable"});
-  EXPECT_EQ(Sms("PHPEnable") + Sms("PHPAllowRemote"), "YesNo");
+  boxes_.Answer(IDOK);
+  EXPECT_FALSE(Save("", [](HWND) {}));
+  EXPECT_FALSE(Save(Address(closed, "https"), [](HWND) {}));  // no TLS is tried
+  EXPECT_EQ(BoxLines(boxes_.Boxes()), (Texts{"error OK: Please define a URL for connecting to the server",
+                                             "error OK: Unable to connect to server 127.0.0.1:" + std::to_string(closed)}));
+  EXPECT_FALSE(FileExists(dir_.Path() + "VASPOUT"));
 
-  // Found far along a long PATH, with a PHPRC too long for its buffer; the
-  // folder comes from PHPDir with a backslash added.
-  std::string path;
-  for (int i = 0; i < 150; ++i) path += "C:\\no\\such\\folder" + std::to_string(i) + ";";
-  SetEnvironmentVariableA("PATH", (path + "  " + MakePhpFolder("php-on-path")).c_str());
-  SetEnvironmentVariableA("PHPRC", std::string(3000, 'x').c_str());
-  std::string scripts = dir_.Path() + "www\\scripts";
-  SetSms("PHPDir", scripts);
-  RunOnPage([&](HWND sheet, HWND page) {
-    EXPECT_TRUE(Checked(page, IDC_RECV_PHP_ENABLE) && IsDirectory(scripts.c_str()));
-    EXPECT_EQ(Text(page, IDC_RECV_PHP_ADDRESS), "http://localhost/php resolves to " + scripts + "\\");
-    Close(sheet, IDCANCEL);
+  // Values outside the lists are offered and kept; emptied fields, Domain
+  // and the switches of other variations go.
+  CreateDirectoryPath((dir_.Path() + "VASPOUT\\zedsmslitemm7").c_str());
+  WriteFileText(File(), "[VASP]\r\nProtocol=MM7\r\nVASPID=vasp-1\r\nPassword=se cret\r\nMM7Version=7.0.0\r\n"
+                        "MM7Schema=urn:example:custom-mm7\r\nStripWhiteSpace=Yes\r\nLogicaCMG=Yes\r\n"
+                        "Domain=example.com\r\n");
+  EXPECT_TRUE(Save(Address(server.Port(), "http", "localhost#2"), [](HWND dialog) {
+    EXPECT_TRUE(Text(dialog, IDC_MM7_PASSWORD) == "se cret" && Checked(dialog, IDC_MM7_STRIP_WHITE_SPACE));
+    EXPECT_EQ(Text(dialog, IDC_MM7_VERSION) + " " + Text(dialog, IDC_MM7_SCHEMA) + " " + Text(dialog, IDC_MM7_VARIATION),
+              "7.0.0 (Custom) LogicaCMG - PAP");
+    for (const auto& field : {std::make_pair(IDC_MM7_VASP_ID, ""), std::make_pair(IDC_MM7_VAS_ID, "vas-2"),
+                              std::make_pair(IDC_MM7_SERVICE_CODE, "svc"), std::make_pair(IDC_MM7_USER_NAME, "user")})
+      SetDlgItemTextA(dialog, field.first, field.second);
+    Click(dialog, IDC_MM7_STRIP_WHITE_SPACE);
+    ComboChoose(dialog, IDC_MM7_VARIATION, "Ericsson");
+  }));
+  EXPECT_EQ(server.Accepted(), 1);
+  const std::string saved = "[VASP]\r\nProtocol=EricssonMM7\r\nPassword=se cret\r\nMM7Version=7.0.0\r\n"
+                            "MM7Schema=urn:example:custom-mm7\r\nServer=" + Address(server.Port(), "http", "localhost#2") +
+                            "\r\nVASID=vas-2\r\nServiceCode=svc\r\nmm7DeliverReq=Yes\r\nUserName=user\r\n";
+  EXPECT_EQ(ReadFileText(File()), saved);
+
+  // https negotiates TLS; a server that answers the hello with no TLS at all
+  // is refused with the library's reason.
+  OpenSslServer tls(Certificates().selfSignedCert, Certificates().selfSignedKey, "");
+  ASSERT_NE(tls.Port(), 0);
+  EXPECT_TRUE(Save(Address(tls.Port(), "https"), [](HWND) {}));
+  EXPECT_TRUE(tls.WaitForOutput("CIPHER is", 10000)) << tls.Output();
+  WriteFileText(File(), saved);
+  std::thread peer([&] {
+    SOCKET client = server.Accept(10000);
+    char hello[4096];
+    recv(client, hello, sizeof hello, 0);
+    send(client, "HTTP/1.1 400 Bad Request\r\n\r\n", 28, 0);
+    closesocket(client);
   });
+  boxes_.Answer(IDOK);
+  EXPECT_FALSE(Save(Address(server.Port(), "https"), [](HWND) {}));
+  peer.join();
+  std::string shown = BoxLines(boxes_.Boxes()).back();
+  EXPECT_EQ(shown.substr(0, shown.find("\r\n\r\n")),
+            "error OK: Unable to negotiate SSL/TLS connection with server 127.0.0.1:" + std::to_string(server.Port()));
+  EXPECT_NE(shown.find("HTTP/1.1 400 Bad Request"), std::string::npos) << "the library's error text follows";
+  EXPECT_EQ(ReadFileText(File()), saved);
 }

@@ -1,6 +1,8 @@
 // The Users tab: the list over the user file, Add, Edit and Delete with all
 // they touch (record, user folder, routing key, MM7/EAIF account), the keys
-// and the mouse on the list, and the web login switch.
+// and the mouse on the list, and the web login switch; and the "Edit User"
+// dialog on its own: what it shows of a record, its enabling, what it
+// refuses, and the record, routing entry and MM7/EAIF account it writes.
 #include "settings/users_page.h"
 
 #include <commctrl.h>
@@ -12,6 +14,7 @@
 #include "resources/page_ids.h"
 #include "resources/user_editor_ids.h"
 #include "settings/settings_dialogs.h"
+#include "settings/user_editor.h"
 
 namespace {
 
@@ -56,9 +59,17 @@ class UsersPageTest : public testing::Test {
   // What a user owns: folder (with its note), routing entry, MM7/EAIF account.
   std::string Owned(const char* name) {
     VaspAccountRecord vasp;
-    return ReadFileText(UserFolder(name) + "\\note.txt") + " " + Key(g_configFiles.smsIni, kRouting, name) +
+    return ReadFileText(UserFolder(name) + "\\note.txt") + " " + Routing(name) +
            (VASPFindUserRecord(name, &vasp) ? " vasp" : "");
   }
+
+  INT_PTR Edit(SmsUserRecord* record, const std::function<void(HWND)>& action) {
+    OpenUserFile file;
+    INT_PTR result = 0;
+    InDialog("Edit User", [&] { result = ShowUserEditor(nullptr, record, file.handle()); }, action);
+    return result;
+  }
+  std::string Routing(const char* name) { return Key(g_configFiles.smsIni, kRouting, name); }
 
   TempDataDirectory dir_{"userspage"};
   MessageBoxAnswerer boxes_;
@@ -71,7 +82,7 @@ TEST_F(UsersPageTest, UsersAreListedAddedRenamedAndDeletedWithAllTheyOwn) {
   const std::pair<const char*, const char*> full[] = {
       {"alice", "+9"}, {"frank", "+4470001"}, {"grace", "+1"}, {"ivan", "+1"}, {"judy", "+1"}};
   for (const auto& user : full) {
-    StoreUser(UserBytes(user.first, {{102, user.first == std::string("alice") ? "Alice Example" : ""}}, {{204, 1}}));
+    StoreUser(UserBytes(user.first, {}, {{204, 1}}));
     CreateDirectoryPath(UserFolder(user.first).c_str());
     WriteFileText(UserFolder(user.first) + "\\note.txt", user.first);
     WritePrivateProfileStringA(kRouting, user.first, user.second, g_configFiles.smsIni);
@@ -80,10 +91,9 @@ TEST_F(UsersPageTest, UsersAreListedAddedRenamedAndDeletedWithAllTheyOwn) {
   }
   for (const char* name : {"u0", "u1", "u2", "u3"}) StoreUser(UserBytes(name));
   WritePrivateProfileStringA("SMSGW", "WebAuth", "1", g_configFiles.smsIni);
-  for (int answer : {IDOK, IDOK, IDYES, IDNO}) boxes_.Answer(answer);
+  for (int answer : {IDOK, IDOK, IDYES}) boxes_.Answer(answer);
   RunOnUsersPage([this](HWND sheet, HWND page) {
     EXPECT_EQ(Column(page, 0), (Texts{"alice", "frank", "grace", "ivan", "judy", "u0", "u1", "u2", "u3"}));
-    EXPECT_EQ(Column(page, 1)[0], "Alice Example");
     EXPECT_TRUE(Selected(page) == 0 && Checked(page, IDC_USERS_WEB_AUTH) && !Enabled(sheet, kApplyButton));
 
     // Insert adds, up to the tenth user; Enter edits; a double click too.
@@ -97,7 +107,6 @@ TEST_F(UsersPageTest, UsersAreListedAddedRenamedAndDeletedWithAllTheyOwn) {
     Press(page, IDC_USERS_ADD);  // the limit's box is answered; no editor opens
     EXPECT_EQ(FindOwnWindow("Edit User"), nullptr);
     // A change of letter case is an edit: the folder and entries stay.
-    Select(page, {0});
     Rename([&] { PressKey(page, VK_RETURN); }, "Alice");
     EXPECT_TRUE(IsWindow(sheet)) << "Enter did not close the sheet";
     // A rename to another user's name is refused; otherwise it is a delete
@@ -109,7 +118,6 @@ TEST_F(UsersPageTest, UsersAreListedAddedRenamedAndDeletedWithAllTheyOwn) {
       for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
         PostMessageA(List(page), message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, at);
     }, "GRACE", "henry");
-    EXPECT_EQ(Column(page, 0), (Texts{"Alice", "grace", "ivan", "judy", "u0", "u1", "u2", "u3", "bob", "henry"}));
     // Typed into the owner-data list, the first name beginning with the text is selected.
     for (char typed : {'j', 'u'}) SendMessageA(List(page), WM_CHAR, typed, 1);
     EXPECT_TRUE(WaitUntil([&] { return Selected(page) == 3; }, 3000)) << "judy";
@@ -125,27 +133,29 @@ TEST_F(UsersPageTest, UsersAreListedAddedRenamedAndDeletedWithAllTheyOwn) {
     EXPECT_EQ(Column(page, 1).back(), "Kim");
     Click(page, IDC_USERS_WEB_AUTH);
     EXPECT_TRUE(sheet_.configDirty && Enabled(sheet, kApplyButton));
-    SendMessageA(sheet, WM_COMMAND, IDCANCEL, 0);  // No: stays
     Close(sheet, IDOK);
   });
-  EXPECT_EQ(BoxLines(boxes_.Boxes()),
-            (Texts{"error OK: User Limit Exceeded", "error OK: User GRACE is already defined.",
-                   "question YesNo: Delete 3 users?", "question YesNoCancel: Exit without saving configuration changes?"}));
+  EXPECT_EQ(BoxLines(boxes_.Boxes()), (Texts{"error OK: User Limit Exceeded", "error OK: User GRACE is already defined.",
+                                             "question YesNo: Delete 3 users?"}));
   EXPECT_EQ(Key(g_configFiles.smsIni, "SMSGW", "WebAuth"), "No");
   EXPECT_EQ(UserNames(), (Texts{"Alice", "u0", "u1", "u2", "u3", "bob", "henry", "kim"}));
   EXPECT_EQ(Owned("bob") + "|" + Owned("Alice") + "|" + Owned("henry"), " +4471234 vasp|alice +9 vasp|frank +4470001 vasp");
   for (const char* gone : {"frank", "grace", "ivan", "judy"}) EXPECT_EQ(Owned(gone), " <none>") << gone;
-  EXPECT_FALSE(FileExists(UserFolder("bob")) || FileExists(UserFolder("frank")))
-      << "the console never creates a folder";
+  EXPECT_FALSE(FileExists(UserFolder("bob"))) << "the console never creates a folder";
 }
 
-// Garbage between the records, with other handles open on the file all along.
-TEST_F(UsersPageTest, RecordsThatCannotBeReadShowEmptyAndAreOnlyRemovedFromTheList) {
-  SmsUserRecord alice = UserBytes("alice", {{102, "Alice"}}), bob = UserBytes("bob");
+// Hostile content: garbage between the records and names that are no plain
+// folder name, with other handles open on the file all along.
+TEST_F(UsersPageTest, UnreadableRecordsAndUnsafeNamesTouchNothingButTheirOwnRecords) {
+  SmsUserRecord victim = UserBytes("..\\victim"), other = UserBytes("..\\other", {{102, "Other"}});
   auto bytes = [](const SmsUserRecord& record) {
     return std::string(reinterpret_cast<const char*>(record.bytes), sizeof record.bytes);
   };
-  WriteFileText(UserFilePath(), bytes(alice) + std::string(sizeof alice.bytes, 'Z') + bytes(bob) + std::string(100, 'Z'));
+  WriteFileText(UserFilePath(),
+                bytes(victim) + std::string(sizeof victim.bytes, 'Z') + bytes(other) + std::string(100, 'Z'));
+  CreateDirectoryPath(dir_.File("victim").c_str());
+  WriteFileText(dir_.File("victim\\keep.txt"), "keep");
+  CreateDirectoryPath(dir_.File("other").c_str());
   OpenUserFile reader(GENERIC_READ);
   HANDLE foreign = CreateFileA(UserFilePath().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -153,42 +163,109 @@ TEST_F(UsersPageTest, RecordsThatCannotBeReadShowEmptyAndAreOnlyRemovedFromTheLi
   boxes_.Answer(IDYES);
   boxes_.Answer(IDYES);
   RunOnUsersPage([](HWND sheet, HWND page) {
-    EXPECT_EQ(Column(page, 0), (Texts{"alice", "", "bob"}));
-    EXPECT_EQ(Column(page, 1), (Texts{"Alice", "", ""}));
+    EXPECT_EQ(Column(page, 1), (Texts{"", "", "Other"}));
     Select(page, {1});
     Press(page, IDC_USERS_EDIT);  // cannot be read: nothing happens
     EXPECT_EQ(FindOwnWindow("Edit User"), nullptr);
     Press(page, IDC_USERS_DELETE);
-    EXPECT_EQ(Column(page, 0).size(), 3u) << "still in the file, so listed again";
+    EXPECT_EQ(Column(page, 0), (Texts{"..\\victim", "", "..\\other"})) << "still in the file, so listed again";
+    Select(page, {0});
+    Rename([&] { Press(page, IDC_USERS_EDIT); }, "safe");
     // Rows after one that stays must still name their own records.
-    Select(page, {1, 2});
+    Select(page, {0, 1});
     Press(page, IDC_USERS_DELETE);
-    EXPECT_EQ(Column(page, 0), (Texts{"alice", ""}));
+    EXPECT_EQ(Column(page, 0), (Texts{"", "safe"}));
     Close(sheet, IDCANCEL);
   });
   EXPECT_EQ(BoxLines(boxes_.Boxes()), (Texts{"question YesNo: Delete User?", "question YesNo: Delete 2 users?"}));
-  EXPECT_EQ(UserNames(reader.handle()), (Texts{"alice", "<unreadable>"})) << "bob went, alice stayed";
+  EXPECT_EQ(UserNames(reader.handle()), (Texts{"<unreadable>", "safe"}));
   LARGE_INTEGER size;
   ASSERT_TRUE(GetFileSizeEx(foreign, &size));
-  EXPECT_EQ(size.QuadPart, static_cast<LONGLONG>(2 * sizeof alice.bytes)) << "shortened under the open handles";
+  EXPECT_EQ(size.QuadPart, static_cast<LONGLONG>(2 * sizeof victim.bytes)) << "shortened under the open handles";
   CloseHandle(foreign);
+  EXPECT_TRUE(FileExists(dir_.File("victim\\keep.txt")) && FileExists(dir_.File("other"))) << "not moved nor deleted";
+  EXPECT_FALSE(FileExists(UserFolder("safe")));
 }
 
-TEST_F(UsersPageTest, ANameThatIsNoPlainFolderNameTouchesNoFolder) {
-  for (const char* name : {"..\\victim", "..\\other"}) StoreUser(UserBytes(name));
-  CreateDirectoryPath(dir_.File("victim").c_str());
-  WriteFileText(dir_.File("victim\\keep.txt"), "keep");
-  CreateDirectoryPath(dir_.File("other").c_str());
-  boxes_.Answer(IDYES);
-  RunOnUsersPage([](HWND sheet, HWND page) {
-    Rename([&] { Press(page, IDC_USERS_EDIT); }, "safe");
-    Select(page, {0});
-    EXPECT_EQ(Column(page, 0), (Texts{"..\\other", "safe"}));
-    Press(page, IDC_USERS_DELETE);
-    Close(sheet, IDCANCEL);
+TEST_F(UsersPageTest, TheEditorShowsChecksAndWritesARecordWithItsRoutingEntryAndMm7Account) {
+  StoreUser(UserBytes("bob"));
+  WritePrivateProfileStringA(kRouting, "erin", "+44001,+44002", g_configFiles.smsIni);
+  // Not accepting, but the routing entry ticks it; the second menu option; admin.
+  SmsUserRecord record = UserBytes("erin", {{51, "secret"}, {102, "Erin Example"}, {225, "10.1.1.1"}},
+                                   {{204, 1}, {419, 0xB1}, {420, 'j'}});
+  boxes_.Answer(IDOK);
+  EXPECT_EQ(Edit(&record, [&](HWND dialog) {
+              EXPECT_EQ(Text(dialog, IDC_USERINFO_NAME) + Text(dialog, IDC_USERINFO_PASSWORD) +
+                            Text(dialog, IDC_USERINFO_FULL_NAME) + Text(dialog, IDC_USERINFO_IP_RESTRICTION) +
+                            Text(dialog, IDC_USERINFO_WEB_MENU) + Text(dialog, IDC_USERINFO_ROUTING),
+                        "erinsecretErin Example10.1.1.1Text SMS Only+44001,+44002");
+              EXPECT_TRUE(Checked(dialog, IDC_USERINFO_ADMIN) && Checked(dialog, IDC_USERINFO_ACCEPT_RECEIVED) &&
+                          !Checked(dialog, IDC_USERINFO_MM7_LOGIN));
+              // The menu and admin belong to web login, the routing entry to accepting.
+              Click(dialog, IDC_USERINFO_WEB_LOGIN);
+              Click(dialog, IDC_USERINFO_ACCEPT_RECEIVED);
+              EXPECT_FALSE(Enabled(dialog, IDC_USERINFO_ADMIN) || Enabled(dialog, IDC_USERINFO_WEB_MENU) ||
+                           Enabled(dialog, IDC_USERINFO_ROUTING));
+              Click(dialog, IDC_USERINFO_WEB_LOGIN);
+              // A refused name keeps the editor open on the name.
+              SetDlgItemTextA(dialog, IDC_USERINFO_NAME, "");
+              SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_USERINFO_PASSWORD)), TRUE);
+              Ok(dialog);
+              EXPECT_EQ(FocusOf(dialog), GetDlgItem(dialog, IDC_USERINFO_NAME));
+              SetDlgItemTextA(dialog, IDC_USERINFO_NAME, "ERIN");
+              SetDlgItemTextA(dialog, IDC_USERINFO_PASSWORD, std::string(60, 'p').c_str());  // cut at 50
+              Click(dialog, IDC_USERINFO_MM7_LOGIN);
+              Ok(dialog);
+            }),
+            IDOK);
+  EXPECT_EQ(BoxLines(boxes_.Boxes()), Texts{"error OK: Field is required!"});
+  SmsUserRecord expected = UserBytes("ERIN", {{51, std::string(50, 'p').c_str()}, {102, "Erin Example"}, {225, "10.1.1.1"}},
+                                     {{204, 1}, {419, 0xB1}, {420, 'j'}});
+  EXPECT_EQ(memcmp(record.bytes, expected.bytes, sizeof record.bytes), 0);
+  EXPECT_EQ(UserNames(), (Texts{"bob", "ERIN"})) << "the editor stores the record";
+  EXPECT_EQ(Routing("erin"), "<none>") << "not accepting any more";
+  VaspAccountRecord vasp;
+  ASSERT_TRUE(VASPFindUserRecord("erin", &vasp));
+  for (size_t i = 317; i < sizeof vasp.bytes; ++i) ASSERT_EQ(vasp.bytes[i], 0) << "byte " << i << ": made from zero";
+
+  // What the MMS library keeps in the account beyond these fields survives an edit.
+  vasp.bytes[400] = 0x77;
+  ASSERT_TRUE(VASPAddUser(&vasp));
+  Edit(&record, [](HWND dialog) {
+    EXPECT_TRUE(Checked(dialog, IDC_USERINFO_MM7_LOGIN)) << "the account exists";
+    SetDlgItemTextA(dialog, IDC_USERINFO_PASSWORD, "p2");
+    Ok(dialog);
   });
-  EXPECT_EQ(UserNames(), (Texts{"safe"}));
-  EXPECT_TRUE(FileExists(dir_.File("victim\\keep.txt"))) << "not moved to USERS\\safe";
-  EXPECT_FALSE(FileExists(UserFolder("safe")));
-  EXPECT_TRUE(FileExists(dir_.File("other"))) << "not deleted";
+  ASSERT_TRUE(VASPFindUserRecord("erin", &vasp));
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(&vasp.bytes[51])) + char(vasp.bytes[400]), "p2\x77");
+}
+
+TEST_F(UsersPageTest, ALockedUserFileKeepsTheEditorOpenWithNothingWritten) {
+  StoreUser(UserBytes("other"));
+  // Another writer holds the file's lock, as the services' writers take it.
+  HANDLE holder = CreateFileA(UserFilePath().c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  OVERLAPPED lock = {};
+  lock.Offset = 0xFFFFFFF0u;
+  ASSERT_TRUE(LockFileEx(holder, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &lock));
+  boxes_.Answer(IDOK);
+  SmsUserRecord record = {};
+  EXPECT_EQ(Edit(&record, [&](HWND dialog) {
+              SetDlgItemTextA(dialog, IDC_USERINFO_NAME, "locked");
+              for (int box : {IDC_USERINFO_SMPP_LOGIN, IDC_USERINFO_ACCEPT_RECEIVED, IDC_USERINFO_MM7_LOGIN})
+                Click(dialog, box);
+              SetDlgItemTextA(dialog, IDC_USERINFO_ROUTING, "+1");
+              Ok(dialog);  // waits for the lock, then gives up
+              VaspAccountRecord vasp;
+              EXPECT_TRUE(IsWindowVisible(dialog) && Routing("locked") == "<none>" && !VASPFindUserRecord("locked", &vasp));
+              UnlockFileEx(holder, 0, 1, 0, &lock);
+              Ok(dialog);
+            }),
+            IDOK);
+  CloseHandle(holder);
+  EXPECT_EQ(BoxLines(boxes_.Boxes()),
+            Texts{"error OK: The user file is busy: the user was not saved. Please try again."});
+  EXPECT_EQ(UserNames(), (Texts{"other", "locked"}));
+  EXPECT_EQ(Routing("locked"), "+1");
 }
