@@ -55,22 +55,8 @@ void ModemPageTest::ConfigureModem(const std::string& name, bool mms) {
     SetModemKey(name, key, value);
 }
 
-std::string ModemSection(const std::string& name) {
+std::string ModemPageTest::Section(const std::string& name) const {
   char section[600];
   ConnectionSectionName(name.c_str(), section, sizeof section);
   return section;
-}
-
-void ModemPageTest::SetModemKey(const std::string& name, const char* key, const char* value) {
-  WritePrivateProfileStringA(ModemSection(name).c_str(), key, value, SmsIni().c_str());
-}
-
-std::string ModemPageTest::ModemKey(const std::string& name, const char* key) {
-  return ReadIni(SmsIni(), ModemSection(name).c_str(), key, "<none>");
-}
-
-void ModemPageTest::AddDialUpEntry(const char* name) {
-  std::string section = std::string("Entry ") + name;
-  WritePrivateProfileStringA(section.c_str(), "DeviceName", "WAN Miniport", FakeRas().c_str());
-  WritePrivateProfileStringA(section.c_str(), "PhoneNumber", "vpn.example", FakeRas().c_str());
 }

@@ -24,7 +24,11 @@ constexpr int kApplyButton = 0x3021;
 constexpr char kUntested[] =
     "question YesNoCancel: MMS configuration settings have not been tested.\r\n\r\n"
     "Do you wish to test these settings before saving configuration changes?";
-constexpr char kExitUnsaved[] = "question YesNoCancel: Exit without saving configuration changes?";
+constexpr char kConnectionOk[] = "info OK: Connection Test OK!";
+constexpr char kElevationQuestion[] =
+    "plain YesNoCancel: Administrator rights are required for service installation or modification.\r\n\r\n"
+    "If you continue, Windows will ask you to confirm that you will allow this application to assume "
+    "administrator rights to perform this task.\r\n\r\nDo you wish to continue?";
 
 // Selects an entry as the user does (with the change notification).
 void Choose(HWND page, int id, const char* entry);
@@ -33,8 +37,6 @@ inline void Type(HWND page, int id, const char* text) { SetDlgItemTextA(page, id
 inline bool Apply(HWND sheet) { return SendMessageA(sheet, PSM_APPLY, 0, 0) != 0; }
 // Posted, so that a sheet that closes need not return first.
 inline void Press(HWND sheet, int button) { PostMessageA(sheet, PSM_PRESSBUTTON, button, 0); }
-// The product's section of a modem in SMSGW.INI.
-std::string ModemSection(const std::string& name);
 // The real console of the program folder, as the system's "runas" starts it.
 HANDLE RunRealConsole(const char* parameters);
 
@@ -52,9 +54,17 @@ class ModemPageTest : public testing::Test {
   // Modem1 of the gateway; with mms, every MMS setting in its section, so
   // that Send MMS Messages is on.
   void ConfigureModem(const std::string& name, bool mms = false);
-  void SetModemKey(const std::string& name, const char* key, const char* value);
-  std::string ModemKey(const std::string& name, const char* key);
-  void AddDialUpEntry(const char* name);
+  // The product's section of a modem in SMSGW.INI.
+  std::string Section(const std::string& name) const;
+  void SetModemKey(const std::string& name, const char* key, const char* value) {
+    WritePrivateProfileStringA(Section(name).c_str(), key, value, SmsIni().c_str());
+  }
+  std::string ModemKey(const std::string& name, const char* key) {
+    return ReadIni(SmsIni(), Section(name).c_str(), key, "<none>");
+  }
+  void AddDialUpEntry(const char* name) {
+    WritePrivateProfileStringA((std::string("Entry ") + name).c_str(), "DeviceName", "WAN", FakeRas().c_str());
+  }
   std::string RasLog(const char* key) { return ReadIni(FakeRas(), "Log", key, "<none>"); }
 
   TempDataDirectory dir_{"modempage"};
