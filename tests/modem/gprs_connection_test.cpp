@@ -1,13 +1,19 @@
-// The GPRS connection check through the real elevated console over the
-// dial-up stand-in, and the elevated side's driver update.
+// The modem among processes: the GPRS connection check through the real
+// elevated console over the dial-up stand-in, the elevated side's driver
+// update, and the Add Modem dialog's test of a modem another program or the
+// running SMS service holds.
 #include "config/config_files.h"
 #include "gprslink/gprslink_fixture.h"
 #include "modem/gprs_check.h"
 #include "modem/modem_page_fixture.h"
+#include "modem/modem_selection.h"
 #include "services/rights.h"
+#include "services/service_control.h"
+#include "support/fake_telephony.h"
 #include "support/modem_cable.h"
 #include "support/modem_registry.h"
 #include "support/service_fixture.h"
+#include "support/window_driver.h"
 
 namespace {
 
@@ -114,6 +120,44 @@ TEST_F(ModemPageTest, TheElevatedSideUpdatesTheDriverOnlyForAModemThatForgetsThe
       "question YesNo: ZedSMS has updated your modem driver settings to enable GPRS connectivity.\r\n\r\n"
       "Your system must be rebooted to apply these updates.\r\n\r\nDo you wish to reboot now?";
   EXPECT_EQ(BoxLines(boxes_.Boxes()), std::vector<std::string>(2, reboot));
+}
+
+class AddModemAllocationTest : public ServiceTest {};
+
+TEST_F(AddModemAllocationTest, AModemHeldElsewhereIsReportedAndOneTheServiceHoldsIsBorrowed) {
+  ModemSimulator modem(1, ModemProfile{});
+  ASSERT_TRUE(modem.Running());
+  FakeTelephonyScope telephony;
+  telephony.fake.lines = {FakeLine{"Alpha Modem"}};
+  ModemRegistryEntry driver("Alpha Modem", "COM5");
+  WritePrivateProfileStringA("SMSGW", "WebPort", "18800", g_configFiles.smsIni);
+  WritePrivateProfileStringA("MMSC", "WebPort", "18801", g_configFiles.mmscIni);
+  auto handover = [&](const char* key) { return ReadIni(dir_.File("GATEWAYSIM.INI"), "ModemHandover", key); };
+  // Tests the listed modem in the dialog; the choice handed back.
+  auto testInDialog = [] {
+    char choice[kModemChoiceCapacity] = "";
+    WindowDriver driver("Select Modem",
+                        [](HWND dialog) { PostMessageA(dialog, WM_COMMAND, IDC_ADDMODEM_TEST, 0); });
+    ShowAddModemDialog(nullptr, choice);
+    return std::string(choice);
+  };
+  for (int i = 0; i < 3; ++i) boxes_.Answer(IDOK);
+  {
+    ModemHeldElsewhere holder("Alpha Modem");
+    ASSERT_TRUE(holder.Held()) << "the other process never got the modem";
+    EXPECT_EQ(testInDialog(), "Alpha Modem") << "the test runs all the same";
+  }
+  WritePrivateProfileStringA("SMSGW", "Modem1", "Alpha Modem", g_configFiles.smsIni);
+  ASSERT_TRUE(InstallServices(false));
+  ASSERT_TRUE(WaitUntil([&] { return handover("Modem1") == "Holding"; }, 15000)) << "the service holds its modem";
+  EXPECT_EQ(testInDialog(), "Alpha Modem");
+  EXPECT_EQ(handover("Modem1Lent"), "1") << "lent for the test";
+  EXPECT_TRUE(WaitUntil([&] { return handover("Modem1") == "Holding"; }, 10000)) << "and given back";
+  EXPECT_TRUE(IsSmsServiceRunning());
+  const char kPassed[] = "info OK: Modem successfully tested!";
+  EXPECT_EQ(BoxLines(boxes_.Boxes()),
+            (std::vector<std::string>{
+                "error OK: Modem is in use by the ZedSMS service.\r\n\r\nPlease try again later.", kPassed, kPassed}));
 }
 
 }  // namespace

@@ -15,11 +15,6 @@ void Choose(HWND page, int id, const char* entry) {
   SendMessageA(page, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(GetDlgItem(page, id)));
 }
 
-int CurrentPageIndex(HWND sheet) {
-  LPARAM page = SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0);
-  return static_cast<int>(SendMessageA(sheet, PSM_HWNDTOINDEX, static_cast<WPARAM>(page), 0));
-}
-
 HANDLE RunRealConsole(const char* parameters) {
   return ShellRunAs((ProgramFolder() + "SMSGWCFG.EXE").c_str(), parameters);
 }

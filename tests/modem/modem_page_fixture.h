@@ -1,6 +1,6 @@
 // The Modem page in a property sheet (or wizard) of its own, followed by a
 // plain page to move to, with a data directory, the dial-up stand-in and the
-// rights seam of the test.
+// rights seam of the test; the sheet and combo box readers of the modem tests.
 #pragma once
 #include <windows.h>
 #include <commctrl.h>
@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "app/sheet_context.h"
-#include "modem/modem_test_helpers.h"
 #include "resources/page_ids.h"
 #include "support/dialog_items.h"
 #include "support/message_box_answerer.h"
@@ -30,9 +29,26 @@ constexpr char kElevationQuestion[] =
     "If you continue, Windows will ask you to confirm that you will allow this application to assume "
     "administrator rights to perform this task.\r\n\r\nDo you wish to continue?";
 
+// The entries of a combo box, and the selected one ("<none>" without one).
+inline std::vector<std::string> Entries(HWND dialog, int id) {
+  std::vector<std::string> entries;
+  for (LRESULT i = 0; i < SendDlgItemMessageA(dialog, id, CB_GETCOUNT, 0, 0); ++i) {
+    char text[1024] = "";
+    SendDlgItemMessageA(dialog, id, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+    entries.push_back(text);
+  }
+  return entries;
+}
+inline std::string Selected(HWND dialog, int id) {
+  LRESULT index = SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0);
+  return index == CB_ERR ? "<none>" : Entries(dialog, id).at(static_cast<size_t>(index));
+}
 // Selects an entry as the user does (with the change notification).
 void Choose(HWND page, int id, const char* entry);
-int CurrentPageIndex(HWND sheet);
+inline int CurrentPageIndex(HWND sheet) {
+  LPARAM page = SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0);
+  return static_cast<int>(SendMessageA(sheet, PSM_HWNDTOINDEX, static_cast<WPARAM>(page), 0));
+}
 inline void Type(HWND page, int id, const char* text) { SetDlgItemTextA(page, id, text); }
 inline bool Apply(HWND sheet) { return SendMessageA(sheet, PSM_APPLY, 0, 0) != 0; }
 // Posted, so that a sheet that closes need not return first.
