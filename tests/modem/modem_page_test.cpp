@@ -14,7 +14,6 @@
 #include "support/fake_telephony.h"
 #include "support/modem_cable.h"
 #include "support/modem_registry.h"
-#include "support/service_fixture.h"
 #include "support/window_driver.h"
 
 namespace {
@@ -91,7 +90,6 @@ TEST_F(ModemPageTest, WalksFromTheStoredSettingsThroughEditsChecksAndDialogsToTh
   Rights().runElevated = RunTestCopy;
   for (int answer : {IDNO,                 // APN changed: save it untested
                      IDOK, IDRETRY, IDOK,  // the bad gateway; a failed check retried, then the pass
-                     IDNO, IDOK,           // no elevation; the older system's pass
                      IDYES, IDCANCEL,      // test before saving; no retry after the failure
                      IDCANCEL, IDCANCEL,   // still untested: do not save, nor leave the page
                      IDOK, IDNO})          // the modem test passes; saved untested
@@ -182,20 +180,6 @@ TEST_F(ModemPageTest, WalksFromTheStoredSettingsThroughEditsChecksAndDialogsToTh
                                   {"Result", "<none>"}}))
         << "an empty login is written, not removed; no stale result is left";
     EXPECT_EQ(g_copy.parameters, "/MODEMTEST");
-    // Without full rights a newer system asks before elevating the copy; an
-    // older one starts it plainly.
-    Rights().openServiceManager = DenyFullAccess;
-    Rights().runElevated = [](const char*) -> HANDLE {
-      ADD_FAILURE() << "the test copy was started";
-      return nullptr;
-    };
-    Click(page, IDC_MODEM_TEST_CONNECTION);
-    Rights().isVistaOrLater = [] { return false; };
-    Rights().runPlain = RunTestCopy;
-    g_copy = TestCopy{{"Connection Test OK!"}};
-    Click(page, IDC_MODEM_TEST_CONNECTION);
-    EXPECT_EQ(g_copy.parameters, "/MODEMTEST");
-
     g_copy = TestCopy{{"Connection Failed"}};
     Type(page, IDC_MODEM_APN, "third.example");
     EXPECT_FALSE(Apply(sheet)) << "Cancel refuses the apply";
@@ -241,7 +225,7 @@ TEST_F(ModemPageTest, WalksFromTheStoredSettingsThroughEditsChecksAndDialogsToTh
   EXPECT_FALSE(FileExists(dir_.File("MODEMTEST.INI"))) << "MODEMTEST.INI is always removed";
   EXPECT_EQ(BoxLines(boxes_.Boxes()),
             (std::vector<std::string>{kUntested, "error OK: Invalid WAP Gateway Address", kFailed, kConnectionOk,
-                                      kElevationQuestion, kConnectionOk, kUntested, kFailed, kUntested, kUntested,
+                                      kUntested, kFailed, kUntested, kUntested,
                                       "info OK: Modem successfully tested!", kUntested}));
   EXPECT_EQ(ReadIni(SmsIni(), "SMSGW", "Modem1"), "Alpha Modem");
   EXPECT_EQ(ModemKey("Alpha Modem", "PIN") + " " + ModemKey("Alpha Modem", "DialUpProfile") + " " +

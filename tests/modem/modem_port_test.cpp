@@ -48,8 +48,10 @@ TEST(AtChannel, SplitAnswersAreCollectedAndALongOneIsCut) {
   EXPECT_STREQ(buffer, "") << "the buffer is cleared first";
 }
 
+// A fifth of the real second: the limits and pauses keep their proportions.
 class ModemPortTest : public testing::Test {
  protected:
+  void SetUp() override { ModemSecondMs() = 200; }
   void StartModem(Profile change = [](ModemProfile&) {}) {
     ModemProfile profile;
     change(profile);
@@ -60,6 +62,7 @@ class ModemPortTest : public testing::Test {
   void TearDown() override {
     CloseModemPort(&handles_);
     boxes_.ExpectAllAnswered();
+    ModemSecondMs() = 1000;
   }
   // Opens the modem, answering the boxes expected, and compares them; the
   // telephony calls are those of this opening.

@@ -3,6 +3,7 @@
 #include "modem/modem_selection.h"
 
 #include "config/config_files.h"
+#include "modem/at_channel.h"
 #include "modem/modem_page_fixture.h"
 #include "support/fake_telephony.h"
 #include "support/modem_cable.h"
@@ -17,6 +18,7 @@ const char kPassed[] = "info OK: Modem successfully tested!";
 class ModemSelectionTest : public testing::Test {
  protected:
   void SetUp() override {
+    ModemSecondMs() = 200;  // the modem's limits and pauses kept in proportion
     PrepareConfigFiles();
     ASSERT_TRUE(modem_.Running());
     FakeLine beta{"Beta Modem"};
@@ -24,7 +26,10 @@ class ModemSelectionTest : public testing::Test {
     beta.capsNeeded = 3000;
     telephony_.fake.lines = {FakeLine{"Alpha Modem"}, voice_, beta};
   }
-  void TearDown() override { boxes_.ExpectAllAnswered(); }
+  void TearDown() override {
+    boxes_.ExpectAllAnswered();
+    ModemSecondMs() = 1000;
+  }
   std::string Stored(const char* section, const char* key) {
     return ReadIni(g_configFiles.smsIni, section, key, "<none>");
   }
