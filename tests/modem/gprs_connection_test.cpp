@@ -17,6 +17,10 @@
 
 namespace {
 
+const char kElevationQuestion[] =
+    "plain YesNoCancel: Administrator rights are required for service installation or modification.\r\n\r\n"
+    "If you continue, Windows will ask you to confirm that you will allow this application to assume "
+    "administrator rights to perform this task.\r\n\r\nDo you wish to continue?";
 const char kRasFailed[] = "error RetryCancel: Connection Failed\r\nRAS Error 619\r\nFake dial-up error 619.";
 
 // The page and the real elevated console, dialling through the stand-in: a

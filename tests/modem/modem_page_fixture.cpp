@@ -15,14 +15,13 @@ void Choose(HWND page, int id, const char* entry) {
   SendMessageA(page, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(GetDlgItem(page, id)));
 }
 
-HANDLE RunRealConsole(const char* parameters) {
-  return ShellRunAs((ProgramFolder() + "SMSGWCFG.EXE").c_str(), parameters);
-}
-
 void ModemPageTest::SetUp() {
   UseFakeRas();
   PrepareConfigFiles();
-  Rights().runElevated = RunRealConsole;
+  // The real console of the program folder, as the system's "runas" starts it.
+  Rights().runElevated = [](const char* parameters) {
+    return ShellRunAs((ProgramFolder() + "SMSGWCFG.EXE").c_str(), parameters);
+  };
   Rights().runPlain = [](const char*) -> HANDLE {
     ADD_FAILURE() << "the console was started without elevation";
     return nullptr;

@@ -18,17 +18,6 @@
 #include "support/message_box_answerer.h"
 #include "support/test_env.h"
 
-// The sheet's own Apply button.
-constexpr int kApplyButton = 0x3021;
-constexpr char kUntested[] =
-    "question YesNoCancel: MMS configuration settings have not been tested.\r\n\r\n"
-    "Do you wish to test these settings before saving configuration changes?";
-constexpr char kConnectionOk[] = "info OK: Connection Test OK!";
-constexpr char kElevationQuestion[] =
-    "plain YesNoCancel: Administrator rights are required for service installation or modification.\r\n\r\n"
-    "If you continue, Windows will ask you to confirm that you will allow this application to assume "
-    "administrator rights to perform this task.\r\n\r\nDo you wish to continue?";
-
 // The entries of a combo box, and the selected one ("<none>" without one).
 inline std::vector<std::string> Entries(HWND dialog, int id) {
   std::vector<std::string> entries;
@@ -53,8 +42,6 @@ inline void Type(HWND page, int id, const char* text) { SetDlgItemTextA(page, id
 inline bool Apply(HWND sheet) { return SendMessageA(sheet, PSM_APPLY, 0, 0) != 0; }
 // Posted, so that a sheet that closes need not return first.
 inline void Press(HWND sheet, int button) { PostMessageA(sheet, PSM_PRESSBUTTON, button, 0); }
-// The real console of the program folder, as the system's "runas" starts it.
-HANDLE RunRealConsole(const char* parameters);
 
 class ModemPageTest : public testing::Test {
  protected:

@@ -18,6 +18,12 @@
 
 namespace {
 
+// The sheet's own Apply button.
+constexpr int kApplyButton = 0x3021;
+const char kUntested[] =
+    "question YesNoCancel: MMS configuration settings have not been tested.\r\n\r\n"
+    "Do you wish to test these settings before saving configuration changes?";
+const char kConnectionOk[] = "info OK: Connection Test OK!";
 const char kFailed[] = "error RetryCancel: Connection Failed";
 
 std::vector<std::string> Fields(HWND page) {
