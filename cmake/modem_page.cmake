@@ -7,7 +7,6 @@ wine_test(modem_page_tests SERIAL
     tests/modem/modem_page_fixture.cpp
     tests/modem/modem_page_test.cpp
     tests/modem/gprs_connection_test.cpp
-    tests/modem/add_modem_allocation_test.cpp
     tests/gprslink/gprslink_fixture.cpp
   DEPENDS console smsgwsvc mmscsvc fwrule gprslink fakeras gprslink_child operator_list)
 target_link_libraries(modem_page_tests PRIVATE ws2_32)

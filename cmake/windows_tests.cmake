@@ -83,7 +83,6 @@ wine_test(console_tests SERIAL
 wine_test(modem_tests
   SOURCES
     tests/modem/modem_port_test.cpp
-    tests/modem/modem_check_test.cpp
     tests/modem/modem_selection_test.cpp)
 
 set(NO_ICON_RESOURCES ${CMAKE_SOURCE_DIR}/tests/app/no_icon.rc)

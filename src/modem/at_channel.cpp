@@ -1,14 +1,13 @@
 #include "modem/at_channel.h"
 
 #include <cstring>
-#include <ctime>
 
 namespace {
 
 constexpr DWORD kWriteWaitMs = 30000;
 
 BOOL ApplyTimeouts(HANDLE port, DWORD writeTotalConstant) {
-  COMMTIMEOUTS timeouts = {200, 0, 1000, 0, writeTotalConstant};
+  COMMTIMEOUTS timeouts = {200, 0, ModemSecondMs(), 0, writeTotalConstant};
   return SetCommTimeouts(port, &timeouts);
 }
 
@@ -60,19 +59,27 @@ bool ModemWrite(HANDLE port, const char* command) {
 DWORD ModemReadResponse(HANDLE port, char* buffer, DWORD capacity, DWORD limitSeconds) {
   if (capacity == 0) return 0;
   memset(buffer, 0, capacity);
-  time_t start = time(nullptr);
+  const DWORD secondMs = ModemSecondMs();
+  const DWORD start = GetTickCount();
   DWORD collected = 0;
-  while (static_cast<DWORD>(time(nullptr) - start) <= limitSeconds) {
+  while ((GetTickCount() - start) / secondMs <= limitSeconds) {
     DWORD room = capacity - 1 - collected;
-    long got = room > 0 ? ReadPass(port, buffer + collected, room, limitSeconds * 1000) : 0;
+    long got = room > 0 ? ReadPass(port, buffer + collected, room, limitSeconds * secondMs) : 0;
     if (got < 0) return 0;
     collected += static_cast<DWORD>(got);
     buffer[collected] = '\0';
     if (collected > 0 && IsFinalResponse(buffer)) return collected;
-    if (room == 0) Sleep(200);  // full: only the time limit can end it now
+    if (room == 0) ModemPause(200);  // full: only the time limit can end it now
   }
   return collected;
 }
+
+DWORD& ModemSecondMs() {
+  static DWORD secondMs = 1000;
+  return secondMs;
+}
+
+void ModemPause(DWORD milliseconds) { Sleep(milliseconds * ModemSecondMs() / 1000); }
 
 BOOL SetOpenCommTimeouts(HANDLE port) { return ApplyTimeouts(port, 2000); }
 BOOL SetTestCommTimeouts(HANDLE port) { return ApplyTimeouts(port, 15000); }

@@ -97,7 +97,7 @@ bool SelectSmsService(TestRun* run, HANDLE port) {
   if (EnsureModemFunctional(port)) {
     WaitForNetworkReady(port);
     for (int retry = 0; retry < kSmsServiceRetries; ++retry) {
-      Sleep(kSmsServicePauseMs);
+      ModemPause(kSmsServicePauseMs);
       if (Accepted(port, "AT+CSMS=0\r", 30, run->answer) || Accepted(port, "AT+CSMS=128\r", 30, run->answer))
         break;
       if (Accepted(port, "AT+CSMS?\r", 30, run->answer) && FindNoCase(run->answer, "+CSMS:")) break;
@@ -109,9 +109,9 @@ bool SelectSmsService(TestRun* run, HANDLE port) {
 // Leaves the message body prompt without sending anything.
 void CancelMessage(TestRun* run, HANDLE port) {
   ModemWrite(port, "\x1b");
-  Sleep(100);
+  ModemPause(100);
   ModemWrite(port, "\r");
-  Sleep(100);
+  ModemPause(100);
   Command(port, "AT\r", 5, run->answer);
 }
 
@@ -173,13 +173,13 @@ bool WaitForNetworkReady(HANDLE port) {
     if (Command(port, "AT+COPS?\r", 10, answer) != Outcome::Answered) return false;
     if (!CopsAnswered(answer)) continue;
     registered = CopsReportsOperator(answer);
-    if (!registered) Sleep(kOperatorPauseMs);
+    if (!registered) ModemPause(kOperatorPauseMs);
   }
   if (!registered) return false;
   for (int attempt = 0; attempt < kStorageAttempts; ++attempt) {
     if (Command(port, "AT+CPMS?\r", 10, answer) != Outcome::Answered) return false;
     if (!strstr(answer, "+CMS ERROR")) return true;
-    Sleep(kStoragePauseMs);
+    ModemPause(kStoragePauseMs);
   }
   return false;
 }

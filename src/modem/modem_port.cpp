@@ -148,7 +148,7 @@ bool ProbeAndResetModem(const char* comPort, const char* pin) {
     if (found && !resetDone && ResetModem(port)) {
       resetDone = true;
       CloseHandle(port);
-      Sleep(kResetPauseMs);
+      ModemPause(kResetPauseMs);
       continue;
     }
     CloseHandle(port);

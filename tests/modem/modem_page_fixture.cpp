@@ -15,19 +15,13 @@ void Choose(HWND page, int id, const char* entry) {
   SendMessageA(page, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(GetDlgItem(page, id)));
 }
 
-int CurrentPageIndex(HWND sheet) {
-  LPARAM page = SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0);
-  return static_cast<int>(SendMessageA(sheet, PSM_HWNDTOINDEX, static_cast<WPARAM>(page), 0));
-}
-
-HANDLE RunRealConsole(const char* parameters) {
-  return ShellRunAs((ProgramFolder() + "SMSGWCFG.EXE").c_str(), parameters);
-}
-
 void ModemPageTest::SetUp() {
   UseFakeRas();
   PrepareConfigFiles();
-  Rights().runElevated = RunRealConsole;
+  // The real console of the program folder, as the system's "runas" starts it.
+  Rights().runElevated = [](const char* parameters) {
+    return ShellRunAs((ProgramFolder() + "SMSGWCFG.EXE").c_str(), parameters);
+  };
   Rights().runPlain = [](const char*) -> HANDLE {
     ADD_FAILURE() << "the console was started without elevation";
     return nullptr;
@@ -55,22 +49,8 @@ void ModemPageTest::ConfigureModem(const std::string& name, bool mms) {
     SetModemKey(name, key, value);
 }
 
-std::string ModemSection(const std::string& name) {
+std::string ModemPageTest::Section(const std::string& name) const {
   char section[600];
   ConnectionSectionName(name.c_str(), section, sizeof section);
   return section;
-}
-
-void ModemPageTest::SetModemKey(const std::string& name, const char* key, const char* value) {
-  WritePrivateProfileStringA(ModemSection(name).c_str(), key, value, SmsIni().c_str());
-}
-
-std::string ModemPageTest::ModemKey(const std::string& name, const char* key) {
-  return ReadIni(SmsIni(), ModemSection(name).c_str(), key, "<none>");
-}
-
-void ModemPageTest::AddDialUpEntry(const char* name) {
-  std::string section = std::string("Entry ") + name;
-  WritePrivateProfileStringA(section.c_str(), "DeviceName", "WAN Miniport", FakeRas().c_str());
-  WritePrivateProfileStringA(section.c_str(), "PhoneNumber", "vpn.example", FakeRas().c_str());
 }

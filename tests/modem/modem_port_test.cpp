@@ -1,17 +1,18 @@
-// The console's modem port: the AT channel, the opening through a line or a
-// COM port and the reset sequence, against simulated modems. The listing of
-// modem lines runs in the Add Modem dialog's scenario, the registry walk for
-// a modem's port in the link library's.
-#include "modem/modem_port.h"
-
+// The console's modem port and the modem check of the Add Modem dialog: the
+// AT channel, the opening through a line or a COM port, the reset sequence
+// and the check's dialogue with modems of many kinds, against simulated
+// modems. The listing of modem lines runs in the Add Modem dialog's
+// scenario, the registry walk for a modem's port in the link library's.
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <regex>
 
 #include "modem/at_channel.h"
+#include "modem/modem_check.h"
+#include "modem/modem_port.h"
 #include "support/fake_telephony.h"
 #include "support/message_box_answerer.h"
 #include "support/modem_cable.h"
@@ -20,65 +21,37 @@
 namespace {
 
 using Profile = std::function<void(ModemProfile&)>;
-const char kTapiRefused[] = "Unable to initialize TAPI:  Error 80000048 from lineInitialize";
+using Commands = std::vector<std::string>;
 const char kOpened[] = "info OK: Initialised modem at 115200 bps";
+const char kPassed[] = "info OK: Modem successfully tested!";
 constexpr LONG kLineErr = static_cast<LONG>(0x80000048);
 
-// One exchange with a modem of the profile: what is read, whether it counts
-// as OK, and how long it took (whole seconds, rounded).
-TEST(AtChannel, AnswersEndTheReadAtAFinalResultOrAtTheLimit) {
-  const struct {
-    const char* name;
-    Profile profile;
-    const char* command;
-    DWORD limit;
-    const char* answer;
-    bool ok;
-    DWORD minSeconds, maxSeconds;
-  } rows[] = {
-      {"an OK line ends at once", [](ModemProfile&) {}, "AT\r", 30, "\r\nOK\r\n", true, 0, 4},
-      {"an SMS error ends at once", [](ModemProfile& p) { p.cmgsPrompt = false; }, "AT+CMGS=86\r", 30,
-       "\r\n+CMS ERROR: 500\r\n", false, 0, 4},
-      {"echo and an answer split over reads", [](ModemProfile& p) { p.echo = p.splitAnswers = true; }, "ATE0V1\r",
-       10, "ATE0V1\r\r\nOK\r\n", true, 0, 9},
-      {"a silent modem costs the limit and one read pass", [](ModemProfile& p) { p.silent = true; }, "AT\r", 2, "",
-       false, 2, 5},
-      {"no final result runs to the limit and keeps its text", [](ModemProfile&) {}, "AT+CMGS=86\r", 1, "\r\n> ",
-       false, 1, 4}};
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
-    ModemProfile profile;
-    row.profile(profile);
-    ModemSimulator modem(1, profile);
-    ASSERT_TRUE(modem.Running()) << "no modem end: are the cables up?";
-    HANDLE port = OpenConsoleEnd(1);
-    DWORD count = 99;
-    DWORD start = GetTickCount();
-    std::string answer = Exchange(port, row.command, row.limit, &count);
-    DWORD seconds = (GetTickCount() - start + 500) / 1000;
-    CloseHandle(port);
-    EXPECT_EQ(answer, row.answer);
-    EXPECT_EQ(count, answer.size());
-    EXPECT_EQ(ResponseIsOk(answer.c_str()), row.ok);
-    EXPECT_GE(seconds, row.minSeconds);
-    EXPECT_LE(seconds, row.maxSeconds);
-    EXPECT_EQ(modem.Transcript().at(0), std::string(row.command, strlen(row.command) - 1));
-  }
-  ModemSimulator modem(1, ModemProfile{});
+// The modem check covers answers that end at once and the limits of a
+// silent modem; here an answer split over reads after the echo, and one
+// with no final result that fills the buffer: cut, terminated and kept
+// until the limit.
+TEST(AtChannel, SplitAnswersAreCollectedAndALongOneIsCut) {
+  ModemProfile profile;
+  profile.echo = profile.splitAnswers = true;
+  ModemSimulator modem(1, profile);
+  ASSERT_TRUE(modem.Running()) << "no modem end: are the cables up?";
   HANDLE port = OpenConsoleEnd(1);
+  DWORD start = GetTickCount();
+  EXPECT_EQ(Exchange(port, "ATE0V1\r", 10), "ATE0V1\r\r\nOK\r\n");
+  EXPECT_LT(GetTickCount() - start, 5000u) << "a final result ends the read";
   char buffer[10];
-  memset(buffer, 'x', sizeof buffer);
   ASSERT_TRUE(ModemWrite(port, "AT+CPMS?\r"));
   EXPECT_EQ(ModemReadResponse(port, buffer, sizeof buffer, 1), 9u);
-  EXPECT_EQ(std::string(buffer), std::string("\r\n+CPMS: \"SM\",0,20", 9)) << "cut, and terminated";
+  EXPECT_EQ(std::string(buffer), "\r\n+CPMS: ") << "the echo is off after ATE0";
   CloseHandle(port);
-  EXPECT_FALSE(ModemWrite(INVALID_HANDLE_VALUE, "AT\r"));
   EXPECT_EQ(ModemReadResponse(INVALID_HANDLE_VALUE, buffer, sizeof buffer, 1), 0u);
   EXPECT_STREQ(buffer, "") << "the buffer is cleared first";
 }
 
+// A fifth of the real second: the limits and pauses keep their proportions.
 class ModemPortTest : public testing::Test {
  protected:
+  void SetUp() override { ModemSecondMs() = 200; }
   void StartModem(Profile change = [](ModemProfile&) {}) {
     ModemProfile profile;
     change(profile);
@@ -89,6 +62,7 @@ class ModemPortTest : public testing::Test {
   void TearDown() override {
     CloseModemPort(&handles_);
     boxes_.ExpectAllAnswered();
+    ModemSecondMs() = 1000;
   }
   // Opens the modem, answering the boxes expected, and compares them; the
   // telephony calls are those of this opening.
@@ -119,17 +93,14 @@ TEST_F(ModemPortTest, DirectComPortsInitialiseAtTheFirstRateThatAnswersOrSayWhyN
   EXPECT_TRUE(telephony_.fake.calls.empty());
   EXPECT_EQ(modem_->Count("ATE0V1"), 1) << "the modem hears only the try at its own rate";
   EXPECT_TRUE(ResponseIsOk(Exchange(handles_.port, "AT\r", 5).c_str()));
-  const char* const refusals[][2] = {{"COM12:", "2 -- (?![\\s\\S]*Another)[\\s\\S]+"},  // the system's own text
-                                     {"COM9:", "5 -- [\\s\\S]+\r\nAnother application is already using this device."}};
-  for (const auto& row : refusals) {
-    boxes_.Answer(IDOK);
-    CloseModemPort(&handles_);
-    handles_ = OpenModemPort(row[0], "");
-    EXPECT_EQ(handles_.port, INVALID_HANDLE_VALUE);
-    std::string pattern = std::string("error OK: Unable to access modem at ") + row[0] + " -- Error " + row[1];
-    EXPECT_TRUE(std::regex_match(BoxLines(boxes_.Boxes()).back(), std::regex(pattern))) << pattern;
-  }
-  EXPECT_EQ(boxes_.Boxes().size(), 3u) << "no fallback after an access error";
+  boxes_.Answer(IDOK);
+  CloseModemPort(&handles_);
+  handles_ = OpenModemPort("COM9:", "");
+  EXPECT_EQ(handles_.port, INVALID_HANDLE_VALUE);
+  EXPECT_TRUE(std::regex_match(BoxLines(boxes_.Boxes()).back(),
+                               std::regex("error OK: Unable to access modem at COM9: -- Error 5 -- [\\s\\S]+\r\n"
+                                          "Another application is already using this device.")));
+  EXPECT_EQ(boxes_.Boxes().size(), 2u) << "no fallback after an access error";
 }
 
 TEST_F(ModemPortTest, ATelephonyLineGivesTheCommHandleAndItsFailuresAreShown) {
@@ -154,20 +125,13 @@ TEST_F(ModemPortTest, ATelephonyLineGivesTheCommHandleAndItsFailuresAreShown) {
   EXPECT_NE(handles_.port, INVALID_HANDLE_VALUE);
 
   // Without a known port each error shows at once and nothing else runs.
-  telephony_.fake.lines = {{"Lonely Modem"}, {"Lonely Modem"}, {"Lonely Modem"}};
+  telephony_.fake.lines = {{"Lonely Modem"}, {"Lonely Modem"}};
   telephony_.fake.lines[0].openError = kLineErr;
-  telephony_.fake.lines[1].makeCallError = static_cast<LONG>(0x8000003F);
-  telephony_.fake.lines[2].getIdFailures = 1;
-  telephony_.fake.lines[2].getIdError = static_cast<LONG>(0x8000003A);
+  telephony_.fake.lines[1].getIdFailures = 1;
   Open("Lonely Modem", {"error OK: Unable to initialize modem:  Error 80000048 from lineOpen",
-                        "error OK: Unable to initialize modem:  Error 8000003F from lineMakeCall",
-                        "error OK: Unable to initialize modem:  Error 8000003A from lineGetID"});
+                        "error OK: Unable to initialize modem:  Error 80000048 from lineGetID"});
   EXPECT_EQ(handles_.port, INVALID_HANDLE_VALUE);
   EXPECT_EQ(handles_.application, 0u) << "the application is shut down";
-
-  telephony_.fake.initializeError = kLineErr;
-  Open("Any Modem", {std::string("error OK: ") + kTapiRefused});
-  EXPECT_EQ(handles_.port, INVALID_HANDLE_VALUE);
 }
 
 TEST_F(ModemPortTest, AStuckLineFallsBackToProbingResettingAndASecondPass) {
@@ -203,6 +167,92 @@ TEST_F(ModemPortTest, ResetTriesEachFamilyInTurn) {
     EXPECT_EQ(modem_->Resets(), row.reset ? 1 : 0);
     CloseHandle(port);
   }
+}
+
+// Each modem kind on cable 1, reached as "COM5:" (after the opening's "\r"
+// and "ATE0V1") or through a telephony line (no rate search, no box).
+TEST(ModemCheck, TheAnswersOfEachKindOfModem) {
+  struct Row {
+    const char* name;
+    Profile profile;
+    bool comPort;
+    const char* pin;
+    bool passes;
+    std::vector<std::string> shown;
+    Commands dialogue;  // all commands in order; "..." at the end: and more
+    std::vector<std::pair<std::string, int>> counts;  // -1: at least once
+    bool readOnlyHandle = false;
+    DWORD minSeconds = 0;  // for a silent modem: at most 8 s more, in the shortened seconds
+  };
+  // A fifth of the real second: the limits and pauses keep their proportions.
+  ModemSecondMs() = 200;
+  auto locked = [](ModemProfile& p) { p.pinRequired = true; };
+  const Row rows[] = {
+      {"a prompt modem passes without waiting for the network", [](ModemProfile&) {}, true, "", true,
+       {kOpened, kPassed},
+       {"", "ATE0V1", "AT+CFUN?", "ATE0V1", "ATE0V1", "AT+CSMS=0", "AT+CMGF=0", "AT+CMGS=86", "<ESC>", "", "AT"}},
+      {"a ready SIM is not sent the PIN again", [](ModemProfile&) {}, true, "1234", true, {kOpened, kPassed}, {},
+       {{"AT+CPIN=\"1234\"", 1}, {"AT+CPIN?", -1}}},
+      {"a locked SIM is unlocked with the PIN", locked, false, "1234", true, {kPassed},
+       {"AT+CFUN?", "AT+CPIN?", "AT+CPIN=\"1234\"", "AT+CPIN?", "..."}},
+      {"a wrong PIN shows the modem's answer and stops", locked, false, "9999", false,
+       {"error OK: Invalid PIN --\r\n\r\n\r\n+CME ERROR: 16\r\n"}, {"AT+CFUN?", "AT+CPIN?", "AT+CPIN=\"9999\""}},
+      {"a modem switched on waits for its operator and storage",
+       [](ModemProfile& p) { p.cfun = 0, p.registerAfterPolls = 1, p.cpmsErrorPolls = 1; }, false, "", true,
+       {kPassed}, {"AT+CFUN?", "AT+CFUN=1", "AT+CFUN?", "AT+COPS?", "AT+COPS?", "AT+CPMS?", "AT+CPMS?", "..."}},
+      {"SMS service refused until registered is retried after the network wait",
+       [](ModemProfile& p) { p.cfun = 0, p.refuseCfun1 = 1, p.csms = CsmsSupport::AcceptsOnceRegistered; }, false, "",
+       true, {kPassed}, {}, {{"AT+CSMS=0", 2}, {"AT+CSMS=128", 1}, {"AT+COPS?", -1}}},
+      {"SMS service refused at full functionality goes straight on",
+       [](ModemProfile& p) { p.csms = CsmsSupport::Refuses; }, false, "", true, {kPassed},
+       {"AT+CFUN?", "ATE0V1", "ATE0V1", "AT+CSMS=0", "AT+CSMS=128", "AT+CFUN?", "AT+CMGF=0", "AT+CMGS=86", "<ESC>",
+        "", "AT"}},
+      {"a text-only modem passes with its own wording", [](ModemProfile& p) { p.cmgf = CmgfSupport::TextOnly; }, false,
+       "", true, {"info OK: Modem successfully tested!\r\n\r\nModem supports text messages only."}, {},
+       {{"AT+CMGF=1", -1}, {"AT+CMGS=\"123456789\"", -1}, {"AT+CMGS=86", 0}}},
+      {"a refused send command fails", [](ModemProfile& p) { p.cmgsPrompt = false; }, false, "", false,
+       {"error OK: Modem does not properly support command for sending SMS (AT+CMGS)"}, {}, {{"<ESC>", 0}}},
+      {"a refused send command in text mode fails",
+       [](ModemProfile& p) { p.cmgsPrompt = false, p.cmgf = CmgfSupport::TextOnly; }, false, "", false,
+       {"error OK: Modem does not properly support command for sending SMS (AT+CMGS - text mode)"}},
+      {"the first initialisation refused", [](ModemProfile& p) { p.ate0Answers = {false}; }, false, "", false,
+       {"error OK: Error initializing modem --\r\n\r\n\r\nERROR\r\n"}},
+      {"the second initialisation refused", [](ModemProfile& p) { p.ate0Answers = {true, false}; }, false, "", false,
+       {"error OK: Error initialising modem --\r\n\r\n\r\nERROR\r\n"}},
+      {"a port that refuses writes fails at the first command", [](ModemProfile&) {}, false, "", false,
+       {"error OK: Unable to send initialization command to modem"}, {}, {{"AT+CFUN?", 0}, {"ATE0V1", 0}}, true},
+      {"a silent modem fails within its time limits: 10 s for AT+CFUN? and 30 s for ATE0V1",
+       [](ModemProfile& p) { p.silent = true; }, false, "", false,
+       {"error OK: Error waiting for initialization response from modem"}, {"AT+CFUN?", "ATE0V1"}, {}, false, 40}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    ModemProfile profile;
+    row.profile(profile);
+    ModemSimulator modem(1, profile);
+    ASSERT_TRUE(modem.Running());
+    FakeTelephonyScope telephony;
+    telephony.fake.lines = {FakeLine{"Line Modem"}};
+    telephony.fake.lines[0].readOnlyHandle = row.readOnlyHandle;
+    MessageBoxAnswerer boxes;
+    for (size_t i = 0; i < row.shown.size(); ++i) boxes.Answer(IDOK);
+    DWORD start = GetTickCount();
+    EXPECT_EQ(TestModem(nullptr, row.comPort ? "COM5:" : "Line Modem", row.pin), row.passes);
+    DWORD seconds = (GetTickCount() - start) / ModemSecondMs();
+    EXPECT_EQ(BoxLines(boxes.Boxes()), row.shown);
+    EXPECT_TRUE(!row.minSeconds || (seconds >= row.minSeconds && seconds <= row.minSeconds + 8)) << seconds;
+    // Shut down at the end, with the handle as it is (0 for a COM port).
+    EXPECT_TRUE(telephony.fake.calls.empty() || telephony.fake.calls.back().rfind("lineShutdown", 0) == 0);
+    Commands sent = modem.Transcript();
+    if (!row.dialogue.empty() && row.dialogue.back() == "...") {
+      Commands head(row.dialogue.begin(), row.dialogue.end() - 1);
+      EXPECT_EQ(Commands(sent.begin(), sent.begin() + std::min(sent.size(), head.size())), head);
+    } else if (!row.dialogue.empty()) {
+      EXPECT_EQ(sent, row.dialogue);
+    }
+    for (const auto& [command, times] : row.counts)
+      EXPECT_TRUE(times < 0 ? modem.Received(command) : modem.Count(command) == times) << command;
+  }
+  ModemSecondMs() = 1000;
 }
 
 }  // namespace

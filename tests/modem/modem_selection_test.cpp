@@ -2,36 +2,23 @@
 // Modem page, which take a modem only once it passed the modem check.
 #include "modem/modem_selection.h"
 
-#include <commctrl.h>
-#include <prsht.h>
-#include <gtest/gtest.h>
-
-#include <functional>
-
 #include "config/config_files.h"
-#include "modem/modem_test_helpers.h"
-#include "resources/page_ids.h"
-#include "support/dialog_items.h"
+#include "modem/at_channel.h"
+#include "modem/modem_page_fixture.h"
 #include "support/fake_telephony.h"
-#include "support/message_box_answerer.h"
 #include "support/modem_cable.h"
-#include "support/test_env.h"
 #include "support/window_driver.h"
 
 namespace {
 
 const char kPassed[] = "info OK: Modem successfully tested!";
 
-HWND PageOf(HWND sheet) { return reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0)); }
-int PageIndex(HWND sheet) {
-  return static_cast<int>(SendMessageA(sheet, PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(PageOf(sheet)), 0));
-}
-
 // Alpha answers on cable 1; Beta's line cannot be opened, and its
 // capabilities do not fit the first buffer. A voice line is no modem.
 class ModemSelectionTest : public testing::Test {
  protected:
   void SetUp() override {
+    ModemSecondMs() = 200;  // the modem's limits and pauses kept in proportion
     PrepareConfigFiles();
     ASSERT_TRUE(modem_.Running());
     FakeLine beta{"Beta Modem"};
@@ -39,7 +26,10 @@ class ModemSelectionTest : public testing::Test {
     beta.capsNeeded = 3000;
     telephony_.fake.lines = {FakeLine{"Alpha Modem"}, voice_, beta};
   }
-  void TearDown() override { boxes_.ExpectAllAnswered(); }
+  void TearDown() override {
+    boxes_.ExpectAllAnswered();
+    ModemSecondMs() = 1000;
+  }
   std::string Stored(const char* section, const char* key) {
     return ReadIni(g_configFiles.smsIni, section, key, "<none>");
   }
@@ -121,19 +111,19 @@ TEST_F(ModemSelectionTest, TheDialogKeepsAFailedModemAndHandsBackTheTestedOne) {
 TEST_F(ModemSelectionTest, TheWizardPageStoresTheTestedModemAndItsPin) {
   const std::string longPin = "12345678901234567890123456789012345678901234567890123";
   const char* title = "ZedSMS Lite Setup Wizard:  Select Modem";
-  auto runWizard = [&](std::function<void(HWND)> action) {
+  auto runWizard = [&](const std::function<void(HWND sheet, HWND page)>& action) {
     RunPageInSheet(nullptr, {"DIALOG_WIZADDMODEM", title, SelectModemPageProc}, PSH_WIZARD | PSH_NOAPPLYNOW, title,
-                   [&](HWND sheet, HWND) { action(sheet); });
+                   action);
   };
   for (auto [typed, stored] : {std::make_pair(std::string(), std::string("<none>")),
                                std::make_pair(longPin, longPin.substr(0, 49))}) {
     Store("Modem - Alpha Modem", "PIN", "0000");
     boxes_.Answer(IDOK);
-    runWizard([&](HWND sheet) {
-      SetDlgItemTextA(PageOf(sheet), IDC_ADDMODEM_PIN, typed.c_str());
-      PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_NEXT, 0);
-      EXPECT_TRUE(WaitUntil([&] { return PageIndex(sheet) == 1; }, 30000)) << "moved on after the test";
-      PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+    runWizard([&](HWND sheet, HWND page) {
+      SetDlgItemTextA(page, IDC_ADDMODEM_PIN, typed.c_str());
+      Press(sheet, PSBTN_NEXT);
+      EXPECT_TRUE(WaitUntil([&] { return CurrentPageIndex(sheet) == 1; }, 30000)) << "moved on after the test";
+      Press(sheet, PSBTN_CANCEL);
     });
     EXPECT_EQ(Stored("SMSGW", "Modem1"), "Alpha Modem");
     EXPECT_EQ(Stored("Modem - Alpha Modem", "PIN"), stored);
@@ -142,14 +132,12 @@ TEST_F(ModemSelectionTest, TheWizardPageStoresTheTestedModemAndItsPin) {
 
   Store("SMSGW", "Modem1", nullptr);
   telephony_.fake.lines = {voice_};  // no modem: nothing said
-  runWizard([](HWND sheet) {
+  runWizard([](HWND sheet, HWND) {
     // The page sets its buttons with a posted message, which may still be queued.
-    EXPECT_TRUE(WaitUntil([&] { return !Enabled(sheet, 0x3023); }, 5000)) << "Back";
-    EXPECT_TRUE(Enabled(sheet, 0x3024)) << "Next";
-    EXPECT_FALSE(IsWindowVisible(GetDlgItem(PageOf(sheet), IDC_ADDMODEM_TEST)));
+    EXPECT_TRUE(WaitUntil([&] { return !Enabled(sheet, 0x3023) && Enabled(sheet, 0x3024); }, 5000)) << "Next only";
     SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_NEXT, 0);
-    EXPECT_EQ(PageIndex(sheet), 0);
-    PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+    EXPECT_EQ(CurrentPageIndex(sheet), 0);
+    Press(sheet, PSBTN_CANCEL);
   });
   EXPECT_EQ(Stored("SMSGW", "Modem1"), "<none>");
 }

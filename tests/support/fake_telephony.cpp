@@ -82,7 +82,7 @@ LONG WINAPI GetID(HLINE line, DWORD, HCALL call, DWORD select, LPVARSTRING id, L
   if (!fake) return LINEERR_INVALCALLHANDLE;
   if (fake->getIdFailures > 0) {
     --fake->getIdFailures;
-    return fake->getIdError;
+    return LINEERR_OPERATIONFAILED;
   }
   std::string device = "\\\\.\\COM" + std::to_string(4 + fake->cable);
   DWORD access = fake->readOnlyHandle ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
@@ -99,7 +99,6 @@ LONG WINAPI MakeCall(HLINE line, LPHCALL call, LPCSTR, DWORD, LPLINECALLPARAMS p
   Log("lineMakeCall");
   const FakeLine* fake = LineOf(static_cast<UINT_PTR>(line));
   if (!fake) return LINEERR_INVALLINEHANDLE;
-  if (fake->makeCallError) return fake->makeCallError;
   if (!params || params->dwBearerMode != LINEBEARERMODE_PASSTHROUGH || params->dwMediaMode != LINEMEDIAMODE_DATAMODEM)
     return LINEERR_INVALCALLPARAMS;
   *call = static_cast<HCALL>(static_cast<UINT_PTR>(line) + 0x1000);

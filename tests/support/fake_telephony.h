@@ -13,9 +13,7 @@ struct FakeLine {
   std::string portName;      // "comm/datamodem/portname"; empty: none reported
   int cable = 1;             // the comm handle is the console end of this cable
   LONG openError = 0;        // lineOpen fails with this
-  LONG makeCallError = 0;    // lineMakeCall fails with this
   int getIdFailures = 0;     // lineGetID of the call fails this many times first
-  LONG getIdError = LINEERR_OPERATIONFAILED;
   DWORD capsNeeded = 0;      // capabilities larger than the first buffer
   bool readOnlyHandle = false;  // a comm handle that refuses every write
 };

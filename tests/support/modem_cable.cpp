@@ -17,10 +17,9 @@ HANDLE OpenConsoleEnd(int cable) {
   return port;
 }
 
-std::string Exchange(HANDLE port, const char* command, DWORD limitSeconds, DWORD* count) {
+std::string Exchange(HANDLE port, const char* command, DWORD limitSeconds) {
   char buffer[kResponseCapacity];
   ModemWrite(port, command);
-  DWORD n = ModemReadResponse(port, buffer, sizeof buffer, limitSeconds);
-  if (count) *count = n;
+  ModemReadResponse(port, buffer, sizeof buffer, limitSeconds);
   return buffer;
 }

@@ -11,4 +11,4 @@
 HANDLE OpenConsoleEnd(int cable);
 
 // Sends a command and collects the answer with the channel under test.
-std::string Exchange(HANDLE port, const char* command, DWORD limitSeconds, DWORD* count = nullptr);
+std::string Exchange(HANDLE port, const char* command, DWORD limitSeconds);
