@@ -7,20 +7,6 @@
 #include "support/test_env.h"
 #include "support/window_driver.h"
 
-namespace {
-PROCESS_INFORMATION StartChild(const std::string& arguments) {
-  std::string executable = ProgramFolder() + "gprslink_child.exe";
-  std::string commandLine = "\"" + executable + "\" " + arguments;
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  if (!CreateProcessA(executable.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process))
-    ADD_FAILURE() << "cannot start " << executable;
-  return process;
-}
-}  // namespace
-
 const GprsLinkLibrary& GprsLink() {
   static const GprsLinkLibrary none = {};
   const GprsLinkLibrary* library = LoadGprsLinkLibrary();
@@ -72,8 +58,12 @@ DWORD RunChild(const std::string& arguments) {
   return static_cast<DWORD>(RunProgram(ProgramFolder() + "gprslink_child.exe", arguments, 60000));
 }
 
-ModemHeldElsewhere::ModemHeldElsewhere(const std::string& modem)
-    : modem_(modem), holder_(StartChild("allocate \"" + modem + "\" 30000 120000")) {}
+ModemHeldElsewhere::ModemHeldElsewhere(const std::string& modem) : modem_(modem) {
+  std::string commandLine = "\"" + ProgramFolder() + "gprslink_child.exe\" allocate \"" + modem + "\" 30000 120000";
+  STARTUPINFOA startup = {sizeof startup};
+  if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &holder_))
+    ADD_FAILURE() << "cannot start " << commandLine;
+}
 
 ModemHeldElsewhere::~ModemHeldElsewhere() {
   if (!holder_.hProcess) return;
