@@ -21,47 +21,60 @@ class DialupTest : public testing::Test {
       WritePrivateProfileStringA("Entry Office VPN", key, value, ini_.c_str());
   }
   std::string Log(const char* key) { return ReadIni(ini_, "Log", key, "<none>"); }
-  int Dial(const char* connection, const std::string& gateway, const char* login = "mmslogin",
-           const char* apn = "mms.example") {
-    return GprsLink().WSPRasDial(connection, apn, login, "mmspass", gateway.c_str());
-  }
 
   TempDataDirectory dir_{"dialup"};
   const std::string ini_ = dir_.File("FAKERAS.INI");
 };
 
-// An entry is dialled and hung up unless the gateway answers; the modem and
-// credentials of an entry; the error texts.
-TEST_F(DialupTest, AnEntryIsDialledAndHungUpUnlessTheGatewayAnswers) {
+// A dial-up entry, or a modem through an entry of its own for the APN's
+// context which goes with the connection, is dialled and hung up unless the
+// gateway answers. Then the device and credentials of an entry, and the error
+// texts.
+TEST_F(DialupTest, ConnectionsAreDialledAndHungUpUnlessTheGatewayAnswers) {
   GatewayListener gateway;
   ASSERT_NE(gateway.Port(), 0u);
+  const std::string answers = gateway.Address(), silent = ClosedLoopbackAddress();
   const struct {
-    const char* connection;
-    std::string gateway;
-    const char *login, *dialResult;
+    const char *connection, *apn, *login, *dialResult;
+    const std::string& gateway;
     int result;
-    const char* log;  // entry, credentials dialled, hang-ups, connected
+    const char* log;  // entry, number, device, credentials dialled, hang-ups, connected
+    std::vector<std::string> sent;
   } cases[] = {
-      {"Office VPN", gateway.Address(), "mmslogin", "0", 0, "Office VPN mmslogin/mmspass <none> Yes"},
-      {"Office VPN", gateway.Address(), "", "0", 0, "Office VPN alice/wonderland <none> Yes"},  // the entry's own
-      {"Office VPN", ClosedLoopbackAddress(), "mmslogin", "0", 1, "Office VPN mmslogin/mmspass 1 No"},
-      {"Office VPN", gateway.Address(), "mmslogin", "619", 619, "Office VPN mmslogin/mmspass 1 No"},
-      {nullptr, gateway.Address(), "mmslogin", "0", -1, "<none> <none>/<none> <none> <none>"},
+      {"Office VPN", "mms.example", "mmslogin", "0", answers, 0, "Office VPN||WAN Miniport|mmslogin/mmspass|<none>|Yes"},
+      {"Office VPN", "mms.example", "", "0", answers, 0, "Office VPN||WAN Miniport|alice/wonderland|<none>|Yes"},
+      {"Office VPN", "mms.example", "mmslogin", "0", silent, 1, "Office VPN||WAN Miniport|mmslogin/mmspass|1|No"},
+      {"Office VPN", "mms.example", "mmslogin", "619", answers, 619, "Office VPN||WAN Miniport|mmslogin/mmspass|1|No"},
+      {nullptr, "mms.example", "mmslogin", "0", answers, -1, "<none>|<none>|<none>|<none>/<none>|<none>|<none>"},
+      {"Modem: COM5:", "mms.example", "", "0", answers, 0, "ZedSMS GPRS - COM5:|*99***2#|COM5:|/|<none>|Yes",
+       {"ATE0V1", "AT+CGDCONT?", "AT+CGDCONT=?", "AT+CGDCONT=2,\"IP\",\"mms.example\""}},
+      {"Modem: COM5:", "bad\"apn", "", "0", answers, 0, "ZedSMS GPRS - COM5:|*99#|COM5:|/|<none>|Yes"},  // never sent
+      // The driver defines it when it dials.
+      {"Modem: Driver Dial Modem", "mms.example", "", "0", silent, 1,
+       "ZedSMS GPRS - Driver Dial Modem|*99***4#|Driver Dial Modem|/|1|No"},
   };
-  auto log = [&] {
-    return Log("LastEntry") + " " + Log("LastUser") + "/" + Log("LastPassword") + " " + Log("HangUps") + " " +
-           Log("Connected");
-  };
+  ModemProfile profile;
+  profile.contexts = {{1, "internet.example"}};
+  ModemRegistryEntry driver("Driver Dial Modem", "COM5");
+  driver.SetInit("1", "AT+CGDCONT=4,\"IP\",\"mms.example\"<cr>");
   for (const auto& c : cases) {
     SCOPED_TRACE(&c - cases);
     WritePrivateProfileStringA("Log", nullptr, nullptr, ini_.c_str());
     WritePrivateProfileStringA("FakeRas", "DialResult", c.dialResult, ini_.c_str());
-    EXPECT_EQ(Dial(c.connection, c.gateway, c.login), c.result);
-    EXPECT_EQ(log(), c.log);
-    if (c.result != 0) continue;
-    GprsLink().WSPRasHangUp(c.connection);
-    GprsLink().WSPRasHangUp(c.connection);
-    EXPECT_EQ(Log("HangUps") + Log("Connected"), "1No") << "once, then nothing left to hang up";
+    ModemSimulator modem(1, profile);
+    ASSERT_TRUE(modem.Running());
+    EXPECT_EQ(GprsLink().WSPRasDial(c.connection, c.apn, c.login, "mmspass", c.gateway.c_str()), c.result);
+    EXPECT_EQ(Log("LastEntry") + "|" + Log("LastPhoneNumber") + "|" + Log("LastDevice") + "|" + Log("LastUser") + "/" +
+                  Log("LastPassword") + "|" + Log("HangUps") + "|" + Log("Connected"),
+              c.log);
+    EXPECT_EQ(modem.Transcript(), c.sent);
+    if (c.result == 0) {
+      GprsLink().WSPRasHangUp(c.connection);
+      GprsLink().WSPRasHangUp(c.connection);
+      EXPECT_EQ(Log("HangUps") + Log("Connected"), "1No") << "once, then nothing left to hang up";
+    }
+    bool gone = ReadIni(ini_, ("Entry " + Log("LastEntry")).c_str(), "DeviceName", "<gone>") == "<gone>";
+    EXPECT_EQ(gone, !c.connection || c.connection[0] == 'M') << "a modem's entry goes with the connection";
   }
   auto modemName = reinterpret_cast<BOOL(__cdecl*)(const char*, char*, DWORD)>(GprsLink().RasGetModemName);
   auto credentials =
@@ -77,42 +90,6 @@ TEST_F(DialupTest, AnEntryIsDialledAndHungUpUnlessTheGatewayAnswers) {
   }
   EXPECT_EQ(texts, "WAN Min|ali|wonderland|Fake dial-up error 619.|Fake |Dial-up error 42|")
       << "cut to the room; the API's text or our own";
-}
-
-// A modem is dialled through an entry of its own for the APN's context,
-// which goes with the connection.
-TEST_F(DialupTest, AModemIsDialledThroughAnEntryOfItsOwnForTheApnsContext) {
-  GatewayListener gateway;
-  ModemRegistryEntry driver("Driver Dial Modem", "COM5");
-  const struct {
-    const char *connection, *apn, *init;
-    std::string gateway;
-    int result;
-    const char* number;
-    std::vector<std::string> sent;
-  } cases[] = {
-      {"Modem: COM5:", "mms.example", nullptr, gateway.Address(), 0, "*99***2#",
-       {"ATE0V1", "AT+CGDCONT?", "AT+CGDCONT=?", "AT+CGDCONT=2,\"IP\",\"mms.example\""}},
-      {"Modem: Driver Dial Modem", "mms.example", "AT+CGDCONT=4,\"IP\",\"mms.example\"<cr>", ClosedLoopbackAddress(),
-       1, "*99***4#", {}},  // the driver defines it when it dials
-      {"Modem: COM5:", "bad\"apn", nullptr, gateway.Address(), 0, "*99#", {}},  // never sent; the default
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.number);
-    ModemProfile profile;
-    profile.contexts = {{1, "internet.example"}};
-    ModemSimulator modem(1, profile);
-    ASSERT_TRUE(modem.Running());
-    driver.RemoveInit();
-    if (c.init) driver.SetInit("1", c.init);
-    EXPECT_EQ(Dial(c.connection, c.gateway, "", c.apn), c.result);
-    EXPECT_EQ(modem.Transcript(), c.sent);
-    std::string entry = "ZedSMS GPRS - " + std::string(c.connection + 7);
-    EXPECT_EQ(Log("LastEntry") + "|" + Log("LastPhoneNumber") + "|" + Log("LastDevice"),
-              entry + "|" + c.number + "|" + (c.connection + 7));
-    GprsLink().WSPRasHangUp(c.connection);
-    EXPECT_EQ(ReadIni(ini_, ("Entry " + entry).c_str(), "DeviceType", "<gone>"), "<gone>");
-  }
 }
 
 // The elevated copy of the console does not inherit the variable.
