@@ -92,9 +92,6 @@ TEST(OperatorPicker, TheOperatorPickedFillsTheBuffersAndAMissingListChoosesNothi
     Cancel(dialog);
   };
   EXPECT_EQ(Choose(refuse, FALSE), Texts(5, "keep"));
-  char buffer[kOperatorFieldSize] = "";
-  EXPECT_FALSE(ChooseOperatorSettings(nullptr, buffer, buffer, nullptr, buffer, buffer)) << "a missing buffer";
-  EXPECT_EQ(FindOwnWindow("Operator Settings"), nullptr);
 }
 
 }  // namespace
