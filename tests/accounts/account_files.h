@@ -48,7 +48,6 @@ class OpenUserFile {
   OpenUserFile(const OpenUserFile&) = delete;
   OpenUserFile& operator=(const OpenUserFile&) = delete;
   HANDLE handle() const { return handle_; }
-  bool opened() const { return opened_; }
 
  private:
   HANDLE handle_ = nullptr;

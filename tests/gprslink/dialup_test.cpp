@@ -92,17 +92,13 @@ TEST_F(DialupTest, ConnectionsAreDialledAndHungUpUnlessTheGatewayAnswers) {
 
 // The elevated copy of the console does not inherit the variable.
 TEST_F(DialupTest, ASecondProcessFindsTheStandInThroughTheRegistry) {
-  HKEY key;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\ZedSMS Lite", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                            nullptr),
-            ERROR_SUCCESS);
-  RegSetValueExA(key, "RasLibrary", 0, REG_SZ, reinterpret_cast<const BYTE*>("FAKERAS.DLL"), 12);
+  const char kKey[] = "SOFTWARE\\ZedSMS Lite";
+  ASSERT_EQ(RegSetKeyValueA(HKEY_LOCAL_MACHINE, kKey, "RasLibrary", REG_SZ, "FAKERAS.DLL", 12), ERROR_SUCCESS);
   SetEnvironmentVariableA("ZEDSMS_RAS_LIBRARY", nullptr);
   WritePrivateProfileStringA("FakeRas", "DialResult", "678", ini_.c_str());
   DWORD code = RunChild("dial \"Office VPN\" mms.example \"\" \"\" 127.0.0.1:1");
   UseFakeRas();
-  RegDeleteValueA(key, "RasLibrary");
-  RegCloseKey(key);
+  RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kKey, "RasLibrary");
   EXPECT_EQ(code, 678u);
   EXPECT_EQ(Log("Dials") + Log("LastUser"), "1alice");
 }

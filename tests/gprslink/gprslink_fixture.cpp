@@ -14,11 +14,6 @@ const GprsLinkLibrary& GprsLink() {
   return library ? *library : none;
 }
 
-BOOL ModemRequestedNow(const char* modemName) {
-  auto requested = reinterpret_cast<BOOL(__cdecl*)(const char*)>(GprsLink().ModemRequested);
-  return requested ? requested(modemName) : FALSE;
-}
-
 void UseFakeRas() { SetEnvironmentVariableA("ZEDSMS_RAS_LIBRARY", "FAKERAS.DLL"); }
 
 GatewayListener::GatewayListener() : socket_(INVALID_SOCKET) {

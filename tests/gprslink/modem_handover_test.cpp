@@ -13,6 +13,11 @@
 
 namespace {
 
+// The library's ModemRequested, which the console binds but never calls.
+BOOL ModemRequestedNow(const char* modemName) {
+  return reinterpret_cast<BOOL(__cdecl*)(const char*)>(GprsLink().ModemRequested)(modemName);
+}
+
 // From another thread, which lets go again at once: the allocation.
 DWORD AllocateElsewhere(const char* modem, DWORD waitMs, DWORD* value = nullptr) {
   DWORD allocation = 0;
