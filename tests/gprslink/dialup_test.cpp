@@ -34,7 +34,7 @@ class DialupTest : public testing::Test {
 TEST_F(DialupTest, ConnectionsAreDialledAndHungUpUnlessTheGatewayAnswers) {
   GatewayListener gateway;
   ASSERT_NE(gateway.Port(), 0u);
-  const std::string answers = gateway.Address(), silent = ClosedLoopbackAddress();
+  const std::string answers = gateway.Address(), closed = ClosedLoopbackAddress();
   const struct {
     const char *connection, *apn, *login, *dialResult;
     const std::string& gateway;
@@ -48,7 +48,7 @@ TEST_F(DialupTest, ConnectionsAreDialledAndHungUpUnlessTheGatewayAnswers) {
        {"ATE0V1", "AT+CGDCONT?", "AT+CGDCONT=?", "AT+CGDCONT=2,\"IP\",\"mms.example\""}},
       {"Modem: COM5:", "bad\"apn", "", "0", answers, 0, "ZedSMS GPRS - COM5:|*99#|COM5:|/|<none>|Yes"},  // never sent
       // The driver defines it when it dials.
-      {"Modem: Driver Dial Modem", "mms.example", "", "0", silent, 1,
+      {"Modem: Driver Dial Modem", "mms.example", "", "0", closed, 1,
        "ZedSMS GPRS - Driver Dial Modem|*99***4#|Driver Dial Modem|/|1|No"},
   };
   ModemProfile profile;

@@ -2,7 +2,8 @@
 // simulated modems and the registry's modem class; reading the answers and
 // which init string to write have their native tables, the reset sequence
 // its table in the console's tests; a definition in the lowest free id and an
-// unusable APN are in the dial-up test.
+// unusable APN are in the dial-up test, a modem named by its driver in the
+// console's GPRS connection test.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -25,7 +26,6 @@ ModemProfile WithContexts(std::vector<std::pair<int, std::string>> contexts, int
 
 // The contexts a modem is asked for, then its reset through the same port opening.
 TEST(ModemContexts, FindsOrDefinesTheApnsContextTalksOnlyWhenItMayAndResets) {
-  ModemRegistryEntry driver("Context Test Modem", "COM5");
   ModemProfile silent;
   silent.silent = true;
   const Commands look = {"ATE0V1", "AT+CGDCONT?"};
@@ -38,7 +38,6 @@ TEST(ModemContexts, FindsOrDefinesTheApnsContextTalksOnlyWhenItMayAndResets) {
   } cases[] = {
       {"listed", WithContexts({{1, "internet.example"}, {3, "mms.example"}}), "COM5:", 0, 3, look},
       {"flag 0 only looks", WithContexts({{1, "internet.example"}}), "COM5:", 0, 0, look},
-      {"the port of the modem's driver", WithContexts({{2, "mms.example"}}), "Context Test Modem", 0, 2, look},
       {"every id taken", WithContexts({{1, "a.example"}, {2, "b.example"}}, 2), "COM5:", 1, 0,
        {"ATE0V1", "AT+CGDCONT?", "AT+CGDCONT=?"}},
       {"a port that cannot be opened", {}, "COM9:", 1, 0, {}},
