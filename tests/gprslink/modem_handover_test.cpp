@@ -1,6 +1,7 @@
 // ModemAllocate and ModemRelease between borrowers, bound as the console binds
 // them, and the SMS stand-in's side of the hand-over. Lending a modem on a real
-// port, and a holder in another process, are in the Add Modem dialog's test.
+// port, and the refusal while another process holds it, are in the Add Modem
+// dialog's test.
 #include <windows.h>
 
 #include <gtest/gtest.h>
