@@ -2,24 +2,10 @@
 
 #include "support/test_env.h"
 
-std::string RecordName(const unsigned char* record) {
-  return std::string(reinterpret_cast<const char*>(record), strnlen(reinterpret_cast<const char*>(record), kAccountNameWidth));
-}
-
 std::string PrivateFile(const char* name) {
   char directory[MAX_PATH];
   GetPrivateDataDirectory(directory);
   return std::string(directory) + name;
-}
-
-std::vector<std::string> StoredNames(const std::string& path, size_t recordSize) {
-  std::string bytes = ReadFileText(path);
-  std::vector<std::string> names;
-  for (size_t at = 0; at + recordSize <= bytes.size(); at += recordSize) {
-    const auto* record = reinterpret_cast<const unsigned char*>(&bytes[at]);
-    names.push_back(IsReadableRecordName(record) ? RecordName(record) : "");
-  }
-  return names;
 }
 
 void StoreUser(const SmsUserRecord& record) {
@@ -33,7 +19,7 @@ std::vector<std::string> UserNames(HANDLE file) {
   std::vector<std::string> names;
   for (int i = 0; i < SMSGetRecordCount(file); ++i) {
     SmsUserRecord record;
-    names.push_back(SMSGetUserRecord(file, i, &record) ? RecordName(record.bytes) : "<unreadable>");
+    names.push_back(SMSGetUserRecord(file, i, &record) ? reinterpret_cast<const char*>(record.bytes) : "<unreadable>");
   }
   return names;
 }

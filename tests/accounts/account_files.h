@@ -33,12 +33,8 @@ Record Pattern(const char* name) {
   FillRecordPattern(record.bytes, sizeof record.bytes);
   return record;
 }
-std::string RecordName(const unsigned char* record);
-
 std::string PrivateFile(const char* name);
 inline std::string UserFilePath() { return PrivateFile("SMSUSERS.DAT"); }
-// The names of the records of a store file in order ("" for a record without a readable name).
-std::vector<std::string> StoredNames(const std::string& path, size_t recordSize);
 
 // The user file opened for the test's lifetime.
 class OpenUserFile {
@@ -52,7 +48,6 @@ class OpenUserFile {
   OpenUserFile(const OpenUserFile&) = delete;
   OpenUserFile& operator=(const OpenUserFile&) = delete;
   HANDLE handle() const { return handle_; }
-  bool opened() const { return opened_; }
 
  private:
   HANDLE handle_ = nullptr;

@@ -7,30 +7,11 @@
 #include "support/test_env.h"
 #include "support/window_driver.h"
 
-namespace {
-PROCESS_INFORMATION StartChild(const std::string& arguments) {
-  std::string executable = ProgramFolder() + "gprslink_child.exe";
-  std::string commandLine = "\"" + executable + "\" " + arguments;
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  if (!CreateProcessA(executable.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process))
-    ADD_FAILURE() << "cannot start " << executable;
-  return process;
-}
-}  // namespace
-
 const GprsLinkLibrary& GprsLink() {
   static const GprsLinkLibrary none = {};
   const GprsLinkLibrary* library = LoadGprsLinkLibrary();
   if (!library) ADD_FAILURE() << "GPRSLINK.DLL does not bind";
   return library ? *library : none;
-}
-
-BOOL ModemRequestedNow(const char* modemName) {
-  auto requested = reinterpret_cast<BOOL(__cdecl*)(const char*)>(GprsLink().ModemRequested);
-  return requested ? requested(modemName) : FALSE;
 }
 
 void UseFakeRas() { SetEnvironmentVariableA("ZEDSMS_RAS_LIBRARY", "FAKERAS.DLL"); }
@@ -72,8 +53,12 @@ DWORD RunChild(const std::string& arguments) {
   return static_cast<DWORD>(RunProgram(ProgramFolder() + "gprslink_child.exe", arguments, 60000));
 }
 
-ModemHeldElsewhere::ModemHeldElsewhere(const std::string& modem)
-    : modem_(modem), holder_(StartChild("allocate \"" + modem + "\" 30000 120000")) {}
+ModemHeldElsewhere::ModemHeldElsewhere(const std::string& modem) : modem_(modem) {
+  std::string commandLine = "\"" + ProgramFolder() + "gprslink_child.exe\" allocate \"" + modem + "\" 30000 120000";
+  STARTUPINFOA startup = {sizeof startup};
+  if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &holder_))
+    ADD_FAILURE() << "cannot start " << commandLine;
+}
 
 ModemHeldElsewhere::~ModemHeldElsewhere() {
   if (!holder_.hProcess) return;

@@ -10,8 +10,6 @@
 
 // GPRSLINK.DLL of the program folder through the console's own loader.
 const GprsLinkLibrary& GprsLink();
-// The library's ModemRequested, which the console binds but never calls.
-BOOL ModemRequestedNow(const char* modemName);
 
 // Names FAKERAS.DLL as the dial-up API of this process and of its children.
 // The library binds its dial-up API once, so every test of this program uses it.

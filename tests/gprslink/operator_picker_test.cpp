@@ -62,73 +62,36 @@ Texts Choose(const std::function<void(HWND)>& steps, BOOL expected) {
   return values;
 }
 
-Texts Items(HWND dialog, int id) {
-  Texts items;
-  for (LRESULT i = 0; i < SendDlgItemMessageA(dialog, id, LB_GETCOUNT, 0, 0); ++i) {
-    char text[kOperatorFieldSize] = "";
-    SendDlgItemMessageA(dialog, id, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
-    items.push_back(text);
-  }
-  return items;
-}
+LRESULT Count(HWND dialog, int list) { return SendDlgItemMessageA(dialog, list, LB_GETCOUNT, 0, 0); }
 
-TEST(OperatorPicker, TheOperatorPickedInTheSortedListsFillsTheBuffers) {
+// The Modem page's scenario picks from the shipped list through OK. Here: the
+// lists, a double click, a setting cut to its buffer, and a missing list.
+TEST(OperatorPicker, TheOperatorPickedFillsTheBuffersAndAMissingListChoosesNothing) {
   const std::string longUrl = "http://" + std::string(200, 'u') + ".example/";
-  OperatorListFile file(("[z]\r\nCountry=Testland\r\nOperator=Zeta Net\r\nAPN=apn.zeta.example\r\nAPNLogin=zl\r\n"
-                         "APNPass=zp\r\nWAPGatewayIP=192.0.2.1\r\nMMSURL=" + longUrl + "\r\n"
-                         "[a]\r\nCountry=Testland\r\nOperator=Alpha Net\r\nAPN=apn.alpha.example\r\n"
-                         "[o]\r\nCountry=Elsewhere\r\nOperator=Other\r\nAPN=apn.other.example\r\n").c_str());
-  const Texts zeta = {"apn.zeta.example", "zl", "zp", "192.0.2.1", longUrl.substr(0, kOperatorFieldSize - 1)};
-  const Texts alpha = {"apn.alpha.example", "", "", "", ""};
-  auto walk = [&](HWND dialog) {
-    EXPECT_EQ(Items(dialog, IDC_OPERATOR_COUNTRIES), (Texts{"Elsewhere", "Testland"})) << "each once";
-    EXPECT_TRUE(Items(dialog, IDC_OPERATOR_NAMES).empty());
-    EXPECT_FALSE(Enabled(dialog, IDOK)) << "nothing chosen yet";
-    Pick(dialog, IDC_OPERATOR_COUNTRIES, "Elsewhere");
-    Pick(dialog, IDC_OPERATOR_COUNTRIES, "Testland");
-    EXPECT_EQ(Items(dialog, IDC_OPERATOR_NAMES), (Texts{"Alpha Net", "Zeta Net"})) << "the names follow the country";
-    Texts shown;
-    for (int id : {IDC_OPERATOR_APN, IDC_OPERATOR_LOGIN, IDC_OPERATOR_PASSWORD, IDC_OPERATOR_GATEWAY, IDC_OPERATOR_URL})
-      shown.push_back(Text(dialog, id));
-    EXPECT_EQ(shown, alpha) << "the first operator is shown";
-    EXPECT_TRUE(Enabled(dialog, IDOK));
-    Pick(dialog, IDC_OPERATOR_NAMES, "Zeta Net");
-    Ok(dialog);
-  };
-  EXPECT_EQ(Choose(walk, TRUE), zeta) << "a long setting is cut to the buffer";
-  EXPECT_EQ(Choose(
-                [](HWND dialog) {
-                  Pick(dialog, IDC_OPERATOR_COUNTRIES, "Testland");
-                  Pick(dialog, IDC_OPERATOR_NAMES, "Alpha Net", LBN_DBLCLK);
-                },
-                TRUE),
-            alpha)
-      << "a double click chooses; empty settings come back empty";
-}
-
-TEST(OperatorPicker, AMissingOrEmptyListGivesAnEmptyPickerThatSaysWhy) {
-  const std::pair<const char*, std::string> lists[] = {
-      {nullptr, "The operator list \"" + ListPath() + "\" could not be read."},
-      {"\x01\x02 not [an] operator list\r\n[only]\r\nOperator=No country\r\n\xFF\xFE",
-       "The operator list \"" + ListPath() + "\" holds no operator settings."},
-  };
-  for (const auto& list : lists) {
-    OperatorListFile file(list.first);
-    EXPECT_EQ(Choose(
-                  [&](HWND dialog) {
-                    EXPECT_TRUE(Items(dialog, IDC_OPERATOR_COUNTRIES).empty());
-                    EXPECT_EQ(Text(dialog, IDC_OPERATOR_STATUS), list.second);
-                    EXPECT_FALSE(Enabled(dialog, IDOK));
-                    Ok(dialog);
-                    EXPECT_TRUE(IsWindow(dialog)) << "even a forced OK chooses nothing";
-                    Cancel(dialog);
-                  },
-                  FALSE),
-              Texts(5, "keep"));
+  {
+    OperatorListFile file(("[z]\r\nCountry=Testland\r\nOperator=Zeta Net\r\nAPN=apn.zeta.example\r\nAPNLogin=zl\r\n"
+                           "APNPass=zp\r\nWAPGatewayIP=192.0.2.1\r\nMMSURL=" + longUrl + "\r\n"
+                           "[a]\r\nCountry=Testland\r\nOperator=Alpha Net\r\nAPN=apn.alpha.example\r\n"
+                           "[o]\r\nCountry=Elsewhere\r\nOperator=Other\r\nAPN=apn.other.example\r\n").c_str());
+    auto walk = [&](HWND dialog) {
+      EXPECT_EQ(Count(dialog, IDC_OPERATOR_COUNTRIES), 2) << "each country once";
+      EXPECT_FALSE(Enabled(dialog, IDOK)) << "nothing chosen yet";
+      Pick(dialog, IDC_OPERATOR_COUNTRIES, "Testland");
+      EXPECT_EQ(Count(dialog, IDC_OPERATOR_NAMES), 2) << "the names follow the country";
+      EXPECT_EQ(Text(dialog, IDC_OPERATOR_APN), "apn.alpha.example") << "the first in order is shown";
+      Pick(dialog, IDC_OPERATOR_NAMES, "Zeta Net", LBN_DBLCLK);
+    };
+    EXPECT_EQ(Choose(walk, TRUE),
+              (Texts{"apn.zeta.example", "zl", "zp", "192.0.2.1", longUrl.substr(0, kOperatorFieldSize - 1)}));
   }
-  char buffer[kOperatorFieldSize] = "";
-  EXPECT_FALSE(ChooseOperatorSettings(nullptr, buffer, buffer, nullptr, buffer, buffer)) << "a missing buffer";
-  EXPECT_EQ(FindOwnWindow("Operator Settings"), nullptr);
+  OperatorListFile none(nullptr);
+  auto refuse = [](HWND dialog) {
+    EXPECT_EQ(Text(dialog, IDC_OPERATOR_STATUS), "The operator list \"" + ListPath() + "\" could not be read.");
+    Ok(dialog);
+    EXPECT_TRUE(IsWindow(dialog)) << "even a forced OK chooses nothing";
+    Cancel(dialog);
+  };
+  EXPECT_EQ(Choose(refuse, FALSE), Texts(5, "keep"));
 }
 
 }  // namespace
