@@ -32,12 +32,6 @@ void ParseCompactTimeSpan(const char* text, size_t length, DateTimeRecord* time)
   time->second = Digits(text + 12, 2);
 }
 
-void ParseCompactTime(const char* text, DateTimeRecord* time) {
-  // Only the first fourteen characters matter; a NUL among them fails the
-  // digit test before anything past it is read.
-  ParseCompactTimeSpan(text, text ? strnlen(text, 14) : 0, time);
-}
-
 size_t FormatRowTime(const DateTimeRecord& time, char* out, size_t outCap) {
   return FormatText(out, outCap, "%04d-%02d-%02d %02d:%02d:%02d", time.year, time.month, time.day,
                     time.hour, time.minute, time.second);

@@ -17,12 +17,10 @@ struct DateTimeRecord {
   uint16_t milliseconds;
 };
 
-// Fourteen decimal digits at the start of text give year, month, day, hour,
-// minute and second, taken without any range test; anything after them is
-// ignored. Text that does not begin with fourteen digits gives
-// 2000-01-01 00:00:00. Day of week and milliseconds are always 0.
-void ParseCompactTime(const char* text, DateTimeRecord* time);
-// The same over a byte range that need not end in a NUL.
+// Fourteen decimal digits at the start of a byte range (no NUL needed) give
+// year, month, day, hour, minute and second, taken without any range test;
+// anything after them is ignored. A range that does not begin with fourteen
+// digits gives 2000-01-01 00:00:00. Day of week and milliseconds are always 0.
 void ParseCompactTimeSpan(const char* text, size_t length, DateTimeRecord* time);
 
 // "%04d-%02d-%02d %02d:%02d:%02d": fixed width for real dates, so sorting the
