@@ -8,6 +8,7 @@
 
 #include "monitor/counter_days.h"
 #include "monitor/event_line.h"
+#include "monitor/status_rules.h"
 #include "monitor/test_tracking.h"
 
 namespace {
@@ -137,4 +138,69 @@ TEST(MatchLogLines, RequestNameAndResultInTheirFields) {
     EXPECT_EQ(row.match(row.line.c_str(), row.id, detail, row.cap), row.outcome) << row.line;
     if (row.detail) EXPECT_STREQ(detail, row.detail);
   }
+}
+
+TEST(ServiceStatusOf, TheSmsServiceFirstThenTheMmsServiceRedUnlessBothActive) {
+  const ServiceReport absent = {false, false, true, true}, stopped = {true, false, true, true},
+                      active = {true, true, false, false}, ownPort = {true, true, true, true},
+                      smppPort = {true, true, false, true};
+  const struct {
+    ServiceReport sms, mms;
+    const char* text;
+  } rows[] = {
+      {absent, active, "Service is NOT Installed"}, {stopped, absent, "Service is NOT Active"},
+      {ownPort, absent, "ERROR:  Web Port already in use"}, {smppPort, stopped, "ERROR:  SMPP Server Port already in use"},
+      {active, absent, "Service is NOT Installed"}, {active, stopped, "Service is NOT Active"},
+      {active, ownPort, "ERROR:  MM7 Port already in use"}, {active, smppPort, "ERROR:  SMPP Port already in use"},
+      {active, active, "Service is Active"},
+  };
+  for (const auto& row : rows) {
+    ServiceStatus status = ServiceStatusOf(row.sms, row.mms);
+    EXPECT_STREQ(status.text, row.text);
+    EXPECT_EQ(status.alert, row.text != std::string("Service is Active")) << row.text;
+  }
+}
+
+TEST(QueueCountDue, EveryTenSecondsAndAtOnceWhenTheClockWentBack) {
+  const uint64_t rows[][3] = {{0, 5, 1}, {100, 109, 0}, {100, 110, 1}, {100, 100, 0}, {100, 99, 1}};
+  for (const auto& r : rows) EXPECT_EQ(QueueCountDue(r[0], r[1]), r[2] != 0) << r[0] << " then " << r[1];
+}
+
+TEST(QueueAlert, RedAboveTheAlertSizeAndNeverForSizeZero) {
+  const unsigned rows[][3] = {{101, 100, 1}, {100, 100, 0}, {5000, 0, 0}};
+  for (const auto& r : rows) EXPECT_EQ(QueueAlert(r[0], r[1]), r[2] != 0) << r[0] << " of " << r[1];
+}
+
+TEST(FormatCount, ZeroAsItsOwnTextOthersAsNumbers) {
+  const struct {
+    unsigned value;
+    const char *zeroText, *text;
+  } rows[] = {{0, "Empty", "Empty"}, {0, "", ""}, {1, "Empty", "1"}, {4294967295u, "", "4294967295"}};
+  char text[16];
+  for (const auto& row : rows) {
+    FormatCount(row.value, row.zeroText, text, sizeof text);
+    EXPECT_STREQ(text, row.text);
+  }
+}
+
+TEST(AppendConnectionError, ALinePerConnectionWithAnErrorCutAtTheInfoSize) {
+  char info[25] = "";
+  AppendConnectionError(info, sizeof info, "COM5:", "");
+  AppendConnectionError(info, sizeof info, "COM6:", "No dial tone");
+  EXPECT_STREQ(info, "COM6: : No dial tone\r\n");
+  AppendConnectionError(info, sizeof info, "COM7:", "Off");
+  EXPECT_STREQ(info, "COM6: : No dial tone\r\nCO");
+}
+
+TEST(TestMessageTexts, DailyLogRetriesAndTheOutcomeOnceTheRequestHasGone) {
+  char name[32], status[64], detail[64] = "kept";
+  DailyLogName("SMSOUT", 2012, 5, 2, name, sizeof name);
+  EXPECT_STREQ(name, "SMSOUT-20120502.LOG");
+  EXPECT_FALSE(FormatRetryTexts("", "x", status, sizeof status, detail, sizeof detail));
+  EXPECT_STREQ(detail, "kept");
+  EXPECT_TRUE(FormatRetryTexts("1", "Network out of order", status, sizeof status, detail, sizeof detail));
+  EXPECT_EQ(std::string(status) + "|" + detail, "Status:  Retry pending, 1 attempts|Last Error Info:  Network out of order");
+  EXPECT_STREQ(FinishedTestStatus(TestOutcome::Sent), "Status:  OK -- Message Sent");
+  EXPECT_STREQ(FinishedTestStatus(TestOutcome::Failed), "Status:  ERROR");
+  EXPECT_STREQ(FinishedTestStatus(TestOutcome::NotFound), "");
 }
