@@ -183,15 +183,6 @@ TEST(FormatCount, ZeroAsItsOwnTextOthersAsNumbers) {
   }
 }
 
-TEST(AppendConnectionError, ALinePerConnectionWithAnErrorCutAtTheInfoSize) {
-  char info[25] = "";
-  AppendConnectionError(info, sizeof info, "COM5:", "");
-  AppendConnectionError(info, sizeof info, "COM6:", "No dial tone");
-  EXPECT_STREQ(info, "COM6: : No dial tone\r\n");
-  AppendConnectionError(info, sizeof info, "COM7:", "Off");
-  EXPECT_STREQ(info, "COM6: : No dial tone\r\nCO");
-}
-
 TEST(TestMessageTexts, DailyLogRetriesAndTheOutcomeOnceTheRequestHasGone) {
   char name[32], status[64], detail[64] = "kept";
   DailyLogName("SMSOUT", 2012, 5, 2, name, sizeof name);
