@@ -172,15 +172,10 @@ TEST(QueueAlert, RedAboveTheAlertSizeAndNeverForSizeZero) {
 }
 
 TEST(FormatCount, ZeroAsItsOwnTextOthersAsNumbers) {
-  const struct {
-    unsigned value;
-    const char *zeroText, *text;
-  } rows[] = {{0, "Empty", "Empty"}, {0, "", ""}, {1, "Empty", "1"}, {4294967295u, "", "4294967295"}};
-  char text[16];
-  for (const auto& row : rows) {
-    FormatCount(row.value, row.zeroText, text, sizeof text);
-    EXPECT_STREQ(text, row.text);
-  }
+  char zero[16], most[16];
+  FormatCount(0, "Empty", zero, sizeof zero);
+  FormatCount(4294967295u, "", most, sizeof most);
+  EXPECT_EQ(std::string(zero) + "," + most, "Empty,4294967295");
 }
 
 TEST(TestMessageTexts, DailyLogRetriesAndTheOutcomeOnceTheRequestHasGone) {
