@@ -15,6 +15,7 @@
 #include "monitor/clock.h"
 #include "monitor/event_log_dialog.h"
 #include "monitor/stat_files.h"
+#include "monitor/status_rules.h"
 #include "queues/queue_scanners.h"
 #include "queues/queue_viewer.h"
 #include "resources/page_ids.h"
@@ -25,12 +26,10 @@ namespace {
 
 constexpr UINT_PTR kRefreshTimer = 1;
 constexpr UINT kRefreshMs = 1000;
-constexpr time_t kQueueCountSeconds = 10;
 constexpr unsigned kAlwaysReadModems = 201;
 constexpr size_t kInfoChars = 1024;
 constexpr size_t kSectionChars = 32768;
 const PageProtocol kStatusProtocol = {CancelRule::AskWhenDirtyOrSiblingsChanged, true};
-const char kActive[] = "Service is Active";
 
 // Queues are counted at most every 10 seconds, across every instance of the page.
 ULONGLONG g_lastQueueCount = 0;
@@ -69,28 +68,21 @@ StatusPageState* State(HWND page) { return DialogState<StatusPageState>(page); }
 
 void ShowNumber(HWND page, int control, unsigned value, const char* zeroText) {
   char text[16];
-  if (value == 0)
-    CopyText(text, sizeof text, zeroText);
-  else
-    FormatText(text, sizeof text, "%u", value);
+  FormatCount(value, zeroText, text, sizeof text);
   SetDlgItemTextIfChanged(page, control, text);
 }
 
 // Shows a queue's size; the label is repainted when the text changed so its colour follows.
 void ShowQueue(HWND page, unsigned count, unsigned alertSize, int countControl, int labelControl, bool* alert) {
-  *alert = alertSize != 0 && alertSize < count;
+  *alert = QueueAlert(count, alertSize);
   char text[16];
-  if (count == 0)
-    CopyText(text, sizeof text, "Empty");
-  else
-    FormatText(text, sizeof text, "%u", count);
+  FormatCount(count, "Empty", text, sizeof text);
   if (SetDlgItemTextIfChanged(page, countControl, text)) InvalidateRect(GetDlgItem(page, labelControl), nullptr, TRUE);
 }
 
 void RefreshQueues(HWND page, StatusPageState* state) {
   ULONGLONG now = ClockSeconds();
-  // A clock set back counts at once.
-  if (g_lastQueueCount && now >= g_lastQueueCount && now - g_lastQueueCount < kQueueCountSeconds) return;
+  if (!QueueCountDue(g_lastQueueCount, now)) return;
   unsigned alertSize = ReadIniNumber(g_configFiles.smsIni, "SMSGW", "AlertEMailQueueSize", "100");
   ShowQueue(page, CountOutboundSmsQueue(), alertSize, IDC_STATUS_SMS_QUEUE_COUNT, IDC_STATUS_SMS_QUEUE_LABEL,
             &state->smsQueueAlert);
@@ -131,42 +123,30 @@ void RefreshInfo(HWND page, StatusPageState* state, const ServiceState& sms) {
     if (!previousHadValue) continue;
     char error[kErrorTextBytes + 1];
     ReadConnectionError(modem, error);
-    if (!error[0]) continue;
-    AppendText(info, sizeof info, modem);
-    AppendText(info, sizeof info, " : ");
-    AppendText(info, sizeof info, error);
-    AppendText(info, sizeof info, "\r\n");
+    AppendConnectionError(info, sizeof info, modem, error);
   }
   state->infoAlert = info[0] != '\0';
   SetDlgItemTextIfChanged(page, IDC_STATUS_INFO_TEXT, info);
 }
 
-// One service's status text; port flags are read from its status block while it runs.
-const char* ServiceStatus(const ServiceState& service, bool (*open)(StatusBlock*), void (*close)(StatusBlock*),
-                          size_t firstFlag, const char* firstText, const char* secondText) {
-  if (!service.installed) return "Service is NOT Installed";
-  if (!service.running) return "Service is NOT Active";
+// A service as the status line sees it; port flags are read from its status block while it runs.
+ServiceReport Report(const ServiceState& service, bool (*open)(StatusBlock*), void (*close)(StatusBlock*),
+                     size_t ownPortFlag) {
+  ServiceReport report = {service.installed, service.running, false, false};
   StatusBlock block;
-  const char* text = kActive;
-  if (open(&block)) {
-    if (block.view[firstFlag])
-      text = firstText;
-    else if (block.view[kSmppPortInUseByte])
-      text = secondText;
+  if (service.installed && service.running && open(&block)) {
+    report.ownPortInUse = block.view[ownPortFlag] != 0;
+    report.smppPortInUse = block.view[kSmppPortInUseByte] != 0;
     close(&block);
   }
-  return text;
+  return report;
 }
 
 void RefreshStatusText(HWND page, StatusPageState* state, const ServiceState& sms, const ServiceState& mms) {
-  const char* text = ServiceStatus(sms, OpenSmsStatusBlock,
-                                   CloseSmsStatusBlock, kWebPortInUseByte, "ERROR:  Web Port already in use",
-                                   "ERROR:  SMPP Server Port already in use");
-  if (text == kActive)
-    text = ServiceStatus(mms, OpenMmsStatusBlock, CloseMmsStatusBlock,
-                         kMm7PortInUseByte, "ERROR:  MM7 Port already in use", "ERROR:  SMPP Port already in use");
-  state->statusAlert = text != kActive;
-  SetDlgItemTextIfChanged(page, IDC_STATUS_SERVICE_TEXT, text);
+  ServiceStatus status = ServiceStatusOf(Report(sms, OpenSmsStatusBlock, CloseSmsStatusBlock, kWebPortInUseByte),
+                                         Report(mms, OpenMmsStatusBlock, CloseMmsStatusBlock, kMm7PortInUseByte));
+  state->statusAlert = status.alert;
+  SetDlgItemTextIfChanged(page, IDC_STATUS_SERVICE_TEXT, status.text);
 }
 
 void RefreshCounters(HWND page) {

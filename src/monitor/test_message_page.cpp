@@ -25,8 +25,6 @@ constexpr size_t kPhoneChars = 64;
 constexpr size_t kDetailChars = 1024;
 const PageProtocol kTestMessageProtocol = {CancelRule::LetCancel, false};
 const char kWaiting[] = "Status:  Waiting";
-const char kSent[] = "Status:  OK -- Message Sent";
-const char kFailed[] = "Status:  ERROR";
 // The gateway's own modem route, which the test MMS is addressed to.
 const char kModemRoute[] = "zedsmslite";
 
@@ -95,7 +93,7 @@ TestOutcome SearchDailyLog(const char* prefix, DWORD testId, LogLineMatcher matc
   SYSTEMTIME today;
   Clock().localTime(&today);
   char name[32];
-  FormatText(name, sizeof name, "%s-%04u%02u%02u.LOG", prefix, today.wYear, today.wMonth, today.wDay);
+  DailyLogName(prefix, today.wYear, today.wMonth, today.wDay, name, sizeof name);
   char path[MAX_PATH];
   ProgramDataPath(name, path, sizeof path);
   HANDLE log = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
@@ -116,21 +114,15 @@ TestOutcome SearchDailyLog(const char* prefix, DWORD testId, LogLineMatcher matc
   return outcome;
 }
 
-void ShowFinalOutcome(HWND page, TestOutcome outcome, const char* detail, int statusControl, int detailControl) {
-  if (outcome == TestOutcome::Sent) ShowStatus(page, statusControl, kSent, detailControl, "");
-  if (outcome == TestOutcome::Failed) ShowStatus(page, statusControl, kFailed, detailControl, detail);
-}
-
 // The service's retry details of a request still queued, when it has any.
 bool ShowRetries(HWND page, const char* controlFile, const char* section, int statusControl, int detailControl) {
   char retries[32];
   if (!ReadIniText(controlFile, section, "RetryCount", "", retries, sizeof retries)) return false;
-  char status[64];
-  FormatText(status, sizeof status, "Status:  Retry pending, %s attempts", retries);
   char lastError[kDetailChars - 20];
   ReadIniText(controlFile, section, "LastErrorInfo", "", lastError, sizeof lastError);
+  char status[64];
   char detail[kDetailChars];
-  FormatText(detail, sizeof detail, "Last Error Info:  %s", lastError);
+  FormatRetryTexts(retries, lastError, status, sizeof status, detail, sizeof detail);
   ShowStatus(page, statusControl, status, detailControl, detail);
   return true;
 }
@@ -160,12 +152,11 @@ void ShowQueuedTest(HWND page, const TestKind& kind, const char* error, const ch
 
 // The request has left the queue: the daily log tells how it went.
 void FinishTest(HWND page, const TestKind& kind, DWORD testId, bool* pending, bool* done) {
-  ShowStatus(page, kind.statusControl, "", kind.detailControl, "");
   *pending = false;
   *done = true;
-  char detail[kDetailChars];
+  char detail[kDetailChars] = "";
   TestOutcome outcome = SearchDailyLog(kind.logPrefix, testId, kind.match, detail);
-  ShowFinalOutcome(page, outcome, detail, kind.statusControl, kind.detailControl);
+  ShowStatus(page, kind.statusControl, FinishedTestStatus(outcome), kind.detailControl, detail);
 }
 
 void FollowSms(HWND page) {

@@ -114,3 +114,20 @@ TestMessageControls TestMessageControlsOf(const TestMessageInputs& in) {
           pending,
           !pending && (in.smsDone || in.mmsDone)};
 }
+
+void DailyLogName(const char* prefix, unsigned year, unsigned month, unsigned day, char* name, size_t cap) {
+  FormatText(name, cap, "%s-%04u%02u%02u.LOG", prefix, year, month, day);
+}
+
+bool FormatRetryTexts(const char* retries, const char* lastError, char* status, size_t statusCap, char* detail,
+                      size_t detailCap) {
+  if (!retries[0]) return false;
+  FormatText(status, statusCap, "Status:  Retry pending, %s attempts", retries);
+  FormatText(detail, detailCap, "Last Error Info:  %s", lastError);
+  return true;
+}
+
+const char* FinishedTestStatus(TestOutcome outcome) {
+  if (outcome == TestOutcome::Sent) return "Status:  OK -- Message Sent";
+  return outcome == TestOutcome::Failed ? "Status:  ERROR" : "";
+}

@@ -8,6 +8,7 @@
 
 #include "monitor/counter_days.h"
 #include "monitor/event_line.h"
+#include "monitor/status_rules.h"
 #include "monitor/test_tracking.h"
 
 namespace {
@@ -137,4 +138,47 @@ TEST(MatchLogLines, RequestNameAndResultInTheirFields) {
     EXPECT_EQ(row.match(row.line.c_str(), row.id, detail, row.cap), row.outcome) << row.line;
     if (row.detail) EXPECT_STREQ(detail, row.detail);
   }
+}
+
+TEST(ServiceStatusOf, TheSmsServiceFirstThenTheMmsServiceRedUnlessBothActive) {
+  const ServiceReport absent = {false, false, true, true}, stopped = {true, false, true, true},
+                      active = {true, true, false, false}, ownPort = {true, true, true, true},
+                      smppPort = {true, true, false, true};
+  const struct {
+    ServiceReport sms, mms;
+    const char* text;
+  } rows[] = {
+      {absent, active, "Service is NOT Installed"}, {stopped, absent, "Service is NOT Active"},
+      {ownPort, absent, "ERROR:  Web Port already in use"}, {smppPort, stopped, "ERROR:  SMPP Server Port already in use"},
+      {active, absent, "Service is NOT Installed"}, {active, stopped, "Service is NOT Active"},
+      {active, ownPort, "ERROR:  MM7 Port already in use"}, {active, smppPort, "ERROR:  SMPP Port already in use"},
+      {active, active, "Service is Active"},
+  };
+  for (const auto& row : rows) {
+    ServiceStatus status = ServiceStatusOf(row.sms, row.mms);
+    EXPECT_STREQ(status.text, row.text);
+    EXPECT_EQ(status.alert, row.text != std::string("Service is Active")) << row.text;
+  }
+}
+
+TEST(QueueCountDue, EveryTenSecondsAndAtOnceWhenTheClockWentBack) {
+  const uint64_t rows[][3] = {{0, 5, 1}, {100, 109, 0}, {100, 110, 1}, {100, 100, 0}, {100, 99, 1}};
+  for (const auto& r : rows) EXPECT_EQ(QueueCountDue(r[0], r[1]), r[2] != 0) << r[0] << " then " << r[1];
+}
+
+TEST(QueueAlert, RedAboveTheAlertSizeAndNeverForSizeZero) {
+  const unsigned rows[][3] = {{101, 100, 1}, {100, 100, 0}, {5000, 0, 0}};
+  for (const auto& r : rows) EXPECT_EQ(QueueAlert(r[0], r[1]), r[2] != 0) << r[0] << " of " << r[1];
+}
+
+TEST(FormatCount, ZeroAsItsOwnTextOthersAsNumbers) {
+  char zero[16], most[16];
+  FormatCount(0, "Empty", zero, sizeof zero);
+  FormatCount(4294967295u, "", most, sizeof most);
+  EXPECT_EQ(std::string(zero) + "," + most, "Empty,4294967295");
+}
+
+// Sent and failed show under Wine; a cancelled test leaves nothing in the log.
+TEST(FinishedTestStatus, TheOutcomeOnceTheRequestHasGoneAndNothingWithoutALogLine) {
+  EXPECT_STREQ(FinishedTestStatus(TestOutcome::NotFound), "");
 }
