@@ -119,12 +119,10 @@ void DailyLogName(const char* prefix, unsigned year, unsigned month, unsigned da
   FormatText(name, cap, "%s-%04u%02u%02u.LOG", prefix, year, month, day);
 }
 
-bool FormatRetryTexts(const char* retries, const char* lastError, char* status, size_t statusCap, char* detail,
+void FormatRetryTexts(const char* retries, const char* lastError, char* status, size_t statusCap, char* detail,
                       size_t detailCap) {
-  if (!retries[0]) return false;
   FormatText(status, statusCap, "Status:  Retry pending, %s attempts", retries);
   FormatText(detail, detailCap, "Last Error Info:  %s", lastError);
-  return true;
 }
 
 const char* FinishedTestStatus(TestOutcome outcome) {

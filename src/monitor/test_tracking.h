@@ -52,8 +52,8 @@ TestOutcome MatchMmsLogLine(const char* line, const char* testName, char* detail
 
 // Today's daily log of a service ("SMSOUT", "MMSC"): "SMSOUT-20120502.LOG".
 void DailyLogName(const char* prefix, unsigned year, unsigned month, unsigned day, char* name, size_t cap);
-// The texts of a test the service retries; false when it recorded no retries.
-bool FormatRetryTexts(const char* retries, const char* lastError, char* status, size_t statusCap, char* detail,
+// The texts of a test the service retries.
+void FormatRetryTexts(const char* retries, const char* lastError, char* status, size_t statusCap, char* detail,
                       size_t detailCap);
 // The status of a test that has left the queue: nothing while its log holds no line about it.
 const char* FinishedTestStatus(TestOutcome outcome);
