@@ -40,11 +40,8 @@ add_executable(record_args tests/support/record_args.cpp)
 program_name(record_args RECORDARGS.EXE)
 
 function(wine_test name)
-  cmake_parse_arguments(ARG "SERIAL" "RESOURCES" "SOURCES;DEPENDS" ${ARGN})
-  if(NOT ARG_RESOURCES)
-    set(ARG_RESOURCES ${CONSOLE_RESOURCES})
-  endif()
-  add_executable(${name} ${ARG_SOURCES} ${ARG_RESOURCES})
+  cmake_parse_arguments(ARG "SERIAL" "" "SOURCES;DEPENDS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES} ${CONSOLE_RESOURCES})
   target_link_libraries(${name} PRIVATE test_support)
   program_name(${name} ${name}.exe)
   if(ARG_DEPENDS)
@@ -66,7 +63,6 @@ wine_test(core_tests
     tests/config/config_files_test.cpp
     tests/config/link_libraries_test.cpp
     tests/monitor/event_log_dialog_test.cpp
-    tests/support/message_box_answerer_test.cpp
   DEPENDS gprslink gwtls fake_gprslink_full fake_gprslink_no_required fake_gprslink_no_optional
           fake_gwtls_full fake_gwtls_no_required)
 
@@ -84,13 +80,6 @@ wine_test(modem_tests
   SOURCES
     tests/modem/modem_port_test.cpp
     tests/modem/modem_selection_test.cpp)
-
-set(NO_ICON_RESOURCES ${CMAKE_SOURCE_DIR}/tests/app/no_icon.rc)
-set_source_files_properties(${NO_ICON_RESOURCES} PROPERTIES
-  INCLUDE_DIRECTORIES "${CMAKE_SOURCE_DIR}/src/resources;${GENERATED_RESOURCES_DIR}")
-wine_test(missing_icon_tests
-  RESOURCES ${NO_ICON_RESOURCES}
-  SOURCES tests/app/missing_icon_test.cpp)
 
 # Benchmarks: built with the tests, run only by bench.sh.
 add_executable(modem_bench bench/modem_bench.cpp ${CONSOLE_RESOURCES})
