@@ -6,7 +6,6 @@
 #include <windows.h>
 #include <prsht.h>
 
-#include "app/page_protocol.h"
 #include "common/file_util.h"
 #include "resources/page_ids.h"
 #include "services/rights.h"
@@ -21,17 +20,9 @@ using Texts = std::vector<std::string>;
 
 class ConsoleTest : public ServiceTest {
  protected:
-  // The main sheet as started, closed with the button. It can be minimised,
-  // and has Help only when the help document is beside the program.
-  void CloseSheet(int button, bool withHelp) {
-    WindowDriver driver(kProductCaption, [=](HWND sheet) {
-      EXPECT_TRUE(GetWindowLongA(sheet, GWL_STYLE) & WS_MINIMIZEBOX);
-      HMENU menu = GetSystemMenu(sheet, FALSE);
-      EXPECT_EQ(GetMenuItemID(menu, GetMenuItemCount(menu) - 1), static_cast<UINT>(SC_MINIMIZE));
-      HWND help = GetDlgItem(sheet, IDHELP);
-      EXPECT_EQ(help && IsWindowVisible(help), withHelp);
-      PostMessageA(sheet, WM_COMMAND, button, 0);
-    });
+  // The main sheet as started, closed with the button.
+  void CloseSheet(int button) {
+    WindowDriver driver(kProductCaption, [=](HWND sheet) { PostMessageA(sheet, WM_COMMAND, button, 0); });
     EXPECT_EQ(ConsoleMain(""), 0);
     EXPECT_TRUE(driver.Appeared());
   }
@@ -52,7 +43,6 @@ TEST_F(ConsoleTest, ServiceSwitchesReportTheirResultUnlessQuiet) {
        true},
       {"-Q -INSTALLSERVICE", false, false,
        {"plain OK: Administrator rights are required for service installation."}, false},
-      {"-MODEMTEST", false, false, {"error OK: Administrative rights are required for this test."}, false},
   };
   Texts transcript;
   for (const auto& row : rows) {
@@ -71,8 +61,6 @@ TEST_F(ConsoleTest, ServiceSwitchesReportTheirResultUnlessQuiet) {
     EXPECT_EQ(IsSmsServiceInstalled(), row.installedAfter) << row.line;
   }
   EXPECT_EQ(BoxLines(boxes_.Boxes()), transcript);
-  EXPECT_EQ(ReadIni(dir_.File("MODEMTEST.INI"), "ModemTest", "Result"),
-            "Administrative rights are required for this test.");
 }
 
 // The real program, from a folder whose name has a space: no other program
@@ -120,7 +108,7 @@ TEST_F(ConsoleTest, DeleteDataDirectoryAsksAndNeverTouchesTheProgramFolder) {
 // With a modem configured, the setup wizard runs only when asked; cancelling
 // it ends the process, with the debug logs switched on and no offer. Closing
 // the main sheet offers to activate services that are not both running; Yes
-// installs and starts them. The console looks for the help document at start-up.
+// installs and starts them.
 TEST_F(ConsoleTest, TheWizardWhenAskedThenClosingTheSheetOffersToActivateTheServices) {
   WritePrivateProfileStringA("SMSGW", "Modem1", "Phone Modem", dir_.File("SMSGW.INI").c_str());
   {
@@ -132,57 +120,37 @@ TEST_F(ConsoleTest, TheWizardWhenAskedThenClosingTheSheetOffersToActivateTheServ
   for (const char* file : {"SMSGW", "MMSC", "MMSWAP"})
     EXPECT_EQ(ReadIni(dir_.File((std::string(file) + ".INI").c_str()), file, "Debug"), "Yes") << file;
   boxes_.Answer(IDNO);
-  CloseSheet(IDCANCEL, false);
+  CloseSheet(IDCANCEL);
   EXPECT_FALSE(IsSmsServiceInstalled());
   ASSERT_TRUE(InstallServices(false));
   RemoveServiceDirectly("ZedMMSC");
   boxes_.Answer(IDYES);
-  std::string document = ProgramFolder() + "ZedSMS Lite.pdf";
-  WriteFileText(document, "%PDF-1.4\n");
-  CloseSheet(IDOK, true);
-  DeleteFileA(document.c_str());
+  CloseSheet(IDOK);
   EXPECT_TRUE(WaitUntil(IsMmsServiceRunning, 5000));
-  CloseSheet(IDCANCEL, false);
+  CloseSheet(IDCANCEL);
   EXPECT_EQ(BoxLines(boxes_.Boxes()),
             Texts(2, "question YesNo: Service is not active, do you wish to activate the service?"));
 }
 
-// Unsaved edits make every settings page ask before the sheet closes; only
-// Yes closes it, and the Test Message page lets it go.
-TEST_F(ConsoleTest, CancelAsksOnlyWithUnsavedEditsAndOnlyYesCloses) {
-  constexpr int kModemPage = 1, kTestMessagePage = 5, kDebugLogsPage = 6;
-  // An unsaved edit, made as a user makes one: a debug switch flipped.
-  auto runEdited = [](const std::function<void(HWND)>& action) {
-    WindowDriver driver(kProductCaption, [&](HWND sheet) {
-      EXPECT_EQ(SendMessageA(sheet, PSM_QUERYSIBLINGS, kUnsavedChangesQuery, 0), 0);
-      SendMessageA(sheet, PSM_SETCURSEL, kDebugLogsPage, 0);
-      HWND page = PropSheet_GetCurrentPageHwnd(sheet);
-      SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_DEBUGLOG_SMSGW, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(GetDlgItem(page, IDC_DEBUGLOG_SMSGW)));
-      action(sheet);
-    });
-    SheetContext sheet;
-    RunConsoleSheet(&sheet);
-    EXPECT_TRUE(driver.Appeared());
-  };
-  // The Modem page can only be left with a modem chosen.
-  WritePrivateProfileStringA("SMSGW", "Modem1", "COM5:", dir_.File("SMSGW.INI").c_str());
+// Unsaved edits make Cancel ask before the sheet closes; only Yes closes it.
+TEST_F(ConsoleTest, CancelWithUnsavedEditsAsksAndOnlyYesCloses) {
+  constexpr int kDebugLogsPage = 6;
   boxes_.Answer(IDNO);
-  boxes_.Answer(IDCANCEL);
-  runEdited([](HWND sheet) {
-    EXPECT_EQ(SendMessageA(sheet, PSM_QUERYSIBLINGS, kUnsavedChangesQuery, 0), 1);
-    EXPECT_EQ(SendMessageA(sheet, PSM_QUERYSIBLINGS, 7, 0), 0) << "other codes go unanswered";
-    for (int page : {kModemPage, kDebugLogsPage}) {
-      SendMessageA(sheet, PSM_SETCURSEL, page, 0);
-      SendMessageA(sheet, WM_COMMAND, IDCANCEL, 0);
-      EXPECT_TRUE(IsWindowVisible(sheet)) << "page " << page;
-    }
-    SendMessageA(sheet, PSM_SETCURSEL, kTestMessagePage, 0);
+  boxes_.Answer(IDYES);
+  WindowDriver driver(kProductCaption, [&](HWND sheet) {
+    // An unsaved edit, made as a user makes one: a debug switch flipped.
+    SendMessageA(sheet, PSM_SETCURSEL, kDebugLogsPage, 0);
+    HWND page = PropSheet_GetCurrentPageHwnd(sheet);
+    SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_DEBUGLOG_SMSGW, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(page, IDC_DEBUGLOG_SMSGW)));
+    SendMessageA(sheet, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(IsWindowVisible(sheet));
     PostMessageA(sheet, WM_COMMAND, IDCANCEL, 0);
   });
-  boxes_.Answer(IDYES);
-  runEdited([](HWND sheet) { PostMessageA(sheet, WM_COMMAND, IDCANCEL, 0); });
-  EXPECT_EQ(BoxLines(boxes_.Boxes()), Texts(3, "question YesNoCancel: Exit without saving configuration changes?"));
+  SheetContext sheet;
+  RunConsoleSheet(&sheet);
+  EXPECT_TRUE(driver.Appeared());
+  EXPECT_EQ(BoxLines(boxes_.Boxes()), Texts(2, "question YesNoCancel: Exit without saving configuration changes?"));
 }
 
 }  // namespace

@@ -34,7 +34,6 @@ class MessageBoxAnswerer {
   // Scripts the button for the next box that appears.
   void Answer(int buttonId);
   std::vector<MessageBoxRecord> Boxes();
-  size_t Pending();
   // Fails the test when scripted answers were never used.
   void ExpectAllAnswered();
 
