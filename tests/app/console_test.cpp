@@ -1,14 +1,11 @@
-// Start-up, closing the main sheet, and the switches that act on services, in
+// Closing the main sheet, and the switches that act on services and data, in
 // process and as the real program. Which switch a command line selects is the
 // native tests' table.
 #include "app/console.h"
 
 #include <windows.h>
-#include <prsht.h>
 
 #include "common/file_util.h"
-#include "resources/page_ids.h"
-#include "services/rights.h"
 #include "services/service_control.h"
 #include "support/service_fixture.h"
 #include "support/message_box_answerer.h"
@@ -27,41 +24,6 @@ class ConsoleTest : public ServiceTest {
     EXPECT_TRUE(driver.Appeared());
   }
 };
-
-TEST_F(ConsoleTest, ServiceSwitchesReportTheirResultUnlessQuiet) {
-  const struct {
-    const char* line;
-    bool installed, rights;
-    Texts boxes;
-    bool installedAfter;
-  } rows[] = {
-      {"/install", false, true, {"info OK: Service successfully installed!"}, true},
-      {"-REMOVESERVICE", true, true, {"info OK: Service successfully removed!"}, false},
-      {"-REMOVESERVICE", true, false,
-       {"error OK: Administrator rights are required for service installation or modification.",
-        "plain OK: Administrator rights are required for service modification.", "error OK: Service removal failed!"},
-       true},
-      {"-Q -INSTALLSERVICE", false, false,
-       {"plain OK: Administrator rights are required for service installation."}, false},
-  };
-  Texts transcript;
-  for (const auto& row : rows) {
-    Rights() = SystemRights();
-    RemoveServiceDirectly("ZedSMS");
-    RemoveServiceDirectly("ZedMMSC");
-    if (row.installed) {
-      ASSERT_TRUE(InstallServices(false)) << row.line;
-    }
-    if (!row.rights) Rights().openServiceManager = DenyFullAccess;
-    for (const std::string& box : row.boxes) {
-      boxes_.Answer(IDOK);
-      transcript.push_back(box);
-    }
-    EXPECT_EQ(ConsoleMain(row.line), 0) << row.line;
-    EXPECT_EQ(IsSmsServiceInstalled(), row.installedAfter) << row.line;
-  }
-  EXPECT_EQ(BoxLines(boxes_.Boxes()), transcript);
-}
 
 // The real program, from a folder whose name has a space: no other program
 // may run in the service's place, and the firewall helper gets its arguments whole.
@@ -101,24 +63,13 @@ TEST_F(ConsoleTest, DeleteDataDirectoryAsksAndNeverTouchesTheProgramFolder) {
   EXPECT_TRUE(FileExists(privateDir.File("SMSUSERS.DAT")));
   EXPECT_EQ(ConsoleMain("/DELETEDATADIR"), 0);
   EXPECT_FALSE(FileExists(privateDir.Path()));
-  EXPECT_TRUE(FileExists(dir_.File("SMSGW.INI"))) << "only the private data directory goes";
   EXPECT_EQ(BoxLines(boxes_.Boxes()), Texts(2, "question YesNo: Delete Configuration files for ZedSMS?"));
 }
 
-// With a modem configured, the setup wizard runs only when asked; cancelling
-// it ends the process, with the debug logs switched on and no offer. Closing
-// the main sheet offers to activate services that are not both running; Yes
-// installs and starts them.
-TEST_F(ConsoleTest, TheWizardWhenAskedThenClosingTheSheetOffersToActivateTheServices) {
+// With a modem configured, closing the main sheet offers to activate services
+// that are not both running; Yes installs and starts them.
+TEST_F(ConsoleTest, ClosingTheSheetOffersToActivateTheServices) {
   WritePrivateProfileStringA("SMSGW", "Modem1", "Phone Modem", dir_.File("SMSGW.INI").c_str());
-  {
-    WindowDriver driver("ZedSMS Lite Setup Wizard:  Select Modem",
-                        [](HWND wizard) { PostMessageA(wizard, PSM_PRESSBUTTON, PSBTN_CANCEL, 0); });
-    EXPECT_EQ(ConsoleMain("-WIZARD"), 0);
-    EXPECT_TRUE(driver.Appeared());
-  }
-  for (const char* file : {"SMSGW", "MMSC", "MMSWAP"})
-    EXPECT_EQ(ReadIni(dir_.File((std::string(file) + ".INI").c_str()), file, "Debug"), "Yes") << file;
   boxes_.Answer(IDNO);
   CloseSheet(IDCANCEL);
   EXPECT_FALSE(IsSmsServiceInstalled());
@@ -130,27 +81,6 @@ TEST_F(ConsoleTest, TheWizardWhenAskedThenClosingTheSheetOffersToActivateTheServ
   CloseSheet(IDCANCEL);
   EXPECT_EQ(BoxLines(boxes_.Boxes()),
             Texts(2, "question YesNo: Service is not active, do you wish to activate the service?"));
-}
-
-// Unsaved edits make Cancel ask before the sheet closes; only Yes closes it.
-TEST_F(ConsoleTest, CancelWithUnsavedEditsAsksAndOnlyYesCloses) {
-  constexpr int kDebugLogsPage = 6;
-  boxes_.Answer(IDNO);
-  boxes_.Answer(IDYES);
-  WindowDriver driver(kProductCaption, [&](HWND sheet) {
-    // An unsaved edit, made as a user makes one: a debug switch flipped.
-    SendMessageA(sheet, PSM_SETCURSEL, kDebugLogsPage, 0);
-    HWND page = PropSheet_GetCurrentPageHwnd(sheet);
-    SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_DEBUGLOG_SMSGW, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(page, IDC_DEBUGLOG_SMSGW)));
-    SendMessageA(sheet, WM_COMMAND, IDCANCEL, 0);
-    EXPECT_TRUE(IsWindowVisible(sheet));
-    PostMessageA(sheet, WM_COMMAND, IDCANCEL, 0);
-  });
-  SheetContext sheet;
-  RunConsoleSheet(&sheet);
-  EXPECT_TRUE(driver.Appeared());
-  EXPECT_EQ(BoxLines(boxes_.Boxes()), Texts(2, "question YesNoCancel: Exit without saving configuration changes?"));
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// Values as typed or stored, and the text helpers beneath every parser. No windows.h.
+// Values as typed or stored. No windows.h.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -18,9 +18,8 @@ TEST(ParseCommandLine, SwitchesInAnyCaseWithSlashOrDashAnywhereInTheLine) {
     SwitchAction action;
     bool quiet = false, wizard = false;
   } rows[] = {
-      {"/stopservice", A::StopService}, {"-StartService", A::StartService}, {"-i", A::InstallService},
-      {"/DeleteDataDir", A::DeleteDataDirectory}, {"", A::None}, {nullptr, A::None}, {"WIZARD", A::None},
-      {"/wizard", A::None, false, true},
+      {"/stopservice", A::StopService}, {"-StartService", A::StartService}, {"/DeleteDataDir", A::DeleteDataDirectory},
+      {nullptr, A::None}, {"WIZARD", A::None}, {"/wizard", A::None, false, true},
       // Not whole words: "/install" holds "/I", and "/RESTARTSERVICE" "/R".
       {"/install", A::InstallService}, {"x/removeall", A::RemoveService}, {"/RESTARTSERVICE", A::RestartService},
       // Of several actions one wins, whatever their order in the line.
@@ -54,7 +53,7 @@ TEST(NormalizeIPv4Address, NormalFormOrRefusal) {
   EXPECT_STREQ(blanks, "10") << "trailing blanks are taken off in place in any case";
 }
 
-TEST(ValueRules, TrueValuesLeadingNumbersAndPortFields) {
+TEST(ValueRules, TrueValuesNumbersPortFieldsFileNamesFoldersAndSectionValues) {
   for (const char* on : {"Y", "y", "1", "TRUE", "True", "Yes please", "10"}) EXPECT_TRUE(IsTrueValue(on)) << on;
   for (const char* off : {"No", "0", "", "false", "on", " yes", "TRUE ", "tru", static_cast<const char*>(nullptr)})
     EXPECT_FALSE(IsTrueValue(off)) << (off ? off : "null");
@@ -68,9 +67,7 @@ TEST(ValueRules, TrueValuesLeadingNumbersAndPortFields) {
       {"-1", 4294967295u}, {"2147483647", 2147483647u}, {"99999999999999999999", 2147483647u},
       {"-99999999999999999999", 2147483648u}};
   for (const auto& row : ports) EXPECT_EQ(ParsePortField(row.first), row.second) << row.first;
-}
 
-TEST(ValueRules, FileNamesFoldersAndSectionValues) {
   char name[] = "SMPP - smsc.example.com:2775/a\\b";
   NameToFileName(name);
   EXPECT_STREQ(name, "SMPP - smsc.example.com-2775-a-b");
@@ -100,21 +97,4 @@ TEST(ValueRules, FileNamesFoldersAndSectionValues) {
     EXPECT_EQ(FindSectionValue(row.section, row.length, row.key, value, row.cap), row.value != nullptr) << row.key;
     EXPECT_STREQ(value, row.value ? row.value : "") << row.key;
   }
-}
-
-// The copying helpers' cuts are read through every parser's capacity rows.
-TEST(TextUtil, EdgesOfCopyingAndSearching) {
-  char buffer[5] = "abc", appended[8] = "abc", formatted[6];
-  EXPECT_EQ(CopyText(buffer, 0, "xyz"), 0u);
-  EXPECT_STREQ(buffer, "abc") << "no room at all: untouched";
-  EXPECT_EQ(AppendText(appended, sizeof appended, "defghij"), 7u);
-  EXPECT_EQ(AppendText(appended, sizeof appended, "x"), 7u) << "a full buffer stays full";
-  EXPECT_EQ(FormatText(formatted, sizeof formatted, "%u-%s", 42u, "abc"), 5u) << "the length kept";
-  EXPECT_EQ(FindNoCase("ab", "abc"), nullptr) << "a pattern longer than the rest";
-  char host[16];
-  unsigned port = 80;
-  SplitHostPort("10.0.0.1", host, sizeof host, &port);
-  EXPECT_EQ(port, 80u) << "no colon leaves the port unchanged";
-  SplitHostPort("a-very-long-host-name.example:99", host, sizeof host, &port);
-  EXPECT_TRUE(std::string(host) == "a-very-long-hos" && port == 99u);
 }

@@ -1,8 +1,8 @@
-// Answers the real message boxes a test provokes. On the test's own thread a
-// WH_CBT hook sees each box as it is activated; for child processes a watcher
-// thread finds the boxes of every process but the test's own. Each box is recorded (caption, text,
-// icon, buttons) and the next scripted button is pressed. A box with no script
-// left fails the test and is cancelled, so no test can hang on one.
+// Answers the real message boxes a test provokes. A watcher thread finds the
+// boxes of the test's own process, or of every other process (the console
+// run as a program), records each (caption, text, icon, buttons) and presses
+// the next scripted button. A box with no script left fails the test and is
+// cancelled, so no test can hang on one.
 #pragma once
 #include <windows.h>
 
@@ -13,20 +13,18 @@
 
 #include "app/app_state.h"
 
-// An icon of another process's box cannot be compared with the system's.
-constexpr UINT kIconUnknown = 0xFFFFFFFFu;
-
 struct MessageBoxRecord {
   std::string caption;
   std::string text;
-  UINT icon = 0;  // MB_ICONERROR, MB_ICONQUESTION, MB_ICONWARNING, MB_ICONINFORMATION, 0 or kIconUnknown
-  std::vector<int> buttons;  // control ids: IDOK, IDYES, ...
+  std::string icon;     // "error", "question", "warning", "info", "plain", or "?" (another process's icon)
+  std::string buttons;  // "OK", "YesNo", "YesNoCancel", ...
 };
 
 class MessageBoxAnswerer {
  public:
-  enum Scope { kThisThread, kOtherProcesses };
-  explicit MessageBoxAnswerer(Scope scope = kThisThread);
+  // Of the answerers for the own process, the one made last answers.
+  enum Scope { kThisProcess, kOtherProcesses };
+  explicit MessageBoxAnswerer(Scope scope = kThisProcess);
   ~MessageBoxAnswerer();
   MessageBoxAnswerer(const MessageBoxAnswerer&) = delete;
   MessageBoxAnswerer& operator=(const MessageBoxAnswerer&) = delete;
@@ -37,20 +35,15 @@ class MessageBoxAnswerer {
   // Fails the test when scripted answers were never used.
   void ExpectAllAnswered();
 
-  // Handles a box window once: record it and press. Used by both modes.
+ private:
+  static DWORD WINAPI WatchProc(void* self);
   void Handle(HWND box);
 
- private:
-  static LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam);
-  static void CALLBACK HandleActivated(HWND, UINT, UINT_PTR timer, DWORD);
-  static DWORD WINAPI WatchProc(void* self);
-
+  Scope scope_;
   std::mutex mutex_;
   std::deque<int> script_;
   std::vector<MessageBoxRecord> boxes_;
-  std::vector<HWND> handled_;
-  std::vector<HWND> activated_;  // hook thread only
-  HHOOK hook_ = nullptr;
+  std::vector<HWND> handled_;  // watcher thread only
   HANDLE watcher_ = nullptr;
   HANDLE stopWatching_ = nullptr;
 };
@@ -60,19 +53,8 @@ class MessageBoxAnswerer {
 // the colon when it is not the product's.
 inline std::vector<std::string> BoxLines(const std::vector<MessageBoxRecord>& boxes) {
   std::vector<std::string> lines;
-  for (const MessageBoxRecord& box : boxes) {
-    const std::pair<UINT, const char*> icons[] = {{MB_ICONERROR, "error"}, {MB_ICONQUESTION, "question"},
-        {MB_ICONWARNING, "warning"}, {MB_ICONINFORMATION, "info"}, {0, "plain"}};
-    std::string line = "?";
-    for (const auto& icon : icons)
-      if (box.icon == icon.first) line = icon.second;
-    line += ' ';
-    const std::pair<int, const char*> names[] = {{IDOK, "OK"}, {IDYES, "Yes"}, {IDNO, "No"}, {IDRETRY, "Retry"}, {IDCANCEL, "Cancel"}};
-    for (const auto& name : names)
-      for (int button : box.buttons)
-        if (button == name.first) line += name.second;
-    if (box.caption != kProductCaption) line += " [" + box.caption + "]";
-    lines.push_back(line + ": " + box.text);
-  }
+  for (const MessageBoxRecord& box : boxes)
+    lines.push_back(box.icon + ' ' + box.buttons + (box.caption == kProductCaption ? "" : " [" + box.caption + "]") +
+                    ": " + box.text);
   return lines;
 }

@@ -12,15 +12,12 @@ const char kRegistryKey[] = "SOFTWARE\\ZedSMS Lite";
 
 // Sets the value, or deletes it when there is none.
 void SetRegistryValue(const char* name, const std::string* value) {
-  HKEY key;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kRegistryKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
-            ERROR_SUCCESS);
-  if (value)
-    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value->c_str()),
-                   static_cast<DWORD>(value->size() + 1));
-  else
-    RegDeleteValueA(key, name);
-  RegCloseKey(key);
+  if (!value) {
+    RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kRegistryKey, name);
+    return;
+  }
+  ASSERT_EQ(RegSetKeyValueA(HKEY_LOCAL_MACHINE, kRegistryKey, name, REG_SZ, value->c_str(),
+                            static_cast<DWORD>(value->size() + 1)), ERROR_SUCCESS);
 }
 }  // namespace
 
@@ -57,8 +54,7 @@ std::string ProgramFolder() {
 
 int RunProgram(const std::string& executable, const std::string& arguments, DWORD timeoutMs) {
   std::string commandLine = "\"" + executable + "\" " + arguments;
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
+  STARTUPINFOA startup = {sizeof startup};
   PROCESS_INFORMATION process = {};
   if (!CreateProcessA(executable.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                       &startup, &process)) {

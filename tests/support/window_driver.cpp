@@ -72,13 +72,8 @@ INT_PTR RunPageInSheet(SheetContext* sheetContext, const SheetPage& page, DWORD 
   const SheetPage pages[2] = {page, {"DIALOG_DEBUGLOG", "Other", EmptyPageProc}};
   PROPSHEETPAGEA records[2];
   BuildPropertyPages(pages, 2, records, sheetContext);
-  PROPSHEETHEADERA header = {};
-  header.dwSize = sizeof header;
-  header.dwFlags = PSH_PROPSHEETPAGE | sheetFlags;
-  header.hInstance = GetModuleHandleA(nullptr);
+  PROPSHEETHEADERA header = ConsoleSheetHeader(records, 2, sheetFlags);
   header.pszCaption = caption;
-  header.nPages = 2;
-  header.ppsp = records;
   WindowDriver driver(caption, [&](HWND sheet) {
     action(sheet, reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0)));
   });
