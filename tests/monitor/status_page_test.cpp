@@ -8,7 +8,6 @@
 #include "services/service_control.h"
 #include "support/dialog_items.h"
 #include "support/service_fixture.h"
-#include "support/message_box_answerer.h"
 #include "support/window_driver.h"
 
 namespace {
