@@ -35,10 +35,6 @@ foreach(variant full no_required)
   program_name(fake_gwtls_${variant} FAKE_GWTLS_${upper}.DLL)
 endforeach()
 
-# Records what the console hands to the shell (the browser's command).
-add_executable(record_args tests/support/record_args.cpp)
-program_name(record_args RECORDARGS.EXE)
-
 function(wine_test name)
   cmake_parse_arguments(ARG "SERIAL" "RESOURCES" "SOURCES;DEPENDS" ${ARGN})
   if(NOT ARG_RESOURCES)
@@ -78,7 +74,7 @@ wine_test(console_tests SERIAL
     tests/settings/server_page_test.cpp
     tests/monitor/status_page_test.cpp
     tests/monitor/test_message_page_test.cpp
-  DEPENDS console smsgwsvc mmscsvc fwrule mmstest record_args)
+  DEPENDS console smsgwsvc mmscsvc fwrule mmstest)
 
 wine_test(modem_tests
   SOURCES
