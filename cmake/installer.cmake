@@ -27,6 +27,3 @@ add_test(NAME installer_tests
   COMMAND bash ${CMAKE_SOURCE_DIR}/tests/installer/installer_test.sh ${ZED_WINDOWS_ARCH}
           ${SETUP_PROGRAM} ${CMAKE_BINARY_DIR}/results/installer_tests.xml help)
 set_tests_properties(installer_tests PROPERTIES TIMEOUT 900 RESOURCE_LOCK service_manager)
-
-# With the help document there, Help on every page of the main sheet opens it.
-wine_test(help_tests SOURCES tests/installer/help_document_test.cpp DEPENDS record_args)

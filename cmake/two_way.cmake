@@ -14,7 +14,6 @@ endif()
 wine_test(two_way_tests
   SOURCES
     tests/settings/two_way_page_test.cpp
-    tests/settings/host_connect_test.cpp
     tests/tls/tls_test_servers.cpp
     tests/accounts/account_files.cpp
   DEPENDS ${TWO_WAY_TEST_DEPENDS})

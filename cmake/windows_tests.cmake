@@ -20,24 +20,14 @@ target_include_directories(test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests ${CMAKE
 target_link_libraries(test_support PUBLIC GTest::gtest win_common console_lib modem_simulator)
 target_include_directories(test_support PUBLIC ${CMAKE_SOURCE_DIR}/tools)
 
-# Libraries standing in for GPRSLINK.DLL and GWTLS.DLL, complete and with an
-# entry point missing, to test the run-time binding.
+# Libraries standing in for GPRSLINK.DLL, complete and with entry points
+# missing, to test the run-time binding.
 foreach(variant full no_required no_optional)
   add_library(fake_gprslink_${variant} SHARED tests/support/fake_link_libraries.cpp)
   string(TOUPPER ${variant} upper)
-  target_compile_definitions(fake_gprslink_${variant} PRIVATE FAKE_GPRSLINK FAKE_${upper})
+  target_compile_definitions(fake_gprslink_${variant} PRIVATE FAKE_${upper})
   program_name(fake_gprslink_${variant} FAKE_GPRSLINK_${upper}.DLL)
 endforeach()
-foreach(variant full no_required)
-  add_library(fake_gwtls_${variant} SHARED tests/support/fake_link_libraries.cpp)
-  string(TOUPPER ${variant} upper)
-  target_compile_definitions(fake_gwtls_${variant} PRIVATE FAKE_GWTLS FAKE_${upper})
-  program_name(fake_gwtls_${variant} FAKE_GWTLS_${upper}.DLL)
-endforeach()
-
-# Records what the console hands to the shell (the browser's command).
-add_executable(record_args tests/support/record_args.cpp)
-program_name(record_args RECORDARGS.EXE)
 
 function(wine_test name)
   cmake_parse_arguments(ARG "SERIAL" "" "SOURCES;DEPENDS" ${ARGN})
@@ -63,8 +53,7 @@ wine_test(core_tests
     tests/config/config_files_test.cpp
     tests/config/link_libraries_test.cpp
     tests/monitor/event_log_dialog_test.cpp
-  DEPENDS gprslink gwtls fake_gprslink_full fake_gprslink_no_required fake_gprslink_no_optional
-          fake_gwtls_full fake_gwtls_no_required)
+  DEPENDS fake_gprslink_full fake_gprslink_no_required fake_gprslink_no_optional)
 
 wine_test(console_tests SERIAL
   SOURCES
@@ -74,7 +63,7 @@ wine_test(console_tests SERIAL
     tests/settings/server_page_test.cpp
     tests/monitor/status_page_test.cpp
     tests/monitor/test_message_page_test.cpp
-  DEPENDS console smsgwsvc mmscsvc fwrule mmstest record_args)
+  DEPENDS console smsgwsvc mmscsvc fwrule mmstest)
 
 wine_test(modem_tests
   SOURCES

@@ -1,4 +1,4 @@
-// Stand-ins for GPRSLINK.DLL and GWTLS.DLL used to test the run-time binding.
+// Stand-ins for GPRSLINK.DLL used to test the run-time binding.
 // FAKE_NO_REQUIRED leaves out one required entry point, FAKE_NO_OPTIONAL every
 // optional one. Binding goes by name, so entry points no test calls take no
 // arguments.
@@ -6,7 +6,6 @@
 
 #define EXPORT extern "C" __declspec(dllexport)
 
-#ifdef FAKE_GPRSLINK
 EXPORT DWORD ModemAllocate(const char*, DWORD, DWORD*) { return 7; }
 EXPORT void ModemRelease() {}
 EXPORT void RasLoadListOrComboBox() {}
@@ -25,21 +24,4 @@ EXPORT WORD ModemGetCIDForAPN(const char*, const char*, int) { return 3; }
 EXPORT void ModemDriverUpdateInitStrings() {}
 EXPORT void WSPRasGetErrorString() {}
 EXPORT void ModemReset() {}
-#endif
-#endif
-
-#ifdef FAKE_GWTLS
-EXPORT void sslInitSession() {}
-EXPORT void sslAcceptSession() {}
-EXPORT void sslFreeSession() {}
-EXPORT void sslSend() {}
-EXPORT void sslRecv() {}
-EXPORT void sslDataPending() {}
-EXPORT BOOL sslInitLib() { return 5; }
-#ifndef FAKE_NO_REQUIRED
-EXPORT void sslTermLib() {}
-#endif
-EXPORT void sslServerCertExists() {}
-EXPORT void sslSignedCertExists() {}
-EXPORT void sslGenerateCertificate() {}
 #endif

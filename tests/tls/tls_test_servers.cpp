@@ -43,19 +43,11 @@ int RunUnixShell(const ScratchFolder& folder, const std::string& script, DWORD t
 const TestCertificates& Certificates() {
   static ScratchFolder folder;
   static TestCertificates made;
-  if (!made.folder.empty()) return made;
+  if (!made.selfSignedCert.empty()) return made;
   const char* script =
-      "openssl req -x509 -newkey rsa:2048 -nodes -keyout self.key -out self.pem -days 2 -subj /CN=localhost"
-      " && openssl req -x509 -newkey rsa:2048 -nodes -keyout ca.key -out ca.pem -days 2"
-      " -subj '/CN=Gateway Test Authority'"
-      " && openssl req -newkey rsa:2048 -nodes -keyout server.key -out server.csr -subj /CN=localhost"
-      " && openssl x509 -req -in server.csr -CA ca.pem -CAkey ca.key -CAcreateserial -days 2 -out server.pem"
-      " && openssl x509 -req -in server.csr -signkey server.key -days -1 -out expired.pem"
-      " && openssl rsa -in server.key -outform MSBLOB -out server.blob";
+      "openssl req -x509 -newkey rsa:2048 -nodes -keyout self.key -out self.pem -days 2 -subj /CN=localhost";
   EXPECT_EQ(RunUnixShell(folder, script, 60000), 0) << ReadFileText(folder.path + "shell.log");
-  const std::string& dir = folder.unixPath;
-  made = {folder.path, dir + "/self.pem", dir + "/self.key", dir + "/ca.pem", dir + "/server.pem",
-          dir + "/server.key"};
+  made = {folder.unixPath + "/self.pem", folder.unixPath + "/self.key"};
   return made;
 }
 
@@ -88,7 +80,7 @@ void SetReceiveTimeout(SOCKET socket, DWORD timeoutMs) {
 
 SOCKET ConnectLoopback(unsigned short port, DWORD receiveTimeoutMs) {
   SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-  sockaddr_in address = LoopbackAt("127.0.0.1", port);
+  sockaddr_in address = LoopbackAt(port);
   if (connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
     closesocket(s);
     return INVALID_SOCKET;

@@ -24,12 +24,10 @@ struct ScratchFolder {
 // when it did not finish within timeoutMs.
 int RunUnixShell(const ScratchFolder& folder, const std::string& script, DWORD timeoutMs);
 
-// Made by openssl once per test run (Unix paths): a self-signed certificate,
-// one signed by a test authority, and in folder (a Windows path) an expired
-// one; the last two share server.key, also there as the key blob server.blob.
+// A self-signed certificate for localhost and its key, made by openssl once
+// per test run (Unix paths).
 struct TestCertificates {
-  std::string folder;
-  std::string selfSignedCert, selfSignedKey, authorityCert, signedCert, signedKey;
+  std::string selfSignedCert, selfSignedKey;
 };
 const TestCertificates& Certificates();
 
