@@ -108,38 +108,33 @@ TEST(HexUcs2ToUtf8, UnitsToUtf8UntilAZeroUnitANonDigitOrTheEndCutAtWholeCharacte
 }
 
 TEST(ParseSmsFile, WhichLinesCountAndTheirValues) {
-  // Phone number, sender, dcs, pid, binary and flags (in hex), data.
+  // Phone number, sender, dcs (in hex), binary, data.
   auto fields = [](const std::string& file) {
     auto r = Parse(file);
     char numbers[64];
-    FormatText(numbers, sizeof numbers, "|%X|%X|%d|%X|", r->dcs, r->pid, r->binary, r->flags);
+    FormatText(numbers, sizeof numbers, "|%X|%d|", r->dcs, r->binary);
     return std::string(r->phoneNumber) + "|" + r->sender + numbers + r->data;
   };
   const char withNul[] = "[SMS]\nPhoneNumber=1\0Sender=2\n";  // a NUL ends a line
   const std::pair<std::string, const char*> rows[] = {
-      {"[sms]\nphonenumber=555\n", "555||0|0|0|0|"}, {"[SMS]\nPhoneNumber =555\n", "||0|0|0|0|"},
-      {"[SMS]\nSender= +47=\t\n", "| +47=\t|0|0|0|0|"},  // not trimmed, split at the first =
-      {"[SMS]\nSender=first\nSender=second\n", "|second|0|0|0|0|"},
-      {"\r\n\r\n  \t[SMS]\r\n\r\n\t  PhoneNumber=1\r\n\x01\x02Sender=2\r\n", "1|2|0|0|0|0|"},
-      {"[SMS]\rPhoneNumber=1\rSender=2", "1|2|0|0|0|0|"}, {std::string(withNul, sizeof withNul - 1), "1|2|0|0|0|0|"},
-      {"[SMS-IN]\nPhoneNumber=1\n[SMS]\nPhoneNumber=2\nSender=x\n", "1||0|0|0|0|"},  // the first section only
-      {"[Other]\nPhoneNumber=0\n[SMS]\nPhoneNumber=1\n[ErrorDetail]\nSender=x\n", "1||0|0|0|0|"},
-      {"[SMSX]\nPhoneNumber=1\n", "||0|0|0|0|"}, {"[SMS] trailing\nPhoneNumber=1\n", "1||0|0|0|0|"},
-      {"[SMS", "||0|0|0|0|"}, {"[SMS]\ndcs=1FF\npid=zz\n", "||FF|0|0|0|"}, {"[SMS]\ndcs", "||0|0|0|0|"},
-      {"[SMS]\ndcs=" + std::string(100, '0') + "8\n", "||8|0|0|0|"},  // long values are read whole; a cut key is none
-      {"[SMS]\nbinary=true", "||0|0|1|0|"}, {"[SMS]\nbinary=TRUEX", "||0|0|0|0|"}, {"[SMS]\nbinary= yes", "||0|0|0|0|"},
-      {"[SMS]\nReceiptDelivered=yes\nReceiptIntransit=1\nReplyRequested=on\nReceiptRequested=0\n", "||0|0|0|1C|"},
-      {"[SMS]\nReceiptFailed=yes\nReceiptFailed=no\n", "||0|0|0|24|"},  // a false value leaves the bits
+      {"[sms]\nphonenumber=555\n", "555||0|0|"}, {"[SMS]\nPhoneNumber =555\n", "||0|0|"},
+      {"[SMS]\nSender= +47=\t\n", "| +47=\t|0|0|"},  // not trimmed, split at the first =
+      {"[SMS]\nSender=first\nSender=second\n", "|second|0|0|"},
+      {"\r\n\r\n  \t[SMS]\r\n\r\n\t  PhoneNumber=1\r\n\x01\x02Sender=2\r\n", "1|2|0|0|"},
+      {"[SMS]\rPhoneNumber=1\rSender=2", "1|2|0|0|"}, {std::string(withNul, sizeof withNul - 1), "1|2|0|0|"},
+      {"[SMS-IN]\nPhoneNumber=1\n[SMS]\nPhoneNumber=2\nSender=x\n", "1||0|0|"},  // the first section only
+      {"[Other]\nPhoneNumber=0\n[SMS]\nPhoneNumber=1\n[ErrorDetail]\nSender=x\n", "1||0|0|"},
+      {"[SMSX]\nPhoneNumber=1\n", "||0|0|"}, {"[SMS] trailing\nPhoneNumber=1\n", "1||0|0|"},
+      {"[SMS", "||0|0|"}, {"[SMS]\ndcs=1FF\n", "||FF|0|"}, {"[SMS]\ndcs", "||0|0|"},
+      {"[SMS]\ndcs=" + std::string(100, '0') + "8\n", "||8|0|"},  // long values are read whole; a cut key is none
+      {"[SMS]\nbinary=true", "||0|1|"}, {"[SMS]\nbinary=TRUEX", "||0|0|"}, {"[SMS]\nbinary= yes", "||0|0|"},
       // Only backslash-r and backslash-n pairs are line breaks.
-      {"[SMS]\nData=a\\tb\\R\\N\\\\r", "||0|0|0|0|a\\tb\\R\\N\\\r"}, {"[SMS]\nData=end\\", "||0|0|0|0|end\\"},
+      {"[SMS]\nData=a\\tb\\R\\N\\\\r", "||0|0|a\\tb\\R\\N\\\r"}, {"[SMS]\nData=end\\", "||0|0|end\\"},
   };
   for (const auto& row : rows) EXPECT_EQ(fields(row.first), row.second) << row.first;
 }
 
-TEST(ParseSmsFile, ClearRecordsSectionsInEitherOrderCutValuesAndTheFixedBufferSize) {
-  SmsFileRecord clear = {};
-  for (const char* file : {"", "PhoneNumber=1\nData=x\n", "[SMS]"})
-    EXPECT_EQ(memcmp(Parse(file).get(), &clear, sizeof clear), 0) << file;
+TEST(ParseSmsFile, SectionsInEitherOrderCutValuesAndTheFixedBufferSize) {
   auto r = Parse("[ErrorDetail]\nRetryCount=3\nLastErrorInfo=" + std::string(300, 'e') + "\n[SMS]\nPhoneNumber=" +
                  std::string(400, '1') + "\n");
   EXPECT_EQ(r->retryCount, 3);
@@ -159,7 +154,7 @@ TEST(ParseSmsFile, ClearRecordsSectionsInEitherOrderCutValuesAndTheFixedBufferSi
   EXPECT_STREQ(Parse(text)->phoneNumber, "5");
 }
 
-TEST(SmsText, SignedDecimalsAndCodingGroups) {
+TEST(SmsText, SignedDecimalsCodingGroupsAndTheTextShown) {
   const std::pair<const char*, int32_t> numbers[] = {{"  -7x", -7}, {"\t+3", 3}, {"", 0}, {"-", 0}, {"- 1", 0},
                                                      {"99999999999999999999", INT_MAX}, {"-2147483648", INT_MIN},
                                                      {"-99999999999", INT_MIN}, {nullptr, 0}};
@@ -174,34 +169,26 @@ TEST(SmsText, SignedDecimalsAndCodingGroups) {
     EXPECT_EQ(IsGsm7Dcs(dcs) ? 'G' : IsUcs2Dcs(dcs) ? 'U' : '-', row.second) << std::hex << row.first;
     EXPECT_FALSE(IsGsm7Dcs(dcs) && IsUcs2Dcs(dcs));
   }
-}
-
-TEST(DecodeSmsText, ChoosesTheDecoderByBinaryAndCodingSchemeAndCutsToTheRoom) {
+  // The text a message shows: the decoder by binary and coding scheme, cut to the room.
   const struct {
     const char* lines;  // after "[SMS]\n"
     size_t room;
     const char* text;
-  } rows[] = {
+  } texts[] = {
       {"dcs=8\nData=00E9", 64, "00E9"},  // not binary: the text, whatever dcs says
       {"binary=1\ndcs=8\nData=00E920AC", 64, "\xC3\xA9\xE2\x82\xAC"},
       {"binary=1\ndcs=4\nData=48656C6C6F", 64, "48656C6C6F"},  // 8-bit data keeps its digits
       {"binary=1\ndcs=F0\nudh=050003A70201\nData=9069", 64, "Hi"},
       {"binary=1\ndcs=8\nData=004100E920AC", 4, "A\xC3\xA9"},  // not the euro sign
   };
-  for (const auto& row : rows) {
+  for (const auto& row : texts) {
     auto record = Parse(std::string("[SMS]\n") + row.lines);
     DecodeSmsText(record.get(), row.room);
     EXPECT_STREQ(record->data, row.text) << row.lines;
   }
 }
 
-TEST(QueueRows, FieldsCutSoThatEveryFieldFitsTheStatusTheKeyAndTheReceivedText) {
-  const char* fields[] = {"key", "", "c"};
-  char row[16];
-  memset(row, 'x', sizeof row);
-  EXPECT_EQ(AssembleQueueRow(fields, 3, row, sizeof row), 8u);
-  EXPECT_EQ(memcmp(row, "key\0\0c\0\0", 8), 0);
-  EXPECT_EQ(row[15], '\0') << "the buffer is cleared first";
+TEST(QueueRows, FieldsCutSoThatEveryFieldFitsTheStatusAndTheReceivedText) {
   std::string longText(10000, 't');
   const char* middle[] = {"k", longText.c_str(), "after"};
   char small[32];
@@ -215,16 +202,16 @@ TEST(QueueRows, FieldsCutSoThatEveryFieldFitsTheStatusTheKeyAndTheReceivedText) 
     const char* error;
     size_t cap;
     const char* status;
-  } rows[] = {{0, "ignored", 64, "Queued"}, {5, nullptr, 64, "Retry -  5 attempt(s)"},
-              {12, "Modem not responding", 64, "Retry - 12 attempt(s) - Modem not responding"},
-              {-1, "", 64, "Retry - 4294967295 attempt(s)"}, {3, "error", 8, "Retry -"}};  // the count is unsigned
+  } rows[] = {{0, "ignored", 64, "Queued"}, {3, "error", 8, "Retry -"},
+              {-1, "", 64, "Retry - 4294967295 attempt(s)"}};  // the count is unsigned
   char status[64];
   for (const auto& row : rows) {
     FormatOutboundStatus(row.retries, row.error, status, row.cap);
     EXPECT_STREQ(status, row.status);
   }
-  // 4000 Greek capitals decode to 8000 bytes; with the other fields in front
-  // the row has less room, and the text stops before a split character.
+  // 4000 Greek capitals decode in place from 7000 digits to 8000 bytes; with
+  // the other fields in front the row has less room, and the text stops
+  // before a split character.
   std::string data;
   for (int i = 0; i < 500; ++i) data += "10080402814020";
   auto record = Parse("[SMS]\nSender=" + std::string(149, 's') + "\nPhoneNumber=" + std::string(149, 'p') +
@@ -239,19 +226,15 @@ TEST(QueueRows, FieldsCutSoThatEveryFieldFitsTheStatusTheKeyAndTheReceivedText) 
   EXPECT_EQ(full[kQueueRowBytes - 2], '\0') << "the row ends in its empty string";
 }
 
-TEST(ReadMmsHeader, NamesInAnyCaseTheLastLineWinsTypeMarkersGoCapacitiesAndTheFirst8191Bytes) {
+TEST(ReadMmsHeader, NamesInAnyCaseTheLastLineWinsTypeMarkersGoAndTheFirst8191Bytes) {
   MmsHeaderInfo h = ReadHeader(
       "FROM: a\nTo:\t+4790000002/type=plmn\nsubject:  Holiday photos \n\nbody text\n"
       "  Subject: second \nfrom: b/TYPE=VASP:zedsmslite\nX-From: c\nReply-To: d\n");
   EXPECT_STREQ(h.from, "b");
   EXPECT_STREQ(h.to, "+4790000002");
   EXPECT_STREQ(h.subject, "second ") << "a Subject: line inside the body still counts; leading blanks go";
-  h = ReadHeader("From: " + std::string(300, 'f') + "\nSubject: " + std::string(600, 's') + "\nTo: " +
-                 std::string(146, 't') + "/TYPE=PLMN\n");
-  EXPECT_EQ(strlen(h.from), 149u);
-  EXPECT_EQ(strlen(h.subject), 499u);
+  h = ReadHeader("To: " + std::string(146, 't') + "/TYPE=PLMN\n");
   EXPECT_EQ(std::string(h.to), std::string(146, 't')) << "a marker across the capacity leaves nothing of itself";
-  EXPECT_STREQ(ReadHeader(std::string(8191 - 10, '\n') + "From: abcdefghij").from, "abcd");
   EXPECT_STREQ(ReadHeader(std::string(8192 - 6, ' ') + "To: 12").to, "1") << "a file of exactly 8192 bytes";
   EXPECT_STREQ(ReadHeader("Subject:").subject, "");
 }
@@ -274,7 +257,6 @@ TEST(ContentObjects, ItemsAsTheDetailsListShowsThemWhichOpenInNotepadAndWhichNev
     EXPECT_EQ(std::string(item), want);
   }
   EXPECT_FALSE(NextContentObjectItem(&cursor, item, sizeof item));
-  EXPECT_STREQ(ContentItemPath("x (image/jpeg)\t20120501-0001\\image1.jpg"), "20120501-0001\\image1.jpg");
   EXPECT_EQ(ContentItemPath("no tab"), nullptr);
   for (const char* yes : {"p (APPLICATION/SMIL)\tp.smil", "body (text/plain)\tmsg.1\\body"})  // a dot in the folder
     EXPECT_TRUE(ContentItemOpensInNotepad(yes)) << yes;
