@@ -1,7 +1,8 @@
 // The four queue viewers and the received MMS details dialog, driven as a
 // user would: the list's keys and notifications, the refresh timer's message
-// and the real message boxes. What the viewers decide (sort order, status line, paths a delete may touch) has its
-// rows in the native tests; these walks check the wiring.
+// and the real message boxes. What the viewers decide (sort order, status
+// line, paths a delete may touch) has its rows in the native tests; these
+// walks check the wiring.
 #include "queues/queue_viewer.h"
 
 #include <commctrl.h>
