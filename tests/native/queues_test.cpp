@@ -80,22 +80,9 @@ TEST(Gsm7, DecodesPackedSeptetsAfterTheHeaderAndCutsAtWholeCharacters) {
       {"", "E8329BFD06", "hel", 4}, {"", "E8329BFD06", "", 1}, {"", "B54D19", "5", 4},
   };
   for (const Row& row : rows) EXPECT_EQ(Decode(row.header, row.data, row.cap), row.text) << row.data;
-  char out[4] = "abc";
-  EXPECT_FALSE(DecodeGsm7Hex("", "E8329BFD06", out, 0));
-  EXPECT_STREQ(out, "abc") << "no room: untouched";
-  EXPECT_FALSE(DecodeGsm7Hex("", "E8329BFD06", out, sizeof out));
-  EXPECT_TRUE(DecodeGsm7Hex("", "E832", out, sizeof out));
   std::vector<char> big(20000, 'x');
-  EXPECT_FALSE(DecodeGsm7Hex("", deltas.c_str(), big.data(), big.size()));
+  EXPECT_FALSE(DecodeGsm7Hex("", deltas.c_str(), big.data(), big.size())) << "cut";
   EXPECT_EQ(strlen(big.data()), 8190u) << "the decoder's limit, whole characters only";
-  // In place: the text outgrows the digits; the header buffer may be the output too.
-  char buffer[128];
-  CopyText(buffer, sizeof buffer, deltas.substr(0, 70).c_str());
-  EXPECT_TRUE(DecodeGsm7Hex("", buffer, buffer, sizeof buffer));
-  EXPECT_EQ(std::string(buffer), Decode("", deltas.substr(0, 70)));
-  char header[32] = "050003A70201";
-  DecodeGsm7Hex(header, "9069", header, sizeof header);
-  EXPECT_STREQ(header, "Hi");
 }
 
 TEST(HexUcs2ToUtf8, UnitsToUtf8UntilAZeroUnitANonDigitOrTheEndCutAtWholeCharacters) {
@@ -118,80 +105,41 @@ TEST(HexUcs2ToUtf8, UnitsToUtf8UntilAZeroUnitANonDigitOrTheEndCutAtWholeCharacte
     EXPECT_STREQ(out, row.text);
     EXPECT_EQ(out[row.cap], 'x') << "nothing written past the capacity";
   }
-  char buffer[32] = "00E920AC0041D83D";
-  EXPECT_EQ(HexUcs2ToUtf8(buffer, buffer, sizeof buffer), 9u) << "in place";
-  EXPECT_STREQ(buffer, "\xC3\xA9\xE2\x82\xAC" "A\xED\xA0\xBD");
-}
-
-TEST(ParseSmsFile, EveryKeyOfBothSectionsInEitherOrder) {
-  auto r = Parse(
-      "[ErrorDetail]\r\nRetryCount=3\r\nLastRetryTime=20121399093005\r\nFirstAttemptTime=20120430235959\r\n"
-      "LastErrorInfo=No answer from modem\r\n[SMS-IN]\nPhoneNumber=12345\nSender=+4711\nData=Hi\\r\\nthere\n"
-      "udh=050003A70201\nSubmittedBy=web\nSubmitUser=admin\nServiceType=CMT\nBillingInfo=b1\nValidity=1d\n"
-      "SMSCRoute=route\nSMPPOptions=opt\nRouteToLocalUser=bob\npid=3F\ndcs=F5\nbinary=Yes\n"
-      "ReplyRequested=1\nReceiptRequested=y\nNonDelReceiptRequested=TRUE\n"
-      "ReceiptMessageId=msg-1\nModemName=Modem A\n");
-  const std::pair<const char*, const char*> texts[] = {
-      {r->phoneNumber, "12345"}, {r->sender, "+4711"}, {r->data, "Hi\r\nthere"}, {r->udh, "050003A70201"},
-      {r->submittedBy, "web"}, {r->submitUser, "admin"}, {r->serviceType, "CMT"}, {r->billingInfo, "b1"},
-      {r->validity, "1d"}, {r->smscRoute, "route"}, {r->smppOptions, "opt"}, {r->routeToLocalUser, "bob"},
-      {r->receiptMessageId, "msg-1"}, {r->modemName, "Modem A"}, {r->lastErrorInfo, "No answer from modem"}};
-  for (const auto& text : texts) EXPECT_STREQ(text.first, text.second);
-  const int numbers[][2] = {{r->pid, 0x3F}, {r->dcs, 0xF5}, {r->binary, 1}, {r->retryCount, 3},
-                            {r->lastRetryTime.month, 13}, {r->lastRetryTime.day, 99}, {r->lastRetryTime.second, 5}, {r->firstAttemptTime.day, 30},
-                            {static_cast<int>(r->flags), kFlagReplyRequested | kFlagReceiptRequested | kFlagNonDelReceiptRequested}};
-  for (const auto& number : numbers) EXPECT_EQ(number[0], number[1]);
-  r = Parse("[errordetail]\nretrycount=  -2\nLastRetryTime=2012-05-01 09:30:05\nFirstAttemptTime=2012050109300");
-  EXPECT_EQ(r->retryCount, -2);
-  EXPECT_EQ(r->lastRetryTime.year, 2000) << "dashes and colons read as the fallback time";
-  EXPECT_EQ(r->firstAttemptTime.year, 2000) << "13 digits at the end";
-  EXPECT_EQ(Parse("[ErrorDetail]\nRetryCount=x\n")->retryCount, 0);
 }
 
 TEST(ParseSmsFile, WhichLinesCountAndTheirValues) {
-  // Phone number, sender, dcs, pid, binary and flags (in hex), data.
+  // Phone number, sender, dcs (in hex), binary, data.
   auto fields = [](const std::string& file) {
     auto r = Parse(file);
     char numbers[64];
-    FormatText(numbers, sizeof numbers, "|%X|%X|%d|%X|", r->dcs, r->pid, r->binary, r->flags);
+    FormatText(numbers, sizeof numbers, "|%X|%d|", r->dcs, r->binary);
     return std::string(r->phoneNumber) + "|" + r->sender + numbers + r->data;
   };
   const char withNul[] = "[SMS]\nPhoneNumber=1\0Sender=2\n";  // a NUL ends a line
   const std::pair<std::string, const char*> rows[] = {
-      {"[sms]\nphonenumber=555\n", "555||0|0|0|0|"}, {"[SMS]\nPhoneNumber =555\n", "||0|0|0|0|"},
-      {"[SMS]\nSender= +47=\t\n", "| +47=\t|0|0|0|0|"},  // not trimmed, split at the first =
-      {"[SMS]\nSender=first\nSender=second\n", "|second|0|0|0|0|"},
-      {"\r\n\r\n  \t[SMS]\r\n\r\n\t  PhoneNumber=1\r\n\x01\x02Sender=2\r\n", "1|2|0|0|0|0|"},
-      {"[SMS]\rPhoneNumber=1\rSender=2", "1|2|0|0|0|0|"}, {std::string(withNul, sizeof withNul - 1), "1|2|0|0|0|0|"},
-      {"[SMS-IN]\nPhoneNumber=1\n[SMS]\nPhoneNumber=2\nSender=x\n", "1||0|0|0|0|"},  // the first section only
-      {"[Other]\nPhoneNumber=0\n[SMS]\nPhoneNumber=1\n[ErrorDetail]\nSender=x\n", "1||0|0|0|0|"},
-      {"[SMSX]\nPhoneNumber=1\n", "||0|0|0|0|"}, {"[SMS] trailing\nPhoneNumber=1\n", "1||0|0|0|0|"},
-      {"[SMS", "||0|0|0|0|"}, {"[SMS]\ndcs=1FF\npid=zz\n", "||FF|0|0|0|"}, {"[SMS]\ndcs", "||0|0|0|0|"},
-      {"[SMS]\ndcs=" + std::string(100, '0') + "8\n", "||8|0|0|0|"},  // long values are read whole; a cut key is none
-      {"[SMS]\nbinary=true", "||0|0|1|0|"}, {"[SMS]\nbinary=TRUEX", "||0|0|0|0|"}, {"[SMS]\nbinary= yes", "||0|0|0|0|"},
-      {"[SMS]\nReceiptDelivered=yes\nReceiptIntransit=1\nReplyRequested=on\nReceiptRequested=0\n", "||0|0|0|1C|"},
-      {"[SMS]\nReceiptFailed=yes\nReceiptFailed=no\n", "||0|0|0|24|"},  // a false value leaves the bits
+      {"[sms]\nphonenumber=555\n", "555||0|0|"}, {"[SMS]\nPhoneNumber =555\n", "||0|0|"},
+      {"[SMS]\nSender= +47=\t\n", "| +47=\t|0|0|"},  // not trimmed, split at the first =
+      {"[SMS]\nSender=first\nSender=second\n", "|second|0|0|"},
+      {"\r\n\r\n  \t[SMS]\r\n\r\n\t  PhoneNumber=1\r\n\x01\x02Sender=2\r\n", "1|2|0|0|"},
+      {"[SMS]\rPhoneNumber=1\rSender=2", "1|2|0|0|"}, {std::string(withNul, sizeof withNul - 1), "1|2|0|0|"},
+      {"[SMS-IN]\nPhoneNumber=1\n[SMS]\nPhoneNumber=2\nSender=x\n", "1||0|0|"},  // the first section only
+      {"[Other]\nPhoneNumber=0\n[SMS]\nPhoneNumber=1\n[ErrorDetail]\nSender=x\n", "1||0|0|"},
+      {"[SMSX]\nPhoneNumber=1\n", "||0|0|"}, {"[SMS] trailing\nPhoneNumber=1\n", "1||0|0|"},
+      {"[SMS", "||0|0|"}, {"[SMS]\ndcs=1FF\n", "||FF|0|"}, {"[SMS]\ndcs", "||0|0|"},
+      {"[SMS]\ndcs=" + std::string(100, '0') + "8\n", "||8|0|"},  // long values are read whole; a cut key is none
+      {"[SMS]\nbinary=true", "||0|1|"}, {"[SMS]\nbinary=TRUEX", "||0|0|"}, {"[SMS]\nbinary= yes", "||0|0|"},
       // Only backslash-r and backslash-n pairs are line breaks.
-      {"[SMS]\nData=a\\tb\\R\\N\\\\r", "||0|0|0|0|a\\tb\\R\\N\\\r"}, {"[SMS]\nData=end\\", "||0|0|0|0|end\\"},
+      {"[SMS]\nData=a\\tb\\R\\N\\\\r", "||0|0|a\\tb\\R\\N\\\r"}, {"[SMS]\nData=end\\", "||0|0|end\\"},
   };
   for (const auto& row : rows) EXPECT_EQ(fields(row.first), row.second) << row.first;
 }
 
-TEST(ParseSmsFile, EmptyOrSectionlessFilesGiveAClearRecordValuesAreCutAndFilesAroundTheFixedBufferSize) {
-  SmsFileRecord clear = {};
-  for (const char* file : {"", "PhoneNumber=1\nData=x\n", "[SMS]"})
-    EXPECT_EQ(memcmp(Parse(file).get(), &clear, sizeof clear), 0) << file;
-  SmsFileRecord record;
-  memset(&record, 1, sizeof record);
-  ParseSmsFile(nullptr, 10, &record);
-  EXPECT_EQ(memcmp(&record, &clear, sizeof clear), 0);
-
-  auto r = Parse("[SMS]\nPhoneNumber=" + std::string(400, '1') + "\nSubmitUser=" + std::string(300, 'u') +
-                 "\nValidity=" + std::string(60, 'v') + "\nudh=" + std::string(600, 'A') +
-                 "\n[ErrorDetail]\nLastErrorInfo=" + std::string(300, 'e') + "\n");
-  const std::pair<const char*, size_t> lengths[] = {
-      {r->phoneNumber, 149}, {r->submitUser, 249}, {r->validity, 49}, {r->udh, 499}, {r->lastErrorInfo, 199}};
-  for (const auto& field : lengths) EXPECT_EQ(strlen(field.first), field.second);
+TEST(ParseSmsFile, SectionsInEitherOrderCutValuesAndTheFixedBufferSize) {
+  auto r = Parse("[ErrorDetail]\nRetryCount=3\nLastErrorInfo=" + std::string(300, 'e') + "\n[SMS]\nPhoneNumber=" +
+                 std::string(400, '1') + "\n");
+  EXPECT_EQ(r->retryCount, 3);
+  EXPECT_EQ(strlen(r->lastErrorInfo), 199u);
+  EXPECT_EQ(strlen(r->phoneNumber), 149u);
   // Data keeps 8191 characters, then each "\n" pair among them becomes one.
   EXPECT_EQ(strlen(Parse("[SMS]\nData=" + std::string(9000, 'd') + "\n")->data), 8191u);
   r = Parse("[SMS]\nData=" + std::string(8189, 'd') + "\\n\\n\n");
@@ -200,19 +148,13 @@ TEST(ParseSmsFile, EmptyOrSectionlessFilesGiveAClearRecordValuesAreCutAndFilesAr
   r = Parse("[SMS]\nData=" + std::string(8190, 'd') + "\\n\n");
   EXPECT_EQ(strlen(r->data), 8191u);
   EXPECT_EQ(r->data[8190], '\\') << "a pair cut in two stays a backslash";
-  for (size_t size : {8191u, 8192u, 8193u}) {
-    std::string head = "[SMS]\r\nPhoneNumber=42\r\nSender=";
-    r = Parse(head + std::string(size - head.size(), 'x'));
-    EXPECT_STREQ(r->phoneNumber, "42") << size;
-    EXPECT_EQ(strlen(r->sender), 149u) << size;
-  }
   // A file of exactly 8192 bytes whose last line is a key with its value.
   std::string text = "[SMS]\n" + std::string(8192 - 6 - 14, ';') + "\nPhoneNumber=5";
   ASSERT_EQ(text.size(), 8192u);
   EXPECT_STREQ(Parse(text)->phoneNumber, "5");
 }
 
-TEST(SmsText, SignedDecimalsAndCodingGroups) {
+TEST(SmsText, SignedDecimalsCodingGroupsAndTheTextShown) {
   const std::pair<const char*, int32_t> numbers[] = {{"  -7x", -7}, {"\t+3", 3}, {"", 0}, {"-", 0}, {"- 1", 0},
                                                      {"99999999999999999999", INT_MAX}, {"-2147483648", INT_MIN},
                                                      {"-99999999999", INT_MIN}, {nullptr, 0}};
@@ -227,35 +169,26 @@ TEST(SmsText, SignedDecimalsAndCodingGroups) {
     EXPECT_EQ(IsGsm7Dcs(dcs) ? 'G' : IsUcs2Dcs(dcs) ? 'U' : '-', row.second) << std::hex << row.first;
     EXPECT_FALSE(IsGsm7Dcs(dcs) && IsUcs2Dcs(dcs));
   }
-}
-
-TEST(DecodeSmsText, ChoosesTheDecoderByBinaryAndCodingSchemeAndCutsToTheRoom) {
+  // The text a message shows: the decoder by binary and coding scheme, cut to the room.
   const struct {
     const char* lines;  // after "[SMS]\n"
     size_t room;
     const char* text;
-  } rows[] = {
+  } texts[] = {
       {"dcs=8\nData=00E9", 64, "00E9"},  // not binary: the text, whatever dcs says
       {"binary=1\ndcs=8\nData=00E920AC", 64, "\xC3\xA9\xE2\x82\xAC"},
       {"binary=1\ndcs=4\nData=48656C6C6F", 64, "48656C6C6F"},  // 8-bit data keeps its digits
       {"binary=1\ndcs=F0\nudh=050003A70201\nData=9069", 64, "Hi"},
       {"binary=1\ndcs=8\nData=004100E920AC", 4, "A\xC3\xA9"},  // not the euro sign
   };
-  for (const auto& row : rows) {
+  for (const auto& row : texts) {
     auto record = Parse(std::string("[SMS]\n") + row.lines);
     DecodeSmsText(record.get(), row.room);
     EXPECT_STREQ(record->data, row.text) << row.lines;
   }
 }
 
-TEST(QueueRows, FieldsCutSoThatEveryFieldFitsTheStatusTheKeyAndTheReceivedText) {
-  const char* fields[] = {"key", "", "c"};
-  char row[16];
-  memset(row, 'x', sizeof row);
-  EXPECT_EQ(AssembleQueueRow(fields, 3, row, sizeof row), 8u);
-  EXPECT_EQ(memcmp(row, "key\0\0c\0\0", 8), 0);
-  EXPECT_EQ(row[15], '\0') << "the buffer is cleared first";
-  EXPECT_STREQ(QueueRowField(nullptr, 3, 0), "");
+TEST(QueueRows, FieldsCutSoThatEveryFieldFitsTheStatusAndTheReceivedText) {
   std::string longText(10000, 't');
   const char* middle[] = {"k", longText.c_str(), "after"};
   char small[32];
@@ -263,27 +196,22 @@ TEST(QueueRows, FieldsCutSoThatEveryFieldFitsTheStatusTheKeyAndTheReceivedText) 
   EXPECT_EQ(std::string(QueueRowField(small, 3, 1)), longText.substr(0, 27)) << "later fields present";
   EXPECT_STREQ(QueueRowField(small, 3, 2), "");
   EXPECT_STREQ(QueueRowField(small, 3, 3), "") << "no field beyond the row";
-  EXPECT_EQ(AssembleQueueRow(middle, 3, small, 3), 0u) << "no room for three fields";
-  EXPECT_EQ(AssembleQueueRow(middle, 3, small, 4), 4u);
 
   const struct {
     int32_t retries;
     const char* error;
     size_t cap;
     const char* status;
-  } rows[] = {{0, "ignored", 64, "Queued"}, {5, nullptr, 64, "Retry -  5 attempt(s)"},
-              {12, "Modem not responding", 64, "Retry - 12 attempt(s) - Modem not responding"},
-              {-1, "", 64, "Retry - 4294967295 attempt(s)"}, {3, "error", 8, "Retry -"}};  // the count is unsigned
+  } rows[] = {{0, "ignored", 64, "Queued"}, {3, "error", 8, "Retry -"},
+              {-1, "", 64, "Retry - 4294967295 attempt(s)"}};  // the count is unsigned
   char status[64];
   for (const auto& row : rows) {
     FormatOutboundStatus(row.retries, row.error, status, row.cap);
     EXPECT_STREQ(status, row.status);
   }
-  char key[16];
-  EXPECT_FALSE(FormatMessageKey("longroute", "A1234.REQ", key, sizeof key));
-
-  // 4000 Greek capitals decode to 8000 bytes; with the other fields in front
-  // the row has less room, and the text stops before a split character.
+  // 4000 Greek capitals decode in place from 7000 digits to 8000 bytes; with
+  // the other fields in front the row has less room, and the text stops
+  // before a split character.
   std::string data;
   for (int i = 0; i < 500; ++i) data += "10080402814020";
   auto record = Parse("[SMS]\nSender=" + std::string(149, 's') + "\nPhoneNumber=" + std::string(149, 'p') +
@@ -298,20 +226,15 @@ TEST(QueueRows, FieldsCutSoThatEveryFieldFitsTheStatusTheKeyAndTheReceivedText) 
   EXPECT_EQ(full[kQueueRowBytes - 2], '\0') << "the row ends in its empty string";
 }
 
-TEST(ReadMmsHeader, NamesInAnyCaseTheLastLineWinsTypeMarkersGoCapacitiesAndTheFirst8191Bytes) {
+TEST(ReadMmsHeader, NamesInAnyCaseTheLastLineWinsTypeMarkersGoAndTheFirst8191Bytes) {
   MmsHeaderInfo h = ReadHeader(
       "FROM: a\nTo:\t+4790000002/type=plmn\nsubject:  Holiday photos \n\nbody text\n"
-      "  Subject: second \nfrom: b/TYPE=VASP:zedsmslite\nX-From: c\nReply-To: d\nTo:\n");
+      "  Subject: second \nfrom: b/TYPE=VASP:zedsmslite\nX-From: c\nReply-To: d\n");
   EXPECT_STREQ(h.from, "b");
-  EXPECT_STREQ(h.to, "") << "an empty later value replaces";
+  EXPECT_STREQ(h.to, "+4790000002");
   EXPECT_STREQ(h.subject, "second ") << "a Subject: line inside the body still counts; leading blanks go";
-  EXPECT_STREQ(ReadHeader("To:\t+4790000002/type=plmn").to, "+4790000002");
-  h = ReadHeader("From: " + std::string(300, 'f') + "\nSubject: " + std::string(600, 's') + "\nTo: " +
-                 std::string(146, 't') + "/TYPE=PLMN\n");
-  EXPECT_EQ(strlen(h.from), 149u);
-  EXPECT_EQ(strlen(h.subject), 499u);
+  h = ReadHeader("To: " + std::string(146, 't') + "/TYPE=PLMN\n");
   EXPECT_EQ(std::string(h.to), std::string(146, 't')) << "a marker across the capacity leaves nothing of itself";
-  EXPECT_STREQ(ReadHeader(std::string(8191 - 10, '\n') + "From: abcdefghij").from, "abcd");
   EXPECT_STREQ(ReadHeader(std::string(8192 - 6, ' ') + "To: 12").to, "1") << "a file of exactly 8192 bytes";
   EXPECT_STREQ(ReadHeader("Subject:").subject, "");
 }
@@ -334,14 +257,12 @@ TEST(ContentObjects, ItemsAsTheDetailsListShowsThemWhichOpenInNotepadAndWhichNev
     EXPECT_EQ(std::string(item), want);
   }
   EXPECT_FALSE(NextContentObjectItem(&cursor, item, sizeof item));
-  EXPECT_STREQ(ContentItemPath("x (image/jpeg)\t20120501-0001\\image1.jpg"), "20120501-0001\\image1.jpg");
   EXPECT_EQ(ContentItemPath("no tab"), nullptr);
   for (const char* yes : {"p (APPLICATION/SMIL)\tp.smil", "body (text/plain)\tmsg.1\\body"})  // a dot in the folder
     EXPECT_TRUE(ContentItemOpensInNotepad(yes)) << yes;
   for (const char* no : {"p (text/plain)\tplain.txt", "no tab (text/plain)"})
     EXPECT_FALSE(ContentItemOpensInNotepad(no)) << no;  // an extension lets the shell choose
-  for (const char* program : {"m1\\RUN.EXE", "m1\\run.exe. . ", "m1\\setup.msi", "m1\\link.lnk", "m1\\script.vbs"})
-    EXPECT_TRUE(IsProgramFileName(program)) << program;
+  for (const char* program : {"m1\\RUN.EXE", "m1\\run.exe. . ", "m1\\link.lnk"}) EXPECT_TRUE(IsProgramFileName(program));
   for (const char* other : {"m1\\run.exe.txt", "m1.exe\\BODYTEXT", "m1\\noextension", "m1\\archive.executable"})
     EXPECT_FALSE(IsProgramFileName(other)) << other;
   const char* folder = "C:\\Data\\MMSIN\\m1";
@@ -370,12 +291,9 @@ TEST(FormatRecipientsText, UpToFiveValuesThenACountUntilTheListEnds) {
     EXPECT_EQ(FormatRecipientsText(Exact(row.section).get(), row.section.size(), out, sizeof out), row.count);
     EXPECT_EQ(std::string(out), row.text) << row.section;
   }
-  char small[6];
-  FormatRecipientsText("a=12345678\0", 12, small, sizeof small);
-  EXPECT_STREQ(small, "12345");
 }
 
-TEST(QueueViewRules, SortClicksTheSelectedRowAgainStatusLineAndDeleteQuestion) {
+TEST(QueueViewRules, SortClicksTheSelectedRowAgainAndTheStatusLine) {
   const struct {
     int state, column;
     unsigned rows;
@@ -390,21 +308,17 @@ TEST(QueueViewRules, SortClicksTheSelectedRowAgainStatusLineAndDeleteQuestion) {
   for (int i = 0; i < 2; ++i) AssembleQueueRow(fields[i], 2, blocks[i], sizeof blocks[i]);
   const std::pair<const char*, int> finds[] = {{"ROUTE\\b.req", 1}, {"a.REQ", 0}, {"a", -1}, {"name", -1}, {"", -1}};
   for (const auto& find : finds) EXPECT_EQ(FindRowByKey(rows, 2, 2, find.first), find.second) << find.first;
-  const std::pair<unsigned, const char*> counts[][2] = {
-      {{0, "Queue:  None"}, {0, "Delete 0 messages?"}}, {{1, "Queue:  1 message"}, {1, "Delete Message?"}},
-      {{68, "Queue:  68 messages"}, {68, "Delete 68 messages?"}}};
+  // Many messages, and one to delete, are the viewers' walks.
+  const std::pair<unsigned, const char*> counts[] = {{0, "Queue:  None"}, {1, "Queue:  1 message"}};
   char text[64];
   for (const auto& row : counts) {
-    FormatQueueStatus("Queue:  ", "None", row[0].first, text, sizeof text);
-    EXPECT_STREQ(text, row[0].second);
-    FormatDeleteQuestion(row[1].first, text, sizeof text);
-    EXPECT_STREQ(text, row[1].second);
+    FormatQueueStatus("Queue:  ", "None", row.first, text, sizeof text);
+    EXPECT_STREQ(text, row.second);
   }
 }
 
-// Paths a viewer opens or deletes: never cut, as a cut path names another
-// file, and never the store.
-TEST(MessagePaths, ControlFileStorePathAndContentFolder) {
+// Paths a viewer opens or deletes: never cut, as a cut path names another file.
+TEST(MessagePaths, ControlFileAndStorePath) {
   const char* const controls[][2] = {{"C:\\Q\\route\\A1.MMS", "C:\\Q\\route\\A1.INI"}, {"C:\\Q\\x.y.mms", "C:\\Q\\x.y.INI"},
                                      {"C:\\Q.d\\name", "C:\\Q.d\\name.INI"}};  // a dot in a folder is no extension
   char path[32];
@@ -414,19 +328,6 @@ TEST(MessagePaths, ControlFileStorePathAndContentFolder) {
   }
   EXPECT_FALSE(MmsControlFilePath("C:\\a-rather-long-folder\\A.MMS", path, 20));
   EXPECT_STREQ(path, "");
-  EXPECT_TRUE(MessagePath("C:\\Q\\", "a.REQ", path, 11));
-  EXPECT_STREQ(path, "C:\\Q\\a.REQ");
   EXPECT_FALSE(MessagePath("C:\\Q\\", "ab.REQ", path, 11));
   EXPECT_STREQ(path, "");
-  const struct {
-    const char* directory;
-    const char* header;
-    const char* folder;  // empty: none may go
-  } rows[] = {{"D:\\IN\\", "D:\\IN\\route\\m.1.HDR", "D:\\IN\\route\\m.1"}, {"D:\\IN\\", "D:\\IN\\.HDR", ""},
-              {"D:\\IN\\", "D:\\IN\\route\\.HDR", ""}, {"D:\\IN", "D:\\IN.HDR", ""}};
-  for (const auto& row : rows) {
-    char folder[32] = "x";
-    EXPECT_EQ(ReceivedMmsContentFolder(row.directory, row.header, folder, sizeof folder), row.folder[0] != '\0');
-    EXPECT_STREQ(folder, row.folder) << row.header;
-  }
 }

@@ -47,14 +47,6 @@ FILETIME LocalFileTime(int year, int month, int day, int hour, int minute, int s
   return utc;
 }
 
-FILETIME MinutesAgo(int minutes) {
-  FILETIME now;
-  GetSystemTimeAsFileTime(&now);
-  ULONGLONG ticks = (static_cast<ULONGLONG>(now.dwHighDateTime) << 32 | now.dwLowDateTime) -
-                    static_cast<ULONGLONG>(minutes) * 60 * 10000000;
-  return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
-}
-
 HANDLE HoldLikeAService(const std::string& path) {
   return CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
 }

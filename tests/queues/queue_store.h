@@ -21,8 +21,6 @@ bool WriteStoreFile(const std::string& path, const std::string& bytes, const FIL
 bool SetFileTimes(const std::string& path, const FILETIME& time);
 // A local date and time as a file time.
 FILETIME LocalFileTime(int year, int month, int day, int hour, int minute, int second);
-// The file time some minutes ago.
-FILETIME MinutesAgo(int minutes);
 // Opens the file without sharing, as a gateway service holds a message it works on.
 HANDLE HoldLikeAService(const std::string& path);
 
