@@ -82,8 +82,7 @@ wine_test(console_tests SERIAL
 
 wine_test(modem_tests
   SOURCES
-    tests/modem/modem_port_test.cpp
-    tests/modem/modem_selection_test.cpp)
+    tests/modem/modem_port_test.cpp)
 
 set(NO_ICON_RESOURCES ${CMAKE_SOURCE_DIR}/tests/app/no_icon.rc)
 set_source_files_properties(${NO_ICON_RESOURCES} PROPERTIES
