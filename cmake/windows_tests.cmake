@@ -67,8 +67,7 @@ wine_test(console_tests SERIAL
 
 wine_test(modem_tests
   SOURCES
-    tests/modem/modem_port_test.cpp
-    tests/modem/modem_selection_test.cpp)
+    tests/modem/modem_port_test.cpp)
 
 # Benchmarks: built with the tests, run only by bench.sh.
 add_executable(modem_bench bench/modem_bench.cpp ${CONSOLE_RESOURCES})

@@ -85,8 +85,8 @@ LONG WINAPI GetID(HLINE line, DWORD, HCALL call, DWORD select, LPVARSTRING id, L
     return LINEERR_OPERATIONFAILED;
   }
   std::string device = "\\\\.\\COM" + std::to_string(4 + fake->cable);
-  DWORD access = fake->readOnlyHandle ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
-  HANDLE port = CreateFileA(device.c_str(), access, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+  HANDLE port = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_OVERLAPPED, nullptr);
   if (port == INVALID_HANDLE_VALUE) return LINEERR_OPERATIONFAILED;
   char data[sizeof(HANDLE) + 64] = {};
   memcpy(data, &port, sizeof port);

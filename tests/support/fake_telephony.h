@@ -15,7 +15,6 @@ struct FakeLine {
   LONG openError = 0;        // lineOpen fails with this
   int getIdFailures = 0;     // lineGetID of the call fails this many times first
   DWORD capsNeeded = 0;      // capabilities larger than the first buffer
-  bool readOnlyHandle = false;  // a comm handle that refuses every write
 };
 
 struct FakeTelephony {
