@@ -45,23 +45,11 @@ TEST_F(ServerPageTest, PortsDebugSwitchesAndTheActionFollowingTheServicesOfferin
     EXPECT_FALSE(Checked(page, IDC_SERVER_MM7_ENABLE) || Enabled(page, IDC_SERVER_MM7_PORT) || sheet_.configDirty);
     EXPECT_TRUE(ShowsStatus(page, "Not Active", "Install Service")) << "only one service installed";
 
-    // Debug switches are read as true values; a log can be viewed once it is
-    // there, within the 5 s refresh, in Notepad, which shows its name.
+    // Debug switches are read as true values.
     SendMessageA(sheet, PSM_SETCURSEL, kDebugPage, 0);
     HWND debug = PropSheet_GetCurrentPageHwnd(sheet);
     EXPECT_TRUE(Checked(debug, IDC_DEBUGLOG_SMSGW) && Checked(debug, IDC_DEBUGLOG_MMSC));
-    EXPECT_FALSE(Checked(debug, IDC_DEBUGLOG_MMSWAP) || Enabled(sheet, kApplyButton) ||
-                 Enabled(debug, IDC_DEBUGLOG_VIEW_MMSC));
-    WriteFileText(dir_.File("MMSCDEBUG.LOG"), "started\r\n");
-    EXPECT_TRUE(WaitUntil([&] { return Enabled(debug, IDC_DEBUGLOG_VIEW_MMSC); }, 7000));
-    EXPECT_FALSE(Enabled(debug, IDC_DEBUGLOG_VIEW_SMSGW));
-    Click(debug, IDC_DEBUGLOG_VIEW_MMSC);
-    HWND notepad = nullptr;
-    EXPECT_TRUE(WaitUntil([&] {
-      notepad = FindWindowA("Notepad", nullptr);
-      return notepad && InternalText(notepad).find("MMSCDEBUG") != std::string::npos;
-    }, 15000));
-    if (notepad) PostMessageA(notepad, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(Checked(debug, IDC_DEBUGLOG_MMSWAP) || Enabled(sheet, kApplyButton));
     Click(debug, IDC_DEBUGLOG_MMSC);
     Click(debug, IDC_DEBUGLOG_MMSWAP);
     EXPECT_TRUE(sheet_.configDirty && Enabled(sheet, kApplyButton));
@@ -69,7 +57,6 @@ TEST_F(ServerPageTest, PortsDebugSwitchesAndTheActionFollowingTheServicesOfferin
 
     RemoveServiceDirectly("ZedMMSC");
     Click(page, IDC_SERVER_MM7_ENABLE);
-    EXPECT_TRUE(Enabled(page, IDC_SERVER_MM7_PORT));
     SetDlgItemTextA(page, IDC_SERVER_WEB_PORT, "12abc");
     SetDlgItemTextA(page, IDC_SERVER_MM7_PORT, "-1");
     Click(page, IDC_SERVER_SMPP_ENABLE);

@@ -1,5 +1,5 @@
-// What the tests of the settings pages and dialogs share: combo boxes read
-// and chosen as a user does, and dialogs opened from a page and acted in.
+// What the tests of the settings pages and dialogs share: combo box entries
+// chosen as a user does, and dialogs opened from a page and acted in.
 #pragma once
 #include <windows.h>
 
@@ -17,17 +17,6 @@
 // The property sheet's own Apply button.
 constexpr int kApplyButton = 0x3021;
 using Texts = std::vector<std::string>;
-
-inline Texts ComboTexts(HWND dialog, int id) {
-  Texts items;
-  int count = static_cast<int>(SendDlgItemMessageA(dialog, id, CB_GETCOUNT, 0, 0));
-  for (int i = 0; i < count; ++i) {
-    std::string text(SendDlgItemMessageA(dialog, id, CB_GETLBTEXTLEN, i, 0) + 1, '\0');
-    SendDlgItemMessageA(dialog, id, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
-    items.push_back(text.c_str());
-  }
-  return items;
-}
 
 // Chooses the entry with the text and tells the dialog, as a click does.
 // (A drop-down list's Text() is its chosen entry.)
