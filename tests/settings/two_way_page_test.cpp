@@ -61,11 +61,11 @@ class TwoWayPageTest : public testing::Test {
     RunPageInSheet(&sheet_, {"DIALOG_RECV", "2-Way", TwoWayPageProc}, 0, kProductCaption, action);
   }
   std::string Sms(const char* key) { return Key(g_configFiles.smsIni, "SMSGW", key); }
-  void SetSms(const std::string& key, const std::string& value) {
-    WritePrivateProfileStringA("SMSGW", key.c_str(), value.c_str(), g_configFiles.smsIni);
-  }
   std::string Command(unsigned n) { return Sms(("ReceiveSMSCommand" + std::to_string(n)).c_str()); }
-  void SetCommand(unsigned n, const std::string& entry) { SetSms("ReceiveSMSCommand" + std::to_string(n), entry); }
+  void SetCommand(unsigned n, const std::string& entry) {
+    WritePrivateProfileStringA("SMSGW", ("ReceiveSMSCommand" + std::to_string(n)).c_str(), entry.c_str(),
+                               g_configFiles.smsIni);
+  }
 
   std::string File() { return dir_.Path() + "VASPOUT\\zedsmslitemm7\\VASP.INI"; }
 
@@ -81,16 +81,13 @@ TEST_F(TwoWayPageTest, CommandsRoutingPhpAndCharsetAreEditedCheckedWhenLeavingAn
   AddUser("carol", true);
   AddUser("alice", true);
   AddUser("bob", false);
-  SetCommand(1, "HELP\thttp://old/@@SMS@@\tNo");
-  SetCommand(2, "STOP\thttp://stop/@@SMS@@\tNo");
-  SetCommand(3, "M\thttp://m/@@SMS@@\tNo");
-  SetSms("ReceiveSMSCharset", "UTF-8");
-  SetSms("PHPEnable", "Yes");
   const std::string folder = dir_.Path(), scripts = folder + "www\\scripts";
-  SetSms("PHPDir", scripts);
-  CreateDirectoryPath((folder + "Program.Files").c_str());
+  WriteFileText(g_configFiles.smsIni, "[SMSGW]\r\nReceiveSMSCommand1=HELP\thttp://old/@@SMS@@\tNo\r\n"
+                                      "ReceiveSMSCommand2=STOP\thttp://stop/@@SMS@@\tNo\r\n"
+                                      "ReceiveSMSCommand3=M\thttp://m/@@SMS@@\tNo\r\nReceiveSMSCharset=UTF-8\r\n"
+                                      "PHPEnable=Yes\r\nPHPDir=" + scripts + "\r\n");
   WriteFileText(folder + "responder.exe", "MZ");
-  for (int answer : {IDOK, IDNO, IDYES, IDOK}) boxes_.Answer(answer);
+  for (int answer : {IDNO, IDYES, IDOK}) boxes_.Answer(answer);
   RunOnPage([&](HWND sheet, HWND page) {
     // Every kind of edit must tell the sheet, or closing would drop it unasked.
     auto Edit = [this](const std::function<void()>& edit) {
@@ -118,15 +115,8 @@ TEST_F(TwoWayPageTest, CommandsRoutingPhpAndCharsetAreEditedCheckedWhenLeavingAn
     EXPECT_TRUE(IsDirectory(scripts.c_str()) && Enabled(page, IDC_RECV_PHP_ALLOW_REMOTE));
     Edit([&] { Click(page, IDC_RECV_PHP_ALLOW_REMOTE); });
 
-    // The editor looks for the program on disk: a folder is none, .EXE is
-    // added. An empty prefix is a star.
-    InDialog(kEditorTitle, [&] { Press(page, IDC_RECV_ADD); }, [&](HWND editor) {
-      SetDlgItemTextA(editor, IDC_2WAY_COMMAND, (folder + "Program.Files @@SMS@@").c_str());
-      Ok(editor);
-      EXPECT_EQ(FocusOf(editor), GetDlgItem(editor, IDC_2WAY_COMMAND)) << "the editor stays open";
-      SetDlgItemTextA(editor, IDC_2WAY_COMMAND, (folder + "responder @@SMS@@").c_str());
-      Ok(editor);
-    });
+    // The editor finds the program on disk with .EXE added. An empty prefix is a star.
+    InEditor(page, IDC_RECV_ADD, "", folder + "responder @@SMS@@");
     // A prefix in use: No opens the editor again, Yes replaces the entry
     // holding it. Editing keeps its own prefix without asking.
     InEditor(page, IDC_RECV_ADD, "help", "http://new/@@SMS@@", "HELP2");
@@ -153,9 +143,7 @@ TEST_F(TwoWayPageTest, CommandsRoutingPhpAndCharsetAreEditedCheckedWhenLeavingAn
     Close(sheet, IDOK);
   });
   EXPECT_EQ(BoxLines(boxes_.Boxes()),
-            (Texts{"error OK: Cannot locate program file:  " + folder +
-                       "Program.Files\r\n\r\nPlease specify an http://url, or a valid executable file name.",
-                   "question YesNo: Replace existing defintion for command prefix 'help'?",
+            (Texts{"question YesNo: Replace existing defintion for command prefix 'help'?",
                    "question YesNo: Replace existing defintion for command prefix 'HELP'?",
                    "error OK: Please select a local user account to receive messages"}));
   EXPECT_FALSE(sheet_.configDirty) << "Apply clears the flag";
