@@ -1,5 +1,5 @@
 // What the settings pages and dialogs store, read back and decide without a
-// window: MM7 addresses and variations, 2-way command entries and the
+// window: MM7 schemas and variations, 2-way command entries and the
 // editor's refusals, user and VASP records, and where PHP is found.
 #include <gtest/gtest.h>
 
@@ -40,18 +40,6 @@ struct FakeFiles {
 
 }  // namespace
 
-TEST(Mm7ServerAddress, SchemeHostAndPortCutAtTheirWidths) {
-  const std::pair<std::string, std::string> rows[] = {
-      {"HTTPS://host/a:99", "host:443 tls"}, {"mm7.example.com", "mm7.example.com:80"},  // no scheme is plain HTTP
-      {"http://host:/mm7", "host:0"}, {"ftp://files", "ftp:0"},  // other schemes are host text
-      {"https://" + std::string(400, 'h') + ":8443/x", std::string(kMm7HostChars, 'h') + ":8443 tls"}};
-  for (const auto& row : rows) {
-    Mm7ServerAddress a;
-    ParseMm7ServerAddress(row.first.c_str(), &a);
-    EXPECT_EQ(std::string(a.host) + ":" + std::to_string(a.port) + (a.tls ? " tls" : ""), row.second) << row.first;
-  }
-}
-
 // The dialog's test reads a custom version and schema and a LogicaCMG
 // variation and writes Ericsson; here the listed choices and defaults.
 TEST(Mm7Settings, ListedSchemasStoredWithTheirNamespaceDefaultsNotAtAllAndVariationsReadInOrder) {
@@ -71,7 +59,7 @@ TEST(Mm7Settings, ListedSchemasStoredWithTheirNamespaceDefaultsNotAtAllAndVariat
     EXPECT_EQ(VariationFromKeys(row.protocol, row.annyWay, row.logicaCmg, row.php), row.variation) << row.protocol;
 }
 
-TEST(TwoWayEntry, StoredEntriesAreRepairedSplitWrittenBackAndMatchedByPrefix) {
+TEST(TwoWayEntry, StoredEntriesRepairedSplitWrittenBackAndMatchedAndCommandsTheEditorRefuses) {
   const char* const rows[][5] = {
       // stored, repaired, prefix, command, response (written back with "*" for no prefix)
       {"A B C D", "A B\tC\tD", "A B", "C", "No"},  // the last two spaces
@@ -103,29 +91,27 @@ TEST(TwoWayEntry, StoredEntriesAreRepairedSplitWrittenBackAndMatchedByPrefix) {
   char entry[kTwoWayEntrySize];
   EXPECT_EQ(FormatTwoWayEntry(split, entry, sizeof entry), kTwoWayEntryChars);
   EXPECT_EQ(std::string(entry), prefix.substr(0, 99) + "\t" + text.substr(0, 1023) + "\tYes");
-}
 
-TEST(TwoWayEntry, TheEditorRefusesInOrderAndLooksForTheProgramAlsoWithDotExe) {
+  // The editor refuses in order, and looks for the program also with .EXE.
   const std::string missing = "Cannot locate program file:  ";
   const std::string hint = "\r\n\r\nPlease specify an http://url, or a valid executable file name.";
   const struct {
     const char* command;
     bool response;
     std::string refusal;  // its start; empty: accepted
-  } rows[] = {
+  } commands[] = {
       {"", true, "Field is required!"}, {"MAILTO:a@b?body=@@SMS@@", false, "mailto: not supported by this edition"},
       {"http://host/app", false, "You must include one or more of the following replacement strings"},
       {"x.exe @@FULL@@", false, "You must include one"}, {"http://host/app", true, ""},
       {"HttpsPost://host/@@sender@@", false, ""},
       {"\"C:\\My Tools\\reply tool.exe\" -t @@Sms@@", false, ""},
       {"\"C:\\My Tools\\reply tool.exe @@SMS@@", false, missing + "C:\\My.EXE" + hint},  // a lone quote is ignored
-      {"C:\\bin\\responder @@FULLSMS@@", false, ""},  // found with .EXE
       {"C:\\bin\\script.bat @@SMS@@", false, missing + "C:\\bin\\script.bat" + hint},  // a dot: only as typed
       {"C:\\v1.2\\responder", true, missing + "C:\\v1.2\\responder.EXE" + hint},      // a dot in a folder is none
       {"http:/a @@SMS@@", false, missing + "http:/a.EXE" + hint},                       // no URL
   };
-  for (const auto& row : rows) {
-    FakeFiles fake{{"C:\\My Tools\\reply tool.exe", "C:\\bin\\responder.EXE", "C:\\bin\\script.bat.EXE"}, {}};
+  for (const auto& row : commands) {
+    FakeFiles fake{{"C:\\My Tools\\reply tool.exe", "C:\\bin\\script.bat.EXE"}, {}};
     char message[kTwoWayRefusalSize];
     TwoWayCommandRefusal(row.command, row.response, FakeFiles::Exists, &fake, message, sizeof message);
     EXPECT_EQ(std::string(message).substr(0, row.refusal.empty() ? std::string::npos : row.refusal.size()),
@@ -136,7 +122,7 @@ TEST(TwoWayEntry, TheEditorRefusesInOrderAndLooksForTheProgramAlsoWithDotExe) {
 
 // Stored names are found, compared and counted through the stores in the
 // accounts tests; here what a name may be, in its field and as a folder.
-TEST(UserRecords, NamesReadableInsideTheirFieldAndOnlyPlainFolderNames) {
+TEST(UserRecords, NamesInTheirFieldAndAsFoldersAndRecordsReadAndWrittenFieldByField) {
   auto named = [](const std::string& name) { return Record(kUserRecordBytes, 0, {{0, name}}); };
   for (const std::string& name : {std::string(50, 'x'), std::string("J\xe9r\xf4me")})
     EXPECT_TRUE(IsReadableRecordName(named(name).data()) && IsValidAccountName(name.c_str())) << name;
@@ -149,9 +135,8 @@ TEST(UserRecords, NamesReadableInsideTheirFieldAndOnlyPlainFolderNames) {
   for (const char* unsafe : {"", ".", "..", "..\\Windows", "a/b", "c:x", "a*", "<a>", "a|b", "trailing.", "trailing ",
                              "tab\tname", static_cast<const char*>(nullptr)})
     EXPECT_FALSE(IsSafeFolderName(unsafe)) << (unsafe ? unsafe : "null");
-}
 
-TEST(UserRecords, UserAndVaspRecordsReadAndWrittenFieldByFieldCutAtEachField) {
+  // User and VASP records read and written field by field, cut at each field.
   const Bytes stored = Record(kUserRecordBytes, 0, {{0, "alice"}, {51, "secret"}, {102, "Alice Example"}, {204, "\x01"},
                                                     {225, "10.0.0.1 10.0.0.2"}, {419, "\xB1j\x01"}});
   UserAccount account;

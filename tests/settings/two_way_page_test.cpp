@@ -21,7 +21,6 @@ namespace {
 const char kEditorTitle[] = "2-Way SMS Command";
 
 void Select(HWND page, int index) { SendDlgItemMessageA(page, IDC_RECV_COMMAND_TABLE, LB_SETCURSEL, index, 0); }
-void AddUser(const char* name, bool smpp) { StoreUser(UserBytes(name, {}, {{204, static_cast<unsigned char>(smpp)}})); }
 
 // Presses the button that opens the command editor and types an entry; a
 // second entry is typed in the editor that opens again after a clash.
@@ -78,9 +77,8 @@ class TwoWayPageTest : public testing::Test {
 }  // namespace
 
 TEST_F(TwoWayPageTest, CommandsRoutingPhpAndCharsetAreEditedCheckedWhenLeavingAndApplied) {
-  AddUser("carol", true);
-  AddUser("alice", true);
-  AddUser("bob", false);
+  for (const char* name : {"carol", "alice"}) StoreUser(UserBytes(name, {}, {{204, 1}}));  // SMPP login
+  StoreUser(UserBytes("bob"));
   const std::string folder = dir_.Path(), scripts = folder + "www\\scripts";
   WriteFileText(g_configFiles.smsIni, "[SMSGW]\r\nReceiveSMSCommand1=HELP\thttp://old/@@SMS@@\tNo\r\n"
                                       "ReceiveSMSCommand2=STOP\thttp://stop/@@SMS@@\tNo\r\n"
