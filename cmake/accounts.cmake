@@ -11,7 +11,7 @@ target_link_libraries(gwcore PRIVATE record_file)
 
 target_link_libraries(mmsacct PRIVATE gwcore record_file)
 
-set_property(SOURCE ${CONSOLE_RESOURCES} ${CMAKE_SOURCE_DIR}/tests/app/no_icon.rc APPEND PROPERTY OBJECT_DEPENDS
+set_property(SOURCE ${CONSOLE_RESOURCES} APPEND PROPERTY OBJECT_DEPENDS
   ${CMAKE_SOURCE_DIR}/src/resources/users_dialogs.rc
   ${CMAKE_SOURCE_DIR}/src/resources/user_editor_ids.h)
 

@@ -1,20 +1,13 @@
 # The 2-Way page with its command editor, the MM7 receiver dialog with its
 # connection test, and their tests.
 
-set_property(SOURCE ${CONSOLE_RESOURCES} ${CMAKE_SOURCE_DIR}/tests/app/no_icon.rc APPEND PROPERTY OBJECT_DEPENDS
+set_property(SOURCE ${CONSOLE_RESOURCES} APPEND PROPERTY OBJECT_DEPENDS
   ${CMAKE_SOURCE_DIR}/src/resources/two_way_dialogs.rc
   ${CMAKE_SOURCE_DIR}/src/resources/two_way_ids.h)
-
-# The TLS cases of the connection test need the real GWTLS.DLL beside the tests.
-set(TWO_WAY_TEST_DEPENDS console)
-if(TARGET gwtls)
-  list(APPEND TWO_WAY_TEST_DEPENDS gwtls)
-endif()
 
 wine_test(two_way_tests
   SOURCES
     tests/settings/two_way_page_test.cpp
-    tests/tls/tls_test_servers.cpp
     tests/accounts/account_files.cpp
-  DEPENDS ${TWO_WAY_TEST_DEPENDS})
+  DEPENDS console)
 target_link_libraries(two_way_tests PRIVATE ws2_32)

@@ -1,5 +1,5 @@
-// What the tests of the settings pages and dialogs share: combo boxes read
-// and chosen as a user does, and dialogs opened from a page and acted in.
+// What the tests of the settings pages and dialogs share: combo box entries
+// chosen as a user does, and dialogs opened from a page and acted in.
 #pragma once
 #include <windows.h>
 
@@ -18,17 +18,6 @@
 constexpr int kApplyButton = 0x3021;
 using Texts = std::vector<std::string>;
 
-inline Texts ComboTexts(HWND dialog, int id) {
-  Texts items;
-  int count = static_cast<int>(SendDlgItemMessageA(dialog, id, CB_GETCOUNT, 0, 0));
-  for (int i = 0; i < count; ++i) {
-    std::string text(SendDlgItemMessageA(dialog, id, CB_GETLBTEXTLEN, i, 0) + 1, '\0');
-    SendDlgItemMessageA(dialog, id, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
-    items.push_back(text.c_str());
-  }
-  return items;
-}
-
 // Chooses the entry with the text and tells the dialog, as a click does.
 // (A drop-down list's Text() is its chosen entry.)
 inline void ComboChoose(HWND dialog, int id, const char* text) {
@@ -43,17 +32,10 @@ inline void Press(HWND dialog, int id) { SendMessageA(dialog, WM_COMMAND, id, 0)
 inline void Close(HWND sheet, int button) { PostMessageA(sheet, WM_COMMAND, button, 0); }
 
 // Does open(), which shows (or posts what shows) the dialog titled title,
-// and acts in the dialog.
+// and acts in the dialog; the driver fails the test when it never appears.
 inline void InDialog(const char* title, const std::function<void()>& open, const std::function<void(HWND)>& action) {
-  bool appeared = false;
-  {
-    WindowDriver dialog(title, [&](HWND window) {
-      appeared = true;
-      action(window);
-    });
-    open();
-  }
-  EXPECT_TRUE(appeared) << title;
+  WindowDriver dialog(title, action);
+  open();
 }
 
 // An INI key's value, "<none>" when it is missing.
