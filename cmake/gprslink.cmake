@@ -67,11 +67,10 @@ wine_test(gprslink_tests SERIAL
     tests/gprslink/modem_handover_test.cpp
     tests/gprslink/modem_contexts_test.cpp
     tests/gprslink/dialup_test.cpp
-    tests/gprslink/operator_picker_test.cpp
     tests/gprslink/gprslink_fixture.cpp
     ${GPRSLINK_HANDOVER_SOURCES}
     tools/gatewaysim/modem_handover.cpp
-  DEPENDS gprslink fakeras smsgwsvc operator_list gprslink_child)
+  DEPENDS gprslink fakeras smsgwsvc gprslink_child)
 target_include_directories(gprslink_tests PRIVATE ${CMAKE_SOURCE_DIR}/libs ${CMAKE_SOURCE_DIR}/tools)
 
 # The demo's telephony: TAPI32.DLL for the demo prefix only (./run.sh installs

@@ -2,10 +2,10 @@
 
 #include "support/test_env.h"
 
-std::string PrivateFile(const char* name) {
+std::string UserFilePath() {
   char directory[MAX_PATH];
   GetPrivateDataDirectory(directory);
-  return std::string(directory) + name;
+  return std::string(directory) + "SMSUSERS.DAT";
 }
 
 void StoreUser(const SmsUserRecord& record) {

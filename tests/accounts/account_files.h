@@ -33,8 +33,7 @@ Record Pattern(const char* name) {
   FillRecordPattern(record.bytes, sizeof record.bytes);
   return record;
 }
-std::string PrivateFile(const char* name);
-inline std::string UserFilePath() { return PrivateFile("SMSUSERS.DAT"); }
+std::string UserFilePath();
 
 // The user file opened for the test's lifetime.
 class OpenUserFile {

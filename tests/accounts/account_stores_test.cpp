@@ -1,6 +1,5 @@
-// The account stores on their shared record file: the user file of GWCORE.DLL
-// with damaged files and the readers and writers that share it, and the VASP
-// stores of MMSACCT.DLL. The name rules have their native table.
+// The user file of GWCORE.DLL with damaged files and the readers and writers
+// that share it. The name rules have their native table.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -22,8 +21,7 @@ bool Delete(HANDLE file, const std::string& name) {
   SmsUserRecord record = Pattern<SmsUserRecord>(name.c_str());
   return SMSDeleteUser(file, &record) != FALSE;
 }
-template <typename Record>
-std::string Bytes(const Record& record, size_t size = sizeof(Record)) {
+std::string Bytes(const SmsUserRecord& record, size_t size = kRecord) {
   return std::string(reinterpret_cast<const char*>(record.bytes), size);
 }
 size_t FileSize() { return ReadFileText(UserFilePath()).size(); }
@@ -104,21 +102,6 @@ TEST_F(AccountStoreTest, ConcurrentWritersLoseNoChangeAndAReaderProcessGetsNoTor
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(stored, expected);
   EXPECT_EQ(FileSize(), expected.size() * kRecord);
-}
-
-// A route is no login, and a user of its name can neither replace nor
-// delete it.
-TEST_F(AccountStoreTest, VaspAccountsAndTheOutboundRouteKeptApart) {
-  VaspAccountRecord alice = Pattern<VaspAccountRecord>("alice"), route = Pattern<VaspAccountRecord>("zedsmslite"),
-                    found = {};
-  ASSERT_TRUE(VASPAddUser(&alice) && VASPOutAddUser(&route) && VASPOutAddUser(&route));
-  ASSERT_TRUE(VASPFindUserRecord("ALICE", &found));
-  EXPECT_EQ(Bytes(found), Bytes(alice));
-  EXPECT_FALSE(VASPFindUserRecord("zedsmslite", &found) || VASPDeleteUser("zedsmslite"));
-  ASSERT_TRUE(VASPAddUser(&route));
-  EXPECT_TRUE(VASPDeleteUser("zedsmslite") && VASPDeleteUser("alice"));
-  EXPECT_FALSE(VASPFindUserRecord("alice", &found)) << "gone";
-  EXPECT_EQ(ReadFileText(PrivateFile("VASPROUTES.DAT")), Bytes(route)) << "registered once, left alone";
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
 // gprslink_child.exe: a second process using GPRSLINK.DLL, as the console's
 // elevated test copy does.
-//   dial <connection> <apn> <login> <password> <gateway>
-//       exit code: WSPRasDial's result; a connection made is hung up again
 //   allocate <modem> <wait ms> <hold ms>
 //       exit code 0 when allocated (held for the time, never released: the
 //       process ends holding it), 1 when not
@@ -15,17 +13,9 @@
 int main(int argc, char** argv) {
   const GprsLinkLibrary* link = LoadGprsLinkLibrary();
   if (!link) return 100;
-  if (argc == 7 && strcmp(argv[1], "dial") == 0) {
-    int result = link->WSPRasDial(argv[2], argv[3], argv[4], argv[5], argv[6]);
-    if (result == 0) link->WSPRasHangUp(argv[2]);
-    return result;
-  }
-  if (argc == 5 && strcmp(argv[1], "allocate") == 0) {
-    DWORD value = 0;
-    DWORD allocation = link->ModemAllocate(argv[2], strtoul(argv[3], nullptr, 10), &value);
-    if (!allocation) return 1;
-    Sleep(strtoul(argv[4], nullptr, 10));
-    return 0;
-  }
-  return 101;
+  if (argc != 5 || strcmp(argv[1], "allocate") != 0) return 101;
+  DWORD value = 0;
+  if (!link->ModemAllocate(argv[2], strtoul(argv[3], nullptr, 10), &value)) return 1;
+  Sleep(strtoul(argv[4], nullptr, 10));
+  return 0;
 }

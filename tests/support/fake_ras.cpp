@@ -4,14 +4,13 @@
 // directory, so that a second process (the console's elevated test copy)
 // dials the same way, and it writes down what it was asked to do there:
 //   [FakeRas]  DialResult=<0, or the RAS error RasDial returns, e.g. 619>
-//   [Entry <name>]  DeviceType, DeviceName, PhoneNumber, User, Password
+//   [Entry <name>]  DeviceName, PhoneNumber, User, Password
 //   [Log]      Dials, LastEntry, LastPhoneNumber, LastDevice, LastUser, LastPassword,
 //              HangUps, Connected (Yes/No)
 #include <windows.h>
 #include <ras.h>
 #include <raserror.h>
 
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -23,14 +22,14 @@ namespace {
 
 const char kEntryPrefix[] = "Entry ";
 
+// The one connection a process has: GPRSLINK.DLL dials one at a time, from one thread.
 struct Connection {
-  HRASCONN handle;
+  HRASCONN handle = nullptr;  // null: none
   std::string entry;
-  DWORD error;  // the dial's result, which RasGetConnectStatus reports; 0: connected
+  DWORD error = 0;  // the dial's result, which RasGetConnectStatus reports; 0: connected
 };
 
-std::mutex g_mutex;
-std::vector<Connection> g_connections;
+Connection g_connection;
 UINT_PTR g_nextHandle = 0x4000;
 
 std::string IniPath() {
@@ -72,48 +71,29 @@ void Copy(char (&to)[N], const std::string& from) {
   lstrcpynA(to, from.c_str(), N);
 }
 
-// Fills a caller's array of dwSize-stamped structures as the API does, or
-// says how many bytes it needs.
-template <typename Item, typename Out, typename Fill>
-DWORD CopyOut(const std::vector<Item>& items, Out* out, LPDWORD bytes, LPDWORD count, Fill fill) {
-  DWORD needed = static_cast<DWORD>(items.size() * sizeof(Out));
-  *count = static_cast<DWORD>(items.size());
-  bool fits = out && *bytes >= needed;
-  for (size_t i = 0; fits && i < items.size(); ++i) {
-    ZeroMemory(&out[i], sizeof(Out));
-    out[i].dwSize = sizeof(Out);
-    fill(out[i], items[i]);
-  }
-  *bytes = needed;
-  return fits ? 0 : ERROR_BUFFER_TOO_SMALL;
-}
-
 }  // namespace
 
+// Fills the caller's array as the API does, or says how many bytes it needs.
 FAKE_RAS_API DWORD WINAPI RasEnumEntriesA(LPCSTR, LPCSTR, LPRASENTRYNAMEA entries, LPDWORD bytes, LPDWORD count) {
   if (!bytes || !count || (entries && entries->dwSize != sizeof(RASENTRYNAMEA))) return ERROR_INVALID_SIZE;
-  return CopyOut(EntryNames(), entries, bytes, count, [](RASENTRYNAMEA& to, const std::string& name) {
-    Copy(to.szEntryName, name);
-  });
+  std::vector<std::string> names = EntryNames();
+  DWORD needed = static_cast<DWORD>(names.size() * sizeof(RASENTRYNAMEA));
+  bool fits = entries && *bytes >= needed;
+  for (size_t i = 0; fits && i < names.size(); ++i) {
+    ZeroMemory(&entries[i], sizeof(RASENTRYNAMEA));
+    entries[i].dwSize = sizeof(RASENTRYNAMEA);
+    Copy(entries[i].szEntryName, names[i]);
+  }
+  *count = static_cast<DWORD>(names.size());
+  *bytes = needed;
+  return fits ? 0 : ERROR_BUFFER_TOO_SMALL;
 }
 
 FAKE_RAS_API DWORD WINAPI RasSetEntryPropertiesA(LPCSTR, LPCSTR name, LPRASENTRYA entry, DWORD size, LPBYTE, DWORD) {
   if (!name || !entry || size != sizeof(RASENTRYA) || entry->dwSize != sizeof(RASENTRYA)) return ERROR_INVALID_SIZE;
   std::string section = kEntryPrefix + std::string(name);
-  Write(section, "DeviceType", entry->szDeviceType);
   Write(section, "DeviceName", entry->szDeviceName);
   Write(section, "PhoneNumber", entry->szLocalPhoneNumber);
-  return 0;
-}
-
-FAKE_RAS_API DWORD WINAPI RasGetEntryPropertiesA(LPCSTR, LPCSTR name, LPRASENTRYA entry, LPDWORD size, LPBYTE,
-                                                 LPDWORD) {
-  if (!name || !EntryExists(name)) return ERROR_CANNOT_FIND_PHONEBOOK_ENTRY;
-  if (!entry || !size || *size < sizeof(RASENTRYA) || entry->dwSize != sizeof(RASENTRYA)) return ERROR_INVALID_SIZE;
-  std::string section = kEntryPrefix + std::string(name);
-  Copy(entry->szDeviceType, Read(section, "DeviceType"));
-  Copy(entry->szDeviceName, Read(section, "DeviceName"));
-  Copy(entry->szLocalPhoneNumber, Read(section, "PhoneNumber"));
   return 0;
 }
 
@@ -148,53 +128,42 @@ FAKE_RAS_API DWORD WINAPI RasDialA(LPRASDIALEXTENSIONS, LPCSTR, LPRASDIALPARAMSA
   Write("Log", "LastUser", params->szUserName);
   Write("Log", "LastPassword", params->szPassword);
   DWORD result = GetPrivateProfileIntA("FakeRas", "DialResult", 0, IniPath().c_str());
-  std::lock_guard<std::mutex> lock(g_mutex);
   // As the real API does, a failed dial still hands out a handle to hang up.
   *handle = reinterpret_cast<HRASCONN>(g_nextHandle++);
-  g_connections.push_back({*handle, entry, result});
+  g_connection = {*handle, entry, result};
   Write("Log", "Connected", result ? "No" : "Yes");
   return result;
 }
 
 FAKE_RAS_API DWORD WINAPI RasGetConnectStatusA(HRASCONN handle, LPRASCONNSTATUSA status) {
   if (!status || status->dwSize != sizeof(RASCONNSTATUSA)) return ERROR_INVALID_SIZE;
-  std::lock_guard<std::mutex> lock(g_mutex);
-  for (const Connection& connection : g_connections) {
-    if (connection.handle != handle) continue;
-    status->rasconnstate = connection.error ? RASCS_Disconnected : RASCS_Connected;
-    status->dwError = connection.error;
-    return 0;
-  }
-  return ERROR_INVALID_HANDLE;
+  if (!handle || handle != g_connection.handle) return ERROR_INVALID_HANDLE;
+  status->rasconnstate = g_connection.error ? RASCS_Disconnected : RASCS_Connected;
+  status->dwError = g_connection.error;
+  return 0;
 }
 
+// GPRSLINK.DLL asks with room for one, all this fake ever has.
 FAKE_RAS_API DWORD WINAPI RasEnumConnectionsA(LPRASCONNA connections, LPDWORD bytes, LPDWORD count) {
-  if (!bytes || !count || !connections || connections->dwSize != sizeof(RASCONNA)) return ERROR_INVALID_SIZE;
-  std::lock_guard<std::mutex> lock(g_mutex);
-  std::vector<Connection> live;
-  for (const Connection& connection : g_connections)
-    if (!connection.error) live.push_back(connection);
-  return CopyOut(live, connections, bytes, count, [](RASCONNA& to, const Connection& connection) {
-    to.hrasconn = connection.handle;
-    Copy(to.szEntryName, connection.entry);
-  });
+  if (!bytes || !count || !connections || *bytes < sizeof(RASCONNA) || connections->dwSize != sizeof(RASCONNA))
+    return ERROR_INVALID_SIZE;
+  *count = g_connection.handle && !g_connection.error ? 1 : 0;
+  connections->hrasconn = g_connection.handle;
+  Copy(connections->szEntryName, g_connection.entry);
+  *bytes = sizeof(RASCONNA);
+  return 0;
 }
 
 FAKE_RAS_API DWORD WINAPI RasHangUpA(HRASCONN handle) {
-  std::lock_guard<std::mutex> lock(g_mutex);
-  for (auto it = g_connections.begin(); it != g_connections.end(); ++it) {
-    if (it->handle != handle) continue;
-    g_connections.erase(it);
-    Count("HangUps");
-    Write("Log", "Connected", "No");
-    return 0;
-  }
-  return ERROR_INVALID_HANDLE;
+  if (!handle || handle != g_connection.handle) return ERROR_INVALID_HANDLE;
+  g_connection = {};
+  Count("HangUps");
+  Write("Log", "Connected", "No");
+  return 0;
 }
 
 FAKE_RAS_API DWORD WINAPI RasGetErrorStringA(UINT error, LPSTR buffer, DWORD size) {
-  if (!buffer || size == 0) return ERROR_INVALID_PARAMETER;
-  if (error < RASBASE || error > RASBASEEND) return ERROR_INVALID_PARAMETER;
+  if (!buffer || size == 0 || error < RASBASE || error > RASBASEEND) return ERROR_INVALID_PARAMETER;
   std::string text = "Fake dial-up error " + std::to_string(error) + ".";
   lstrcpynA(buffer, text.c_str(), static_cast<int>(size));
   return 0;
