@@ -42,19 +42,6 @@ size_t FormatOutboundStatus(int32_t retryCount, const char* lastError, char* out
   return length;
 }
 
-bool FormatMessageKey(const char* subdirectory, const char* fileName, char* out, size_t outCap) {
-  if (outCap == 0) return false;
-  out[0] = '\0';
-  size_t need = strlen(fileName) + 1;
-  if (subdirectory && subdirectory[0] != '\0') {
-    need += strlen(subdirectory) + 1;
-    AppendText(out, outCap, subdirectory);
-    AppendText(out, outCap, "\\");
-  }
-  AppendText(out, outCap, fileName);
-  return need <= outCap;
-}
-
 size_t BuildOutboundSmsRow(const char* key, const char* fileName, const SmsFileRecord& record,
                            const char* timeText, char* row, size_t rowCap) {
   char status[256];

@@ -34,9 +34,6 @@ const char* QueueRowField(const char* row, size_t fieldCount, size_t index);
 // "Retry - %2u attempt(s)" plus " - " and the error text when there is one,
 // or "Queued" when no attempt failed yet.
 size_t FormatOutboundStatus(int32_t retryCount, const char* lastError, char* out, size_t outCap);
-// Key of a message: "subdirectory\file name", or the file name alone for a
-// file in the store directory itself. False when it had to be cut.
-bool FormatMessageKey(const char* subdirectory, const char* fileName, char* out, size_t outCap);
 
 // The received SMS store is walked once per pattern, in this order.
 struct ReceivedSmsWalk {

@@ -150,11 +150,6 @@ HandoverState ModemHandoverState(const ModemHandover* handover, size_t index) {
   return static_cast<HandoverState>(handover->modems[index].state);
 }
 
-unsigned ModemHandoverLentCount(const ModemHandover* handover, size_t index) {
-  if (!handover || index >= handover->count) return 0;
-  return static_cast<unsigned>(handover->modems[index].lent);
-}
-
 void StopModemHandover(ModemHandover* handover) {
   if (!handover) return;
   SetEvent(handover->stop);

@@ -21,6 +21,5 @@ ModemHandover* StartModemHandover();
 // Starts them for the given modems, recording in recordFile when it is not null.
 ModemHandover* StartModemHandoverFor(const char* const* modemNames, size_t count, const char* recordFile);
 HandoverState ModemHandoverState(const ModemHandover* handover, size_t index);
-unsigned ModemHandoverLentCount(const ModemHandover* handover, size_t index);
 // Closes the ports, gives the modems up and ends the threads.
 void StopModemHandover(ModemHandover* handover);
