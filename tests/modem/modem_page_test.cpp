@@ -15,6 +15,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/sheet_context.h"
@@ -24,8 +25,10 @@
 #include "modem/connection_name.h"
 #include "modem/gprs_check.h"
 #include "modem/modem_page.h"
+#include "modem/modem_selection.h"
 #include "resources/page_ids.h"
 #include "services/rights.h"
+#include "services/service_control.h"
 #include "support/dialog_items.h"
 #include "support/fake_telephony.h"
 #include "support/message_box_answerer.h"
@@ -389,6 +392,34 @@ TEST_F(ModemPageTest, TheElevatedSideUpdatesTheDriverOnlyForAModemThatForgetsThe
       "question YesNo: ZedSMS has updated your modem driver settings to enable GPRS connectivity.\r\n\r\n"
       "Your system must be rebooted to apply these updates.\r\n\r\nDo you wish to reboot now?";
   EXPECT_EQ(BoxLines(boxes_.Boxes()), std::vector<std::string>(2, reboot));
+}
+
+// The Add Modem dialog's test of the modem the running SMS service holds: it
+// is borrowed for the test and given back while the service keeps running.
+class AddModemAllocationTest : public ServiceTest {};
+
+TEST_F(AddModemAllocationTest, TheModemTheServiceHoldsIsBorrowedAndGivenBack) {
+  ModemSimulator modem(1, ModemProfile{});
+  ASSERT_TRUE(modem.Running());
+  FakeTelephonyScope telephony;
+  telephony.fake.lines = {FakeLine{"Alpha Modem"}};
+  ModemRegistryEntry driver("Alpha Modem", "COM5");
+  for (auto [file, section, key, value] : {std::make_tuple(g_configFiles.smsIni, "SMSGW", "WebPort", "18800"),
+                                           std::make_tuple(g_configFiles.mmscIni, "MMSC", "WebPort", "18801"),
+                                           std::make_tuple(g_configFiles.smsIni, "SMSGW", "Modem1", "Alpha Modem")})
+    WritePrivateProfileStringA(section, key, value, file);
+  auto handover = [&](const char* key) { return ReadIni(dir_.File("GATEWAYSIM.INI"), "ModemHandover", key); };
+  ASSERT_TRUE(InstallServices(false));
+  ASSERT_TRUE(WaitUntil([&] { return handover("Modem1") == "Holding"; }, 15000)) << "the service holds its modem";
+  boxes_.Answer(IDOK);
+  char choice[kModemChoiceCapacity] = "";
+  WindowDriver dialog("Select Modem", [](HWND d) { PostMessageA(d, WM_COMMAND, IDC_ADDMODEM_TEST, 0); });
+  ShowAddModemDialog(nullptr, choice);
+  EXPECT_STREQ(choice, "Alpha Modem");
+  EXPECT_EQ(handover("Modem1Lent"), "1") << "lent for the test";
+  EXPECT_TRUE(WaitUntil([&] { return handover("Modem1") == "Holding"; }, 10000)) << "and given back";
+  EXPECT_TRUE(IsSmsServiceRunning());
+  EXPECT_EQ(BoxLines(boxes_.Boxes()), (std::vector<std::string>{"info OK: Modem successfully tested!"}));
 }
 
 }  // namespace

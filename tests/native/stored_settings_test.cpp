@@ -1,5 +1,5 @@
 // What the settings pages and dialogs store, read back and decide without a
-// window: MM7 schemas and variations, 2-way command entries and the
+// window: MM7 addresses, schemas and variations, 2-way command entries and the
 // editor's refusals, user and VASP records, and where PHP is found.
 #include <gtest/gtest.h>
 
@@ -39,6 +39,27 @@ struct FakeFiles {
 };
 
 }  // namespace
+
+// Where the MM7 connection test connects, and over TLS or not.
+TEST(Mm7ServerAddress, SchemeHostAndPortAndTheNumberSuffixAfterAHash) {
+  const std::pair<std::string, std::string> rows[] = {
+      {"http://10.1.2.3:8080/vasp/mm7", "10.1.2.3:8080"}, {"HTTPS://host/a:99", "host:443 tls"},
+      {"mm7.example.com", "mm7.example.com:80"},  // no scheme is plain HTTP
+      {"http://host:/mm7", "host:0"}, {"ftp://files", "ftp:0"},  // other schemes are host text
+      {"https://" + std::string(400, 'h') + ":8443/x", std::string(kMm7HostChars, 'h') + ":8443 tls"}};
+  for (const auto& row : rows) {
+    Mm7ServerAddress a;
+    ParseMm7ServerAddress(row.first.c_str(), &a);
+    EXPECT_EQ(std::string(a.host) + ":" + std::to_string(a.port) + (a.tls ? " tls" : ""), row.second) << row.first;
+  }
+  const char* const hosts[][2] = {{"host#", "host"}, {"host#2a", "host#2a"}, {"a#b#12", "a#b"}};
+  for (const auto& row : hosts) {
+    char text[64];
+    CopyText(text, sizeof text, row[0]);
+    CutHostNumberSuffix(text);
+    EXPECT_STREQ(text, row[1]) << row[0];
+  }
+}
 
 // The dialog's test reads a custom version and schema and a LogicaCMG
 // variation and writes Ericsson; here the listed choices and defaults.

@@ -195,4 +195,14 @@ TEST_F(TwoWayPageTest, Mm7SettingsAreShownAndSavedAfterAPassedConnectionTest) {
   EXPECT_EQ(ReadFileText(File()), "[VASP]\r\nProtocol=EricssonMM7\r\nPassword=se cret\r\nMM7Version=7.0.0\r\n"
                                   "MM7Schema=urn:example:custom-mm7\r\nServer=" + address +
                                       "\r\nVASID=vas-2\r\nServiceCode=svc\r\nmm7DeliverReq=Yes\r\nUserName=user\r\n");
+  // A failed test keeps the dialog open and saves nothing.
+  const std::string saved = ReadFileText(File()), closed = "127.0.0.1:" + std::to_string(Listener().Port());
+  boxes_.Answer(IDOK);
+  InDialog("Configure MM7 Receiver", [] { ShowMm7Dialog(nullptr); }, [&](HWND dialog) {
+    SetDlgItemTextA(dialog, IDC_MM7_SERVER, ("http://" + closed + "/").c_str());
+    Ok(dialog);
+    Cancel(dialog);
+  });
+  EXPECT_EQ(BoxLines(boxes_.Boxes()), Texts{"error OK: Unable to connect to server " + closed});
+  EXPECT_EQ(ReadFileText(File()), saved);
 }
