@@ -1,11 +1,13 @@
-// Closing the main sheet, and the switches that act on services and data, in
+// Closing the main sheet (with and without unsaved edits), and the switches that act on services and data, in
 // process and as the real program. Which switch a command line selects is the
 // native tests' table.
 #include "app/console.h"
 
 #include <windows.h>
+#include <prsht.h>
 
 #include "common/file_util.h"
+#include "resources/page_ids.h"
 #include "services/service_control.h"
 #include "support/service_fixture.h"
 #include "support/message_box_answerer.h"
@@ -81,6 +83,27 @@ TEST_F(ConsoleTest, ClosingTheSheetOffersToActivateTheServices) {
   CloseSheet(IDCANCEL);
   EXPECT_EQ(BoxLines(boxes_.Boxes()),
             Texts(2, "question YesNo: Service is not active, do you wish to activate the service?"));
+}
+
+// Unsaved edits make Cancel ask; only Yes lets the sheet close.
+TEST_F(ConsoleTest, CancelWithUnsavedEditsClosesOnlyAfterYes) {
+  constexpr int kDebugLogsPage = 6;
+  WritePrivateProfileStringA("SMSGW", "Modem1", "Phone Modem", dir_.File("SMSGW.INI").c_str());
+  for (int answer : {IDNO, IDYES, IDNO}) boxes_.Answer(answer);
+  WindowDriver driver(kProductCaption, [](HWND sheet) {
+    SendMessageA(sheet, PSM_SETCURSEL, kDebugLogsPage, 0);
+    HWND page = PropSheet_GetCurrentPageHwnd(sheet);
+    HWND debugSwitch = GetDlgItem(page, IDC_DEBUGLOG_SMSGW);
+    SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_DEBUGLOG_SMSGW, BN_CLICKED), reinterpret_cast<LPARAM>(debugSwitch));
+    SendMessageA(sheet, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(IsWindowVisible(sheet)) << "No keeps the sheet";
+    PostMessageA(sheet, WM_COMMAND, IDCANCEL, 0);
+  });
+  EXPECT_EQ(ConsoleMain(""), 0);
+  EXPECT_TRUE(driver.Appeared());
+  const char kExit[] = "question YesNoCancel: Exit without saving configuration changes?";
+  EXPECT_EQ(BoxLines(boxes_.Boxes()),
+            (Texts{kExit, kExit, "question YesNo: Service is not active, do you wish to activate the service?"}));
 }
 
 }  // namespace
