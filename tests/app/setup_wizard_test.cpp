@@ -47,6 +47,8 @@ TEST_F(SetupWizardTest, AFirstRunWalksTheWizardToTheMainSheetWithTheServicesActi
   // first, behind a wait dialog. The SMS stand-in stops only through its status
   // block, which takes a poll.
   WritePrivateProfileStringA("ZedSMS", "IgnoreStopControl", "Yes", sim.c_str());
+  auto pin = [](const char* modem) { return ReadIni(g_configFiles.smsIni, modem, "PIN", "<none>"); };
+  WritePrivateProfileStringA("Modem - Alpha Modem", "PIN", "0000", g_configFiles.smsIni);
   ASSERT_TRUE(InstallServices(false));
   ASSERT_TRUE(WaitUntil([] { return IsSmsServiceRunning() && IsMmsServiceRunning(); }, 10000));
   boxes_.Answer(IDOK);
@@ -57,13 +59,15 @@ TEST_F(SetupWizardTest, AFirstRunWalksTheWizardToTheMainSheetWithTheServicesActi
     WritePrivateProfileStringA("ZedSMS", "IgnoreStopControl", "", sim.c_str());
     Press(sheet, PSBTN_NEXT);
     ASSERT_TRUE(OnPage(sheet, 1)) << "Modem Settings, once the modem passed its test";
-    EXPECT_EQ(Modem1(), "Alpha Modem");
+    EXPECT_EQ(Modem1() + " " + pin("Modem - Alpha Modem"), "Alpha Modem <none>") << "a stale PIN goes";
     // Back for another modem: once it passed its test, Modem Settings applies it, not the first.
     Press(sheet, PSBTN_BACK);
     ASSERT_TRUE(OnPage(sheet, 0));
     SendDlgItemMessageA(CurrentPage(sheet), IDC_ADDMODEM_LIST, CB_SETCURSEL, 1, 0);
+    SetDlgItemTextA(CurrentPage(sheet), IDC_ADDMODEM_PIN, std::string(53, '7').c_str());
     Press(sheet, PSBTN_NEXT);
     ASSERT_TRUE(OnPage(sheet, 1));
+    EXPECT_EQ(pin("Modem - Beta Modem"), std::string(49, '7')) << "the typed PIN, cut to its field";
     EXPECT_EQ(Text(CurrentPage(sheet), IDC_MODEM_NAME), "Beta Modem");
     Press(sheet, PSBTN_NEXT);
 

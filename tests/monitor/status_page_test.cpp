@@ -37,7 +37,7 @@ class StatusPageTest : public ServiceTest {
 };
 
 // The page through its states: queue counts, counters by the clock, and the
-// services from absent to active with a connection's error.
+// services from absent to active with a connection's error; removing them asks.
 TEST_F(StatusPageTest, FollowsQueuesCountersAndServicesFromAbsentToActive) {
   const std::string ini = dir_.File("SMSGW.INI");
   WritePrivateProfileStringA("SMSGW", "WebPort", "18800", ini.c_str());
@@ -80,9 +80,14 @@ TEST_F(StatusPageTest, FollowsQueuesCountersAndServicesFromAbsentToActive) {
     EXPECT_TRUE(Shows(page, IDC_STATUS_SERVICE_TEXT, "Service is Active"));
     EXPECT_TRUE(Shows(page, IDC_STATUS_INFO_TEXT, "SMPP - smsc:2775 : " + std::string(250, 'e') + "\r\n"))
         << "Modem3 is read though Modem2 is absent, its error text cut at 250 bytes";
+    // Unticking asks; No keeps the services.
+    boxes_.Answer(IDNO);
+    Click(page, IDC_STATUS_RUN_AS_SERVICE);
+    EXPECT_TRUE(IsSmsServiceInstalled() && IsMmsServiceInstalled());
     PostMessageA(sheet, WM_COMMAND, IDCANCEL, 0);
   });
   RunConsoleSheet(&sheet_);
+  EXPECT_EQ(BoxLines(boxes_.Boxes()), std::vector<std::string>{"question YesNoCancel [Remove Service]: Are you sure?"});
 }
 
 }  // namespace
