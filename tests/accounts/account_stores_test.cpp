@@ -34,7 +34,7 @@ class AccountStoreTest : public testing::Test {
 // A garbage record keeps its place but is never handed out; a partial last
 // record is ignored and overwritten; a change replaces in place, appends, or
 // closes the gap and shortens the file. The services' lock byte held by
-// another writer is in the Users page's locked-file test.
+// another writer is in the user editor's scenario.
 TEST_F(AccountStoreTest, UserRecordsAreFoundReplacedAndDeletedInPlaceAroundDamage) {
   const std::string garbage(kRecord, '\xA5');
   const SmsUserRecord bob = Pattern<SmsUserRecord>("Bob");
