@@ -1,10 +1,12 @@
-// Closing the main sheet (with and without unsaved edits), and the switches that act on services and data, in
-// process and as the real program. Which switch a command line selects is the
-// native tests' table.
+// Closing the main sheet (with and without unsaved edits), and the switches
+// that act on services and data, in process and as the real program. Which
+// switch a command line selects is the native tests' table.
 #include "app/console.h"
 
 #include <windows.h>
 #include <prsht.h>
+
+#include <functional>
 
 #include "common/file_util.h"
 #include "resources/page_ids.h"
@@ -19,12 +21,13 @@ using Texts = std::vector<std::string>;
 
 class ConsoleTest : public ServiceTest {
  protected:
-  // The main sheet as started, closed with the button.
-  void CloseSheet(int button) {
-    WindowDriver driver(kProductCaption, [=](HWND sheet) { PostMessageA(sheet, WM_COMMAND, button, 0); });
+  // The main sheet as started, with the action run once it shows.
+  void RunSheet(const std::function<void(HWND)>& action) {
+    WindowDriver driver(kProductCaption, action);
     EXPECT_EQ(ConsoleMain(""), 0);
     EXPECT_TRUE(driver.Appeared());
   }
+  void CloseSheet(int button) { RunSheet([=](HWND sheet) { PostMessageA(sheet, WM_COMMAND, button, 0); }); }
 };
 
 // The real program, from a folder whose name has a space: no other program
@@ -90,7 +93,7 @@ TEST_F(ConsoleTest, CancelWithUnsavedEditsClosesOnlyAfterYes) {
   constexpr int kDebugLogsPage = 6;
   WritePrivateProfileStringA("SMSGW", "Modem1", "Phone Modem", dir_.File("SMSGW.INI").c_str());
   for (int answer : {IDNO, IDYES, IDNO}) boxes_.Answer(answer);
-  WindowDriver driver(kProductCaption, [](HWND sheet) {
+  RunSheet([](HWND sheet) {
     SendMessageA(sheet, PSM_SETCURSEL, kDebugLogsPage, 0);
     HWND page = PropSheet_GetCurrentPageHwnd(sheet);
     HWND debugSwitch = GetDlgItem(page, IDC_DEBUGLOG_SMSGW);
@@ -99,8 +102,6 @@ TEST_F(ConsoleTest, CancelWithUnsavedEditsClosesOnlyAfterYes) {
     EXPECT_TRUE(IsWindowVisible(sheet)) << "No keeps the sheet";
     PostMessageA(sheet, WM_COMMAND, IDCANCEL, 0);
   });
-  EXPECT_EQ(ConsoleMain(""), 0);
-  EXPECT_TRUE(driver.Appeared());
   const char kExit[] = "question YesNoCancel: Exit without saving configuration changes?";
   EXPECT_EQ(BoxLines(boxes_.Boxes()),
             (Texts{kExit, kExit, "question YesNo: Service is not active, do you wish to activate the service?"}));

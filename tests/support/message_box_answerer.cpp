@@ -43,7 +43,8 @@ MessageBoxRecord ReadMessageBox(HWND box) {
     if (lstrcmpiA(className, "Button") == 0 && (style & WS_VISIBLE)) buttons.push_back(GetDlgCtrlID(child));
     if (lstrcmpiA(className, "Static") == 0 && (style & SS_TYPEMASK) == SS_ICON) record.icon = IconOf(child);
   }
-  const std::pair<int, const char*> names[] = {{IDOK, "OK"}, {IDYES, "Yes"}, {IDNO, "No"}, {IDRETRY, "Retry"}, {IDCANCEL, "Cancel"}};
+  const std::pair<int, const char*> names[] = {
+      {IDOK, "OK"}, {IDYES, "Yes"}, {IDNO, "No"}, {IDRETRY, "Retry"}, {IDCANCEL, "Cancel"}};
   for (const auto& name : names)
     if (std::find(buttons.begin(), buttons.end(), name.first) != buttons.end()) record.buttons += name.second;
   return record;
